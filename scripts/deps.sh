@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need; does nothing when all are there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libdeflate-dev libjpeg-dev libattr1-dev attr
+  qt6-base-dev fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev
+  liblnk-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

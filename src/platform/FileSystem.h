@@ -1,0 +1,79 @@
+// FileSystem.h - Windows file-system calls as the core makes them, on Windows paths.
+//
+// Every path here is a Windows path in Windows-1252 ("C:\VEXO\DALVO\Programa\DALVO.EXE").
+// A Linux implementation maps it through a Wine-style prefix (see Prefix.h); a Win32 build
+// passes it straight on. Functions that answer a Boolean set LastError() on failure.
+#pragma once
+
+#include "platform/Stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexo::platform {
+
+/// Open modes of the class library's file streams (values are its fmXxx codes).
+enum class OpenMode : std::uint16_t {
+    Read = 0x0000,          // read access, compatibility sharing
+    ReadDenyWrite = 0x0020, // read access, other writers refused
+    ReadShareAll = 0x0040,  // read access, everything shared
+    ReadWrite = 0x0002,     // read/write, file kept as it is
+    Create = 0xFFFF,        // create or truncate, read/write
+};
+
+/// Opens a file. Raises PlatformError with the system's message on failure.
+std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode);
+
+// Windows file attribute bits.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+bool FileExists(std::string_view path);      // an existing non-directory
+bool DirectoryExists(std::string_view path); // an existing directory
+
+/// \returns the attributes, or kInvalidAttributes when the name does not exist.
+std::uint32_t GetFileAttributes(std::string_view path);
+bool SetFileAttributes(std::string_view path, std::uint32_t attributes);
+
+/// Last-write time as a packed DOS date-time (local time, two-second resolution);
+/// -1 when it cannot be had (as FileAge).
+std::int32_t GetFileAge(std::string_view path);
+bool SetFileAge(std::string_view path, std::int32_t dosDateTime);
+
+bool DeleteFile(std::string_view path);
+bool RenameFile(std::string_view from, std::string_view to); // fails when `to` exists
+bool CreateDirectory(std::string_view path);                  // parent must exist
+bool RemoveDirectory(std::string_view path);
+
+struct FindEntry {
+    std::string name; // the name only, Windows-1252
+    std::uint32_t attributes = 0;
+    std::int64_t size = 0;
+    std::int32_t age = -1; // packed DOS date-time
+};
+/// Directory search as FindFirstFile/FindNextFile: `pattern` is a path whose last component
+/// may hold '*' and '?'. An empty result for a missing directory.
+std::vector<FindEntry> FindFiles(std::string_view pattern);
+
+/// The temporary directory with a trailing backslash, or empty when there is none.
+std::string TempDirectory();
+std::string CurrentDirectory();
+/// The running program's own file, as a Windows path.
+std::string ModuleFileName();
+
+enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+/// Drive type of a root such as "C:\" (the drive part of any path is used).
+DriveType GetDriveType(std::string_view root);
+/// Total size of drive `number` (0 = current, 1 = A, ...); -1 when the drive is missing or not
+/// ready. Never shows a critical-error box.
+std::int64_t DiskSize(int number);
+
+} // namespace vexo::platform
