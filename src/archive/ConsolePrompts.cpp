@@ -1,0 +1,116 @@
+// ConsolePrompts.cpp - a plain question-and-answer dialogue on the terminal.
+#include "archive/ConsolePrompts.h"
+
+#include "platform/Encoding.h"
+
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace vexo::archive {
+namespace {
+
+std::string WithoutAccelerator(const std::string& label) {
+    std::string out;
+    for (char c : label)
+        if (c != '&') out += c;
+    return out;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t\r");
+    std::size_t e = s.find_last_not_of(" \t\r");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+std::string Utf8(const std::string& cp1252) {
+    return platform::Cp1252ToUtf8(cp1252);
+}
+
+} // namespace
+
+ConsolePrompts::ConsolePrompts()
+    : ConsolePrompts(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1) {}
+
+ConsolePrompts::ConsolePrompts(std::istream& in, std::ostream& out, std::ostream& err,
+                               bool interactive)
+    : in_(in), out_(out), err_(err), interactive_(interactive) {}
+
+void ConsolePrompts::Show(const PromptView& view) {
+    out_ << "== " << Utf8(view.Caption) << " ==\n";
+    for (const auto& line : view.Lines)
+        out_ << "  " << Utf8(line) << '\n';
+}
+
+int ConsolePrompts::Refuse(const PromptView& view) {
+    int answer = RefusingAnswer(view);
+    std::string label = "Cancel";
+    for (const auto& b : view.Buttons)
+        if (b.Result == answer) label = WithoutAccelerator(b.Label);
+    err_ << "No terminal to answer \"" << Utf8(view.Caption) << "\"";
+    if (!view.Lines.empty()) err_ << " (" << Utf8(view.Lines.front()) << ")";
+    err_ << "; answering " << Utf8(label) << ".\n";
+    return answer;
+}
+
+int ConsolePrompts::Ask(const PromptView& view) {
+    if (!interactive_) return Refuse(view);
+    Show(view);
+    for (;;) {
+        for (std::size_t i = 0; i < view.Buttons.size(); ++i)
+            out_ << "  [" << i + 1 << "] " << Utf8(WithoutAccelerator(view.Buttons[i].Label));
+        out_ << "\n> " << std::flush;
+        std::string line;
+        if (!std::getline(in_, line)) return Refuse(view);
+        std::string answer = platform::UpperAscii(platform::Utf8ToCp1252(Trim(line)));
+        for (std::size_t i = 0; i < view.Buttons.size(); ++i) {
+            std::string label = platform::UpperAscii(WithoutAccelerator(view.Buttons[i].Label));
+            if (answer == std::to_string(i + 1) || (!answer.empty() && answer == label))
+                return view.Buttons[i].Result;
+        }
+    }
+}
+
+bool ConsolePrompts::AskText(const PromptView& view, std::string& value) {
+    if (!interactive_) {
+        Refuse(view);
+        return false;
+    }
+    Show(view);
+    if (!view.Value.empty() && view.Kind != PromptKind::PasswordQuery)
+        out_ << "  [" << Utf8(view.Value) << "]\n";
+    out_ << "> " << std::flush;
+    std::string line;
+    if (!std::getline(in_, line)) {
+        Refuse(view);
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // The dialog's edit field holds at most 511 characters.
+    value = platform::Utf8ToCp1252(line).substr(0, 511);
+    return true;
+}
+
+int ConsolePrompts::MessageDlg(const std::string& text, int type, unsigned buttons, int) {
+    return Ask(DescribeMessageDlg(text, type, buttons));
+}
+
+bool ConsolePrompts::InputQuery(const std::string& caption, const std::string& prompt,
+                                std::string& value) {
+    return AskText(DescribeInputQuery(caption, prompt, value, false), value);
+}
+
+bool ConsolePrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
+                                   std::string& value) {
+    return AskText(DescribeInputQuery(caption, prompt, value, true), value);
+}
+
+int ConsolePrompts::OverwritePrompt(const OverwritePromptData& data) {
+    return Ask(DescribeOverwritePrompt(data));
+}
+
+int ConsolePrompts::ContinuePrompt(const ContinuePromptData& data) {
+    return Ask(DescribeContinuePrompt(data));
+}
+
+} // namespace vexo::archive
