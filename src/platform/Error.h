@@ -19,6 +19,12 @@ inline constexpr int kErrorDiskFull = 112;
 inline constexpr int kErrorNegativeSeek = 131;
 inline constexpr int kErrorAlreadyExists = 183;
 inline constexpr int kErrorFileExists = 80;
+inline constexpr int kErrorNotSameDevice = 17;
+inline constexpr int kErrorWriteFault = 29;
+inline constexpr int kErrorInvalidName = 123;
+inline constexpr int kErrorDirNotEmpty = 145;
+inline constexpr int kErrorFilenameTooLong = 206;
+inline constexpr int kErrorDirectory = 267;
 
 /// The system's message for an error code, Windows-1252, without a trailing line break.
 std::string SystemErrorMessage(int code);
@@ -30,7 +36,8 @@ void SetLastError(int code);
 /// A failed platform call. what() is the system's message, optionally followed by context.
 class PlatformError : public std::runtime_error {
   public:
-    PlatformError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    PlatformError(int code, const std::string& message)
+        : std::runtime_error(message), code_(code) {}
     int Code() const { return code_; }
 
   private:

@@ -1,7 +1,7 @@
 // FileSystem.h - Windows file-system calls as the core makes them, on Windows paths.
 //
 // Every path here is a Windows path in Windows-1252 ("C:\VEXO\DALVO\Programa\DALVO.EXE").
-// A Linux implementation maps it through a Wine-style prefix (see Prefix.h); a Win32 build
+// A Linux implementation maps it through a Wine-style prefix (see Paths.h); a Win32 build
 // passes it straight on. Functions that answer a Boolean set LastError() on failure.
 #pragma once
 
@@ -17,14 +17,20 @@ namespace vexo::platform {
 
 /// Open modes of the class library's file streams (values are its fmXxx codes).
 enum class OpenMode : std::uint16_t {
-    Read = 0x0000,          // read access, compatibility sharing
-    ReadDenyWrite = 0x0020, // read access, other writers refused
-    ReadShareAll = 0x0040,  // read access, everything shared
-    ReadWrite = 0x0002,     // read/write, file kept as it is
-    Create = 0xFFFF,        // create or truncate, read/write
+    Read = 0x0000,               // read access, compatibility sharing
+    ReadDenyWrite = 0x0020,      // read access, other writers refused
+    ReadShareAll = 0x0040,       // read access, everything shared
+    ReadWrite = 0x0002,          // read/write, file kept as it is
+    ReadWriteDenyWrite = 0x0022, // read/write, other writers refused, file kept as it is
+    Create = 0xFFFF,             // create or truncate, read/write
 };
 
-/// Opens a file. Raises PlatformError with the system's message on failure.
+/// Other values combine an access code (0 read, 1 write, 2 read/write) with a share code
+/// (0x00 compatibility, 0x10 exclusive, 0x20 deny write, 0x30 deny read, 0x40 deny none) as
+/// the class library does. Sharing is enforced among the streams of this process; a file held
+/// open cannot be deleted or renamed meanwhile (as on Windows).
+/// Opens a file. Raises PlatformError with the system's message on failure (a missing file,
+/// a directory, write access to a read-only file, a sharing conflict).
 std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode);
 
 // Windows file attribute bits.
@@ -50,7 +56,7 @@ bool SetFileAge(std::string_view path, std::int32_t dosDateTime);
 
 bool DeleteFile(std::string_view path);
 bool RenameFile(std::string_view from, std::string_view to); // fails when `to` exists
-bool CreateDirectory(std::string_view path);                  // parent must exist
+bool CreateDirectory(std::string_view path);                 // parent must exist
 bool RemoveDirectory(std::string_view path);
 
 struct FindEntry {
@@ -60,18 +66,40 @@ struct FindEntry {
     std::int32_t age = -1; // packed DOS date-time
 };
 /// Directory search as FindFirstFile/FindNextFile: `pattern` is a path whose last component
-/// may hold '*' and '?'. An empty result for a missing directory.
+/// may hold '*' and '?'. An empty result for a missing directory. Outside a drive root "." and
+/// ".." are listed first, as Windows lists them; the rest is sorted by upper-cased name.
+/// Callers filter by attributes themselves.
 std::vector<FindEntry> FindFiles(std::string_view pattern);
+
+/// Whether `name` matches a FindFirstFile mask: '*' any run, '?' one character, ASCII case
+/// ignored, "*.*" everything, trailing '.' and '*' of the mask match the end of the name.
+bool MatchesFileMask(std::string_view name, std::string_view mask);
 
 /// The temporary directory with a trailing backslash, or empty when there is none.
 std::string TempDirectory();
+/// The current directory as a Windows path, without trailing backslash except at a root.
 std::string CurrentDirectory();
+bool SetCurrentDirectory(std::string_view path);
 /// The running program's own file, as a Windows path.
 std::string ModuleFileName();
 
-enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveType {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6
+};
 /// Drive type of a root such as "C:\" (the drive part of any path is used).
 DriveType GetDriveType(std::string_view root);
+/// Tests mark a drive removable (or any other type) here; VEXO_REMOVABLE_DRIVES="AB" does the
+/// same for a whole process. Without a mark a mapped drive is fixed.
+void SetDriveTypeOverride(char letter, DriveType type);
+void ClearDriveTypeOverrides();
+/// A drive is ready when its link resolves to an existing directory.
+bool DriveReady(char letter);
 /// Total size of drive `number` (0 = current, 1 = A, ...); -1 when the drive is missing or not
 /// ready. Never shows a critical-error box.
 std::int64_t DiskSize(int number);

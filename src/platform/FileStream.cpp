@@ -1,0 +1,232 @@
+// FileStream.cpp - OpenFile: file streams with the class library's open and share modes.
+//
+// Share modes are enforced among the streams of this process, as Windows enforces them among
+// handles: a file opened without sharing cannot be opened again, deleted or renamed meanwhile.
+#include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
+#include "platform/HostPaths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace vexo::platform {
+namespace {
+
+constexpr unsigned kAccessRead = 1, kAccessWrite = 2;
+constexpr unsigned kShareRead = 1, kShareWrite = 2;
+
+struct Handle {
+    int id;
+    unsigned access;
+    unsigned share;
+};
+
+using FileKey = std::pair<unsigned long long, unsigned long long>; // device, inode
+
+std::mutex g_shareMutex;
+std::map<FileKey, std::vector<Handle>> g_open;
+int g_nextId = 1;
+
+bool Conflicts(const Handle& held, unsigned access, unsigned share) {
+    return ((access & kAccessRead) && !(held.share & kShareRead)) ||
+           ((access & kAccessWrite) && !(held.share & kShareWrite)) ||
+           ((held.access & kAccessRead) && !(share & kShareRead)) ||
+           ((held.access & kAccessWrite) && !(share & kShareWrite));
+}
+
+// Registers a handle; 0 when an open handle's sharing refuses it.
+int Acquire(const FileKey& key, unsigned access, unsigned share) {
+    std::lock_guard lock(g_shareMutex);
+    auto& handles = g_open[key];
+    for (const Handle& h : handles)
+        if (Conflicts(h, access, share)) return 0;
+    int id = g_nextId++;
+    handles.push_back({id, access, share});
+    return id;
+}
+
+void Release(const FileKey& key, int id) {
+    std::lock_guard lock(g_shareMutex);
+    auto it = g_open.find(key);
+    if (it == g_open.end()) return;
+    std::erase_if(it->second, [id](const Handle& h) { return h.id == id; });
+    if (it->second.empty()) g_open.erase(it);
+}
+
+class FileStream final : public Stream {
+  public:
+    FileStream(int fd, FileKey key, int id, unsigned access)
+        : fd_(fd), key_(key), id_(id), access_(access) {}
+    ~FileStream() override {
+        ::close(fd_);
+        Release(key_, id_);
+    }
+
+    std::size_t Read(void* buffer, std::size_t count) override {
+        if (!(access_ & kAccessRead)) {
+            SetLastError(kErrorAccessDenied);
+            return 0;
+        }
+        auto* out = static_cast<char*>(buffer);
+        std::size_t done = 0;
+        while (done < count) {
+            ssize_t n = ::read(fd_, out + done, count - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                SetLastError(detail::WindowsErrorFromErrno(errno));
+                break;
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
+    std::size_t Write(const void* buffer, std::size_t count) override {
+        if (count == 0) return 0;
+        if (!(access_ & kAccessWrite)) {
+            SetLastError(kErrorAccessDenied);
+            return 0;
+        }
+        if (int fault = detail::CheckFault(FaultKind::Write)) {
+            SetLastError(fault);
+            return 0;
+        }
+        std::size_t limit = count;
+        int diskFull = detail::CheckFault(FaultKind::DiskFull);
+        if (diskFull) limit = count / 2; // the device takes part of the data, then is full
+        const auto* in = static_cast<const char*>(buffer);
+        std::size_t done = 0;
+        while (done < limit) {
+            ssize_t n = ::write(fd_, in + done, limit - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                SetLastError(n < 0 ? detail::WindowsErrorFromErrno(errno) : kErrorDiskFull);
+                return done;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        if (diskFull) SetLastError(diskFull);
+        return done;
+    }
+
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
+        int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                     : origin == SeekOrigin::Current ? SEEK_CUR
+                                                     : SEEK_END;
+        off_t pos = ::lseek(fd_, static_cast<off_t>(offset), whence);
+        if (pos < 0) {
+            int code = errno == EINVAL ? kErrorNegativeSeek : detail::WindowsErrorFromErrno(errno);
+            SetLastError(code);
+            throw PlatformError(code, SystemErrorMessage(code));
+        }
+        return pos;
+    }
+
+    std::int64_t Size() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) {
+            int code = detail::WindowsErrorFromErrno(errno);
+            throw PlatformError(code, SystemErrorMessage(code));
+        }
+        return st.st_size;
+    }
+
+    void Truncate() override {
+        int code = kErrorAccessDenied;
+        if (access_ & kAccessWrite) {
+            off_t pos = ::lseek(fd_, 0, SEEK_CUR);
+            if (pos >= 0 && ::ftruncate(fd_, pos) == 0) return;
+            code = detail::WindowsErrorFromErrno(errno);
+        }
+        SetLastError(code);
+        throw PlatformError(code, SystemErrorMessage(code));
+    }
+
+  private:
+    int fd_;
+    FileKey key_;
+    int id_;
+    unsigned access_;
+};
+
+[[noreturn]] void Fail(int code, std::string_view path) {
+    SetLastError(code);
+    throw PlatformError(code, SystemErrorMessage(code));
+}
+
+} // namespace
+
+namespace detail {
+bool OpenInProcess(const std::string& host) {
+    struct stat st {};
+    if (::stat(host.c_str(), &st) != 0) return false;
+    std::lock_guard lock(g_shareMutex);
+    return g_open.count({st.st_dev, st.st_ino}) != 0;
+}
+} // namespace detail
+
+std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
+    const auto raw = static_cast<std::uint16_t>(mode);
+    const bool create = mode == OpenMode::Create;
+    unsigned access = kAccessRead | kAccessWrite;
+    unsigned share = 0;
+    if (!create) {
+        static constexpr unsigned kShares[] = {0, 0, kShareRead, kShareWrite,
+                                               kShareRead | kShareWrite};
+        unsigned accessBits = raw & 0x0003u, shareBits = (raw & 0x00F0u) >> 4;
+        if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0)
+            Fail(kErrorInvalidParameter, path);
+        access = accessBits == 0 ? kAccessRead : accessBits == 1 ? kAccessWrite : access;
+        share = kShares[shareBits];
+    }
+
+    int error = 0;
+    auto host = detail::ResolveHost(path, error);
+    if (!host) Fail(error, path);
+    if (create) {
+        if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault, path);
+    }
+
+    struct stat st {};
+    bool exists = ::stat(host->c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) Fail(kErrorAccessDenied, path);
+    if (!exists && !create) Fail(detail::NotFoundCode(*host), path);
+    // Root ignores permission bits; Windows does not let anyone write a read-only file.
+    if (exists && (access & kAccessWrite) && detail::NoWriteBits(st.st_mode))
+        Fail(kErrorAccessDenied, path);
+
+    int flags = O_CLOEXEC | (access == kAccessRead    ? O_RDONLY
+                             : access == kAccessWrite ? O_WRONLY
+                                                      : O_RDWR);
+    if (create) flags |= O_CREAT; // truncation waits until the sharing check has passed
+    int fd = ::open(host->c_str(), flags, 0666);
+    if (fd < 0) {
+        int code =
+            errno == ENOENT ? detail::NotFoundCode(*host) : detail::WindowsErrorFromErrno(errno);
+        if (errno == ENOENT && create) code = kErrorPathNotFound;
+        Fail(code, path);
+    }
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        Fail(kErrorAccessDenied, path);
+    }
+    FileKey key{st.st_dev, st.st_ino};
+    int id = Acquire(key, access, share);
+    if (id == 0) {
+        ::close(fd);
+        Fail(kErrorSharingViolation, path);
+    }
+    auto stream = std::make_unique<FileStream>(fd, key, id, access);
+    if (create && ::ftruncate(fd, 0) != 0)
+        Fail(detail::WindowsErrorFromErrno(errno), path); // stream closes on unwind
+    return stream;
+}
+
+} // namespace vexo::platform

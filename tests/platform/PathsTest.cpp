@@ -1,0 +1,141 @@
+// PathsTest.cpp - the prefix layout and Windows paths mapped onto it, both ways.
+#include "platform/Paths.h"
+#include "platform/Encoding.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/ScopedTestPrefix.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace vexo::platform;
+namespace fs = std::filesystem;
+
+namespace {
+void Touch(const std::string& host) {
+    fs::create_directories(fs::path(host).parent_path());
+    std::ofstream(host) << "x";
+}
+} // namespace
+
+TEST(Paths, FreshPrefixGetsWineLayout) {
+    ScopedTestPrefix prefix;
+    EXPECT_EQ(PrefixDirectory(), prefix.Root());
+    EXPECT_EQ(fs::read_symlink(prefix.Host("dosdevices/c:")), "../drive_c");
+    EXPECT_EQ(fs::read_symlink(prefix.Host("dosdevices/z:")), "/");
+    EXPECT_TRUE(fs::is_directory(prefix.Host("drive_c/users/tester/Desktop")));
+    EXPECT_TRUE(
+        fs::is_directory(prefix.Host("drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs")));
+}
+
+TEST(Paths, ExistingPrefixIsNotRewritten) {
+    ScopedTestPrefix prefix;
+    fs::remove(prefix.Host("dosdevices/z:"));
+    fs::remove_all(prefix.Host("drive_c/users"));
+    ResetPrefix();
+    PrefixDirectory();
+    EXPECT_FALSE(fs::exists(prefix.Host("drive_c/users")));
+    EXPECT_FALSE(fs::is_symlink(prefix.Host("dosdevices/z:")));
+}
+
+TEST(Paths, WindowsToHostTable) {
+    ScopedTestPrefix prefix;
+    fs::create_directories(prefix.Host("drive_c/VEXO/DALVO/Programa"));
+    struct Case {
+        const char* windows;
+        std::string host;
+    } cases[] = {
+        {"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE",
+         prefix.Host("drive_c/VEXO/DALVO/Programa/DALVO.EXE")},
+        {"c:/vexo/dalvo/programa", prefix.Host("drive_c/VEXO/DALVO/Programa")},
+        {"C:\\VEXO\\.\\X\\..\\DALVO\\", prefix.Host("drive_c/VEXO/DALVO/")},
+        {"C:\\VEXO\\DALVO. \\Datos", prefix.Host("drive_c/VEXO/DALVO/Datos")},
+        {"C:\\..\\..\\VEXO", prefix.Host("drive_c/VEXO")},
+        {"C:\\", prefix.Root() + "/drive_c"},
+        {"Z:\\etc\\hostname", "/etc/hostname"},
+        {"Z:\\", "/"},
+    };
+    for (const auto& c : cases) {
+        auto host = HostPath(c.windows);
+        ASSERT_TRUE(host.has_value()) << c.windows;
+        EXPECT_EQ(fs::path(*host).lexically_normal(), fs::path(c.host).lexically_normal())
+            << c.windows;
+    }
+}
+
+TEST(Paths, UnmappedDrivesUncAndBadNamesHaveNoHostPath) {
+    ScopedTestPrefix prefix;
+    for (const char* bad : {"Q:\\VEXO", "\\\\server\\share\\x", "C:\\a|b", "C:\\a\"b", ""}) {
+        EXPECT_FALSE(HostPath(bad).has_value()) << bad;
+        EXPECT_FALSE(FileExists(bad)) << bad;
+    }
+    EXPECT_FALSE(HostPath("Q:\\VEXO").has_value());
+    EXPECT_EQ(LastError(), kErrorPathNotFound);
+    EXPECT_FALSE(HostPath("C:\\a<b").has_value());
+    EXPECT_EQ(LastError(), kErrorInvalidName);
+}
+
+TEST(Paths, HostToWindowsPicksTheDriveHoldingThePath) {
+    ScopedTestPrefix prefix;
+    fs::create_directories(prefix.Host("drive_c/VEXO"));
+    EXPECT_EQ(WindowsPath(prefix.Host("drive_c/VEXO")), "C:\\VEXO");
+    EXPECT_EQ(WindowsPath(prefix.Host("drive_c/VEXO/new.txt")), "C:\\VEXO\\new.txt");
+    EXPECT_EQ(WindowsPath(prefix.Root() + "/drive_c"), "C:\\");
+    EXPECT_EQ(WindowsPath("/etc/hostname"), "Z:\\etc\\hostname");
+    // A second drive on a deeper directory wins over z:.
+    fs::create_directories(prefix.Host("data"));
+    fs::create_directory_symlink(prefix.Host("data"), prefix.Host("dosdevices/d:"));
+    EXPECT_EQ(WindowsPath(prefix.Host("data/x")), "D:\\x");
+    EXPECT_EQ(HostPath("d:\\x"), prefix.Host("data/x"));
+}
+
+TEST(Paths, WithoutAnyDriveTheUnixFormRoundTrips) {
+    ScopedTestPrefix prefix;
+    fs::remove(prefix.Host("dosdevices/z:"));
+    std::string windows = WindowsPath("/etc/hostname");
+    EXPECT_EQ(windows, "\\\\?\\unix\\etc\\hostname");
+    EXPECT_EQ(HostPath(windows), "/etc/hostname");
+}
+
+TEST(Paths, CaseInsensitiveLookupOfExistingComponents) {
+    ScopedTestPrefix prefix;
+    Touch(prefix.Host("drive_c/users/tester/Desktop/DalvoVexo.lnk"));
+    auto host = HostPath("C:\\USERS\\TESTER\\DESKTOP\\DALVOVEXO.LNK");
+    ASSERT_TRUE(host);
+    EXPECT_EQ(*host, prefix.Host("drive_c/users/tester/Desktop/DalvoVexo.lnk"));
+    EXPECT_TRUE(FileExists("c:\\users\\tester\\desktop\\dalvovexo.lnk"));
+    // New components keep the case given.
+    EXPECT_EQ(HostPath("C:\\USERS\\New\\Sub"), prefix.Host("drive_c/users/New/Sub"));
+}
+
+TEST(Paths, Cp1252NamesAreUtf8OnDisk) {
+    ScopedTestPrefix prefix;
+    const std::string dir = "C:\\" + W1252("Asientos Nóminas");
+    ASSERT_TRUE(CreateDirectory(dir));
+    EXPECT_TRUE(fs::is_directory(prefix.Host("drive_c/Asientos Nóminas")));
+    EXPECT_TRUE(DirectoryExists("C:\\" + W1252("ASIENTOS NóMINAS")));
+    auto found = FindFiles("C:\\Asientos*");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, W1252("Asientos Nóminas"));
+    EXPECT_EQ(WindowsPath(prefix.Host("drive_c/Asientos Nóminas")), dir);
+}
+
+TEST(Paths, RelativePathsUseTheCurrentDirectory) {
+    ScopedTestPrefix prefix;
+    fs::create_directories(prefix.Host("drive_c/VEXO/DALVO"));
+    ASSERT_TRUE(SetCurrentDirectory("C:\\vexo"));
+    EXPECT_EQ(CurrentDirectory(), "C:\\VEXO");
+    EXPECT_EQ(HostPath("DALVO\\x"), prefix.Host("drive_c/VEXO/DALVO/x"));
+    EXPECT_EQ(HostPath("\\top"), prefix.Host("drive_c/top"));
+    EXPECT_EQ(HostPath("C:rel"), prefix.Host("drive_c/VEXO/rel"));
+    EXPECT_EQ(HostPath("Z:rel"), "/rel");
+}
+
+TEST(Paths, ModuleFileNameIsAWindowsPath) {
+    ScopedTestPrefix prefix;
+    std::string module = ModuleFileName();
+    ASSERT_GE(module.size(), 3u);
+    EXPECT_EQ(module.substr(0, 3), "Z:\\");
+    EXPECT_TRUE(FileExists(module));
+}
