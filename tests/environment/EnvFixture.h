@@ -1,0 +1,68 @@
+// EnvFixture.h - a throw-away prefix per test, and file helpers on Windows paths.
+#pragma once
+
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/ScopedTestPrefix.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace vexo::environment::test {
+
+/// Sets an environment variable for the lifetime of the object, restoring the old value.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+/// A fresh prefix for the user "ana", removed afterwards (with any armed fault).
+class EnvTest : public ::testing::Test {
+  protected:
+    void SetUp() override { prefix_.emplace("ana"); }
+    void TearDown() override { prefix_.reset(); }
+
+    /// The host path of a Windows path (Windows-1252 or plain ASCII).
+    static std::string Host(const std::string& windowsPath) {
+        std::optional<std::string> host = platform::HostPath(windowsPath);
+        EXPECT_TRUE(host.has_value()) << windowsPath;
+        return host.value_or(std::string());
+    }
+
+    /// Writes `content` to a Windows path, making its directories.
+    static void WriteFile(const std::string& windowsPath, const std::string& content) {
+        std::filesystem::path host = Host(windowsPath);
+        std::filesystem::create_directories(host.parent_path());
+        std::ofstream(host, std::ios::binary) << content;
+    }
+
+    static void MakeDirectory(const std::string& windowsPath) {
+        std::filesystem::create_directories(std::filesystem::path(Host(windowsPath)));
+    }
+
+  private:
+    std::optional<platform::ScopedTestPrefix> prefix_;
+};
+
+} // namespace vexo::environment::test

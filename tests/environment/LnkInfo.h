@@ -1,0 +1,40 @@
+// LnkInfo.h - reads a shortcut file with the independent lnkinfo tool, when it is installed.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vexo::environment::test {
+
+inline bool HaveLnkInfo() {
+    return std::system("command -v lnkinfo >/dev/null 2>&1") == 0;
+}
+
+/// The "Name : value" lines lnkinfo prints for a host file (UTF-8); nullopt when it fails.
+inline std::optional<std::map<std::string, std::string>> LnkInfo(const std::string& hostFile) {
+    std::string command = "lnkinfo '" + hostFile + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return std::nullopt;
+    std::map<std::string, std::string> fields;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe.get())) {
+        std::string line(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        std::size_t colon = line.find(" : ");
+        if (colon == std::string::npos) continue;
+        std::size_t begin = line.find_first_not_of(" \t");
+        std::string name = line.substr(begin, colon - begin);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+            name.pop_back();
+        std::size_t value = line.find_first_not_of(" \t", colon + 3);
+        fields[name] = value == std::string::npos ? std::string() : line.substr(value);
+    }
+    if (fields.empty()) return std::nullopt;
+    return fields;
+}
+
+} // namespace vexo::environment::test

@@ -1,0 +1,238 @@
+// Product directory discovery through the desktop shortcut, program files and versions.
+#include "environment/ProgramIdentity.h"
+
+#include "EnvFixture.h"
+#include "archive/Exceptions.h"
+#include "archive/Real48.h"
+#include "environment/Shortcuts.h"
+#include "environment/SystemFolders.h"
+#include "platform/Error.h"
+#include "platform/Shell.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace vexo::environment {
+namespace {
+
+using test::EnvTest;
+
+const std::string kField = "C:\\VEXO\\DALVO";
+
+class FindProductDirectoryTest : public EnvTest {
+  protected:
+    void SetUp() override {
+        EnvTest::SetUp();
+        desktop_ = DesktopDirectory();
+        ASSERT_FALSE(desktop_.empty());
+    }
+    void Link(const std::string& file, const std::string& target, const std::string& workDir) {
+        platform::ShellLink link;
+        link.target = target;
+        link.workingDirectory = workDir;
+        platform::WriteShellLink(desktop_ + file, link);
+    }
+    std::string desktop_;
+};
+
+TEST_F(FindProductDirectoryTest, NoShortcutKeepsTheFieldText) {
+    ProductDirectoryProposal p = ProposeFromShortcut("ZPX", desktop_, kField);
+    EXPECT_FALSE(p.loaded);
+    EXPECT_EQ(p.reason, ProposalReason::NoShortcut);
+    EXPECT_EQ(p.directory, kField);
+    EXPECT_EQ(FindProductDirectory("VIZUVE", desktop_, "D:\\ALGO"), "D:\\ALGO");
+}
+
+TEST_F(FindProductDirectoryTest, TargetPresentGivesTheParentOfItsDirectory) {
+    WriteFile("C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    Link("DalvoVexo.lnk", "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\DALVO\\Programa\\");
+    ProductDirectoryProposal p = ProposeFromShortcut("zpx", desktop_, "C:\\OTRO");
+    EXPECT_TRUE(p.loaded);
+    EXPECT_EQ(p.reason, ProposalReason::TargetFound);
+    EXPECT_EQ(p.directory, "C:\\VEXO\\DALVO\\");
+}
+
+TEST_F(FindProductDirectoryTest, OnlyTheRetiredShortcutIsRead) {
+    WriteFile("C:\\CONTA\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    Link("Dalvo Vexo Win.lnk", "C:\\CONTA\\DALVO\\Programa\\DALVO.EXE",
+         "C:\\CONTA\\DALVO\\Programa\\");
+    ProductDirectoryProposal p = ProposeFromShortcut("ZPX", desktop_, kField);
+    EXPECT_EQ(p.shortcutFile, platform::UpperAscii(desktop_ + "Dalvo Vexo Win.lnk"));
+    EXPECT_EQ(p.directory, "C:\\CONTA\\DALVO\\");
+}
+
+TEST_F(FindProductDirectoryTest, CurrentShortcutWinsOverTheRetiredOne) {
+    WriteFile("C:\\NUEVO\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    WriteFile("C:\\VIEJO\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    Link("DalvoVexo.lnk", "C:\\NUEVO\\DALVO\\Programa\\DALVO.EXE", "C:\\NUEVO\\DALVO\\Programa\\");
+    Link("Dalvo Vexo Win.lnk", "C:\\VIEJO\\DALVO\\Programa\\DALVO.EXE",
+         "C:\\VIEJO\\DALVO\\Programa\\");
+    EXPECT_EQ(FindProductDirectory("ZPX", desktop_, kField), "C:\\NUEVO\\DALVO\\");
+}
+
+TEST_F(FindProductDirectoryTest, RetiredNameIsNotTriedForTheCorporateTaxCodes) {
+    WriteFile("C:\\CONTA\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    Link("Dalvo Vexo Win.lnk", "C:\\CONTA\\DALVO\\Programa\\DALVO.EXE",
+         "C:\\CONTA\\DALVO\\Programa\\");
+    EXPECT_EQ(FindProductDirectory("RORARI", desktop_, kField), kField);
+}
+
+struct MissingTargetCase {
+    const char* name;
+    const char* code;
+    const char* file;
+    const char* workDir;
+    ProposalReason reason;
+    const char* expected;
+};
+
+class MissingTargetTest : public FindProductDirectoryTest,
+                          public ::testing::WithParamInterface<MissingTargetCase> {};
+
+TEST_P(MissingTargetTest, DriveOfTheWorkingDirectory) {
+    const MissingTargetCase& c = GetParam();
+    Link(c.file, "Q:\\BORRADO\\Programa\\PROG.EXE", c.workDir);
+    ProductDirectoryProposal p = ProposeFromShortcut(c.code, desktop_, kField);
+    EXPECT_TRUE(p.loaded);
+    EXPECT_EQ(p.reason, c.reason);
+    EXPECT_EQ(p.directory, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, MissingTargetTest,
+    ::testing::Values(
+        MissingTargetCase{"Product", "ZPX", "DalvoVexo.lnk", "D:\\VEXO\\DALVO\\Programa\\",
+                          ProposalReason::TargetMissing, "D:\\VEXO\\DALVO"},
+        MissingTargetCase{"Bizkaia", "VIZUVE", "Sociedades Bizkaia Vexo.lnk", "E:\\X\\",
+                          ProposalReason::TargetMissing, "E:\\VEXO\\DALVO"},
+        MissingTargetCase{"Estatal", "rorari", "Sociedades Estatal Vexo.lnk", "F:\\",
+                          ProposalReason::TargetMissing, "F:\\VEXO\\DALVO"},
+        MissingTargetCase{"NoWorkingDirectory", "ZPX", "DalvoVexo.lnk", "",
+                          ProposalReason::TargetMissing, "\\VEXO\\DALVO"},
+        MissingTargetCase{"NetworkWorkingDirectory", "ZPX", "DalvoVexo.lnk",
+                          "\\\\SERVIDOR\\VEXO\\DALVO\\Programa\\", ProposalReason::TargetMissing,
+                          "\\\\SERVIDOR\\VEXO\\VEXO\\DALVO"},
+        // A code outside the table names the file ".lnk" and has no default sub-path.
+        MissingTargetCase{"UnknownCode", "QQ", ".lnk", "G:\\X\\", ProposalReason::DriveOnly, "G:"}),
+    [](const ::testing::TestParamInfo<MissingTargetCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(FindProductDirectoryTest, TargetDeletedAfterTheShortcutWasMade) {
+    WriteFile("C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "MZ");
+    Link("DalvoVexo.lnk", "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\DALVO\\Programa\\");
+    EXPECT_EQ(FindProductDirectory("ZPX", desktop_, "D:\\OTRO"), "C:\\VEXO\\DALVO\\");
+    std::filesystem::remove(Host("C:\\VEXO\\DALVO\\Programa\\DALVO.EXE"));
+    EXPECT_EQ(FindProductDirectory("ZPX", desktop_, "D:\\OTRO"), "C:\\VEXO\\DALVO");
+}
+
+TEST_F(FindProductDirectoryTest, DamagedShortcutKeepsTheFieldText) {
+    WriteFile(desktop_ + "DalvoVexo.lnk", std::string("\x4c\0\0\0garbage", 11));
+    EXPECT_EQ(FindProductDirectory("ZPX", desktop_, kField), kField);
+}
+
+struct ProgramFileCase {
+    const char* code;
+    const char* file;
+};
+
+class InstalledProgramFileTest : public ::testing::TestWithParam<ProgramFileCase> {};
+
+TEST_P(InstalledProgramFileTest, MapsTheProductCode) {
+    EXPECT_EQ(InstalledProgramFile(GetParam().code), GetParam().file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, InstalledProgramFileTest,
+                         ::testing::Values(ProgramFileCase{"DALVO", "DALVO.EXE"},
+                                           ProgramFileCase{"dAlVo", "DALVO.EXE"},
+                                           ProgramFileCase{"VIZUVE", "IMPUEBIZ.BPL"},
+                                           ProgramFileCase{"vizuve", "IMPUEBIZ.BPL"},
+                                           ProgramFileCase{"RORARI", "IMPUEEST.BPL"},
+                                           ProgramFileCase{"nomina", "NOMINA.BPL"}));
+
+TEST(ShortcutNameTest, TableInUpperCase) {
+    EXPECT_EQ(ShortcutNameFor("zpx"), "DalvoVexo");
+    EXPECT_EQ(ShortcutNameFor("Vizuve"), "Sociedades Bizkaia Vexo");
+    EXPECT_EQ(ShortcutNameFor("RORARI"), "Sociedades Estatal Vexo");
+    EXPECT_EQ(ShortcutNameFor("DALVO"), "");
+}
+
+constexpr std::uint32_t Version(std::uint32_t major, std::uint32_t minor) {
+    return major << 16 | minor;
+}
+
+TEST(ProgramVersionTest, MinorIsHundredths) {
+    EXPECT_EQ(ProgramVersionOf(Version(10, 5)), archive::RoundToReal48(10.05));
+    EXPECT_EQ(ProgramVersionOf(Version(10, 50)), archive::RoundToReal48(10.5));
+    EXPECT_LT(ProgramVersionOf(Version(10, 5)), ProgramVersionOf(Version(10, 10)));
+    EXPECT_LT(ProgramVersionOf(Version(10, 9)), ProgramVersionOf(Version(10, 10)));
+    // A minor of 100 or more spills into the units.
+    EXPECT_EQ(ProgramVersionOf(Version(10, 123)), archive::RoundToReal48(11.23));
+    EXPECT_EQ(ProgramVersionOf(0), 0.0);
+}
+
+TEST(ProgramVersionTest, EqualsAPackageVersionHeldAsSixByteReal) {
+    for (std::uint32_t minor : {0u, 1u, 5u, 10u, 33u, 50u, 99u}) {
+        double fileVersion = ProgramVersionOf(Version(10, minor));
+        // The package carries the same number through its six-byte form.
+        std::array<std::uint8_t, 6> packed = archive::DoubleToReal48(10 + minor / 100.0);
+        double package = archive::Real48ToDouble(packed.data());
+        EXPECT_EQ(fileVersion, package) << minor;
+        EXPECT_FALSE(fileVersion > package) << minor;
+    }
+}
+
+class ReadProgramVersionTest : public EnvTest {};
+
+TEST_F(ReadProgramVersionTest, FileWithoutVersionInformationRaisesTheSystemMessage) {
+    const std::string file = "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE";
+    WriteFile(file, "not a program");
+    try {
+        ReadProgramVersion(file);
+        FAIL() << "no error raised";
+    } catch (const archive::Exception& e) {
+        std::string text = e.what();
+        const std::string tail = "\r\n\r\n" + file;
+        ASSERT_GT(text.size(), tail.size());
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+        std::string message = text.substr(0, text.size() - tail.size());
+        EXPECT_NE(message, platform::SystemErrorMessage(platform::kErrorSuccess));
+    }
+}
+
+TEST_F(ReadProgramVersionTest, MissingFileRaisesFileNotFound) {
+    const std::string file = "C:\\VEXO\\DALVO\\Programa\\FALTA.EXE";
+    try {
+        ReadProgramVersion(file);
+        FAIL() << "no error raised";
+    } catch (const archive::Exception& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  platform::SystemErrorMessage(platform::kErrorFileNotFound) + "\r\n\r\n" + file);
+    }
+}
+
+struct FixtureCase {
+    const char* file;
+    std::uint32_t major, minor;
+};
+
+class VersionFixtureTest : public EnvTest, public ::testing::WithParamInterface<FixtureCase> {};
+
+TEST_P(VersionFixtureTest, ReadsTheFileVersion) {
+    std::string host = std::string(VEXO_TEST_DATA_DIR) + "/pe/" + GetParam().file;
+    if (!std::filesystem::exists(host)) GTEST_SKIP() << "fixture missing: " << host;
+    std::string windows = platform::WindowsPath(host);
+    EXPECT_EQ(ReadProgramVersion(windows),
+              ProgramVersionOf(Version(GetParam().major, GetParam().minor)));
+    EXPECT_EQ(ReadProgramVersion(windows),
+              archive::RoundToReal48(GetParam().major + GetParam().minor / 100.0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, VersionFixtureTest,
+                         ::testing::Values(FixtureCase{"version-10.5.0.0.dll", 10, 5},
+                                           FixtureCase{"version-10.50.0.0.dll", 10, 50},
+                                           FixtureCase{"version-10.123.0.0.dll", 10, 123}));
+
+} // namespace
+} // namespace vexo::environment
