@@ -1,0 +1,150 @@
+// ArchiveWriter.cpp - entries and blocks in the order a reader walks them.
+#include "archive/ArchiveWriter.h"
+
+#include "archive/Checksum.h"
+#include "archive/Exceptions.h"
+#include "archive/StreamIO.h"
+
+#include <limits>
+#include <zlib.h>
+
+namespace vexo::archive {
+namespace {
+
+constexpr std::int64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+
+void PutBlockHead(std::vector<std::uint8_t>& block, std::int32_t length, std::uint32_t checksum) {
+    PutInt32At(block.data(), length);
+    PutInt32At(block.data() + 4, static_cast<std::int32_t>(checksum));
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
+                                      int level) {
+    std::vector<std::uint8_t> block;
+    if (!store) {
+        uLongf packed = compressBound(static_cast<uLong>(size));
+        block.resize(kBlockHeadSize + packed);
+        int rc = compress2(block.data() + kBlockHeadSize, &packed, data, static_cast<uLong>(size),
+                           level);
+        if (rc != Z_OK) throw EArchiver("zlib compression failed (" + std::to_string(rc) + ")");
+        if (packed < size) {
+            block.resize(kBlockHeadSize + packed);
+            PutBlockHead(block, static_cast<std::int32_t>(packed),
+                         StoredChecksum(block.data() + kBlockHeadSize, packed));
+            return block;
+        }
+    }
+    // Stored: a negative length, the bytes unchanged; the checksum covers them all the same.
+    block.assign(kBlockHeadSize, 0);
+    block.insert(block.end(), data, data + size);
+    PutBlockHead(block, -static_cast<std::int32_t>(size), StoredChecksum(data, size));
+    return block;
+}
+
+ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options)
+    : out_(out), options_(std::move(options)), start_(out.Position()) {
+    if (options_.BlockSize < 1024) throw EArchiver("Block size below 1024 bytes");
+    header_.ApplicationArea = options_.ApplicationArea;
+    header_.Signature = kArchiveSignature;
+    header_.Version = kHighestVersion;
+    header_.ArchiveID = options_.ArchiveID;
+    header_.BlockSize = options_.BlockSize;
+    header_.Segment = 1;
+    header_.Flags = kHeaderStored | kHeaderFinalSegment;
+    header_.UserData = options_.UserData;
+    header_.Comment = options_.Comment;
+    header_.EndOffset = static_cast<std::int32_t>(HeaderSize(header_));
+    WriteHeader(out_, header_);
+}
+
+std::int32_t ArchiveWriter::RelativePosition() {
+    std::int64_t rel = out_.Position() - start_;
+    if (rel > kMaxSize)
+        throw EArchiver("The archive outgrows 2 GiB, the limit of its 32-bit offsets");
+    return static_cast<std::int32_t>(rel);
+}
+
+void ArchiveWriter::Account(const TFileEntry& entry) {
+    for (TArchiveTotals* t : {&header_.ArchiveInfo, &header_.SegmentInfo}) {
+        ++t->FileCount;
+        t->Size += entry.FileSize;
+        t->CompressedSize += entry.FileStoredSize;
+    }
+    header_.EndOffset = RelativePosition();
+}
+
+void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_t attributes,
+                            char installRule, platform::Stream& data) {
+    std::int64_t size = data.Size() - data.Position();
+    if (size > kMaxSize) throw EArchiver("File too large for the archive (over 2 GiB): " + name);
+    TFileEntry entry;
+    entry.Name = name;
+    entry.Date = date;
+    entry.Attributes = attributes;
+    entry.Segment = 1;
+    entry.Offset = RelativePosition();
+    entry.Flags = kEntryStored | kEntryLastPiece;
+    entry.FileSize = entry.PieceSize = static_cast<std::int32_t>(size);
+    entry.InstallRule = installRule;
+    WriteFileEntry(out_, entry); // sizes are filled in once the blocks are written
+
+    std::int64_t stored = 0;
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(options_.BlockSize));
+    for (std::int64_t left = size; left > 0;) {
+        auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
+        data.ReadBuffer(buffer.data(), n);
+        auto block = EncodeBlock(buffer.data(), n, options_.Store, options_.CompressionLevel);
+        out_.WriteBuffer(block.data(), block.size());
+        stored += static_cast<std::int64_t>(block.size());
+        left -= static_cast<std::int64_t>(n);
+    }
+    std::int64_t end = out_.Position();
+    if (stored > kMaxSize) throw EArchiver("Stored data too large for the archive: " + name);
+    entry.FileStoredSize = entry.PieceStoredSize = static_cast<std::int32_t>(stored);
+    out_.SetPosition(start_ + entry.Offset);
+    WriteFileEntry(out_, entry);
+    out_.SetPosition(end);
+    Account(entry);
+}
+
+void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_t attributes,
+                            char installRule, const std::vector<std::uint8_t>& data) {
+    platform::MemoryStream source(data);
+    AddFile(name, date, attributes, installRule, source);
+}
+
+void ArchiveWriter::AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
+                              char installRule) {
+    TFileEntry entry;
+    entry.Name = name;
+    entry.Date = date;
+    entry.Attributes = attributes;
+    entry.Segment = 1;
+    entry.Offset = RelativePosition();
+    entry.Flags = kEntryStored | kEntryFolder | kEntryLastPiece;
+    entry.InstallRule = installRule;
+    WriteFileEntry(out_, entry);
+    Account(entry);
+}
+
+const TArchiveHeader& ArchiveWriter::Finish() {
+    std::int64_t end = out_.Position();
+    out_.SetPosition(start_);
+    WriteHeader(out_, header_);
+    out_.SetPosition(end);
+    return header_;
+}
+
+std::vector<std::uint8_t> MakeTagBlock(std::size_t size) {
+    static const std::string kTexts = "<TD>INSTALAR.EXE\r\n<TD>\r\n";
+    if (size != 0 && size < kTexts.size())
+        throw Exception("Tag block smaller than its " + std::to_string(kTexts.size()) +
+                        " bytes of texts");
+    std::vector<std::uint8_t> tag(kTexts.begin(), kTexts.end());
+    tag.resize(size == 0 ? kTexts.size() : size, 0);
+    return tag;
+}
+
+} // namespace vexo::archive

@@ -1,0 +1,67 @@
+// ArchiveWriter.h - writes archives and self-extracting files for the package builder.
+#pragma once
+
+#include "archive/Format.h"
+#include "platform/Stream.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vexo::archive {
+
+struct ArchiveWriterOptions {
+    std::int32_t BlockSize = 65536; // file data per block
+    bool Store = false;             // never compress
+    int CompressionLevel = 9;
+    std::int32_t ArchiveID = 0;
+    std::string Comment;
+    std::array<std::uint8_t, kApplicationAreaSize> ApplicationArea{};
+    TUserData UserData{};
+};
+
+/// One block as it is written: int32 length (negative for stored bytes), uint32 stored
+/// checksum of the payload as written, then the payload (a zlib stream or the bytes as they
+/// are). Compression that does not shrink the block stores it.
+std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
+                                      int level);
+
+/// Writes one single-segment archive at the stream's current position (the archive start):
+/// a provisional header, then each entry followed by its blocks; Finish rewrites the header
+/// with the totals and EndOffset.
+class ArchiveWriter {
+  public:
+    ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options);
+
+    /// Adds the remaining bytes of `data` as one file. Raises EArchiver when the file or the
+    /// archive would outgrow the format's 32-bit sizes.
+    void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
+                 platform::Stream& data);
+    void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
+                 const std::vector<std::uint8_t>& data);
+    /// An empty folder: an entry without data.
+    void AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
+                   char installRule);
+
+    /// Rewrites the header and leaves the stream just past the last entry.
+    const TArchiveHeader& Finish();
+
+    const TArchiveHeader& Header() const { return header_; }
+    std::int64_t ArchiveStart() const { return start_; }
+
+  private:
+    std::int32_t RelativePosition();
+    void Account(const TFileEntry& entry);
+
+    platform::Stream& out_;
+    ArchiveWriterOptions options_;
+    TArchiveHeader header_;
+    std::int64_t start_;
+};
+
+/// The tag block between the program image and the archive: the builder's texts
+/// ("<TD>INSTALAR.EXE", "<TD>") padded with zeros to `size` bytes (at least their length;
+/// 0 means exactly their length).
+std::vector<std::uint8_t> MakeTagBlock(std::size_t size);
+
+} // namespace vexo::archive
