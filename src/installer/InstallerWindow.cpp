@@ -1,0 +1,360 @@
+// InstallerWindow.cpp - the life of the installer window from start-up to close.
+#include "installer/InstallerWindow.h"
+
+#include "archive/Exceptions.h"
+#include "archive/PathRoutines.h"
+#include "archive/Real48.h"
+#include "environment/ProgramIdentity.h"
+#include "installer/DirectoryProposal.h"
+#include "installer/InstallRules.h"
+#include "installer/InstallerTexts.h"
+#include "installer/PackageIdentity.h"
+#include "installer/PathExpansion.h"
+#include "platform/Encoding.h"
+
+#include <atomic>
+
+namespace vexo::installer {
+
+namespace {
+
+std::atomic<bool> g_processStarted{false};
+
+constexpr int kFadeStep = 40;
+constexpr unsigned kFadeTickMs = 80;
+
+} // namespace
+
+bool ProcessStarted() {
+    return g_processStarted.load();
+}
+
+InstallerWindow::InstallerWindow(MainView& view, InstallerServices& services)
+    : view_(view), services_(services) {
+    extractor_.SetBlockSize(65536);
+    extractor_.SetErrorAction(archive::eaAsk);
+    extractor_.SetFilter("*.*");
+    extractor_.SetLanguage(archive::TLanguage::lgAutomatic);
+    extractor_.SetOptions(archive::kDefaultOptions);
+    extractor_.SetRestoreAction(extract::raOverwrite);
+    extractor_.Loaded();
+    extractor_.OnAfterOpen = [this](archive::TArchiverRoot& s) { Extractor1AfterOpen(s); };
+    extractor_.OnExtractFile = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,
+                                      std::string& dest,
+                                      bool& accept) { Extractor1ExtractFile(s, e, dest, accept); };
+    extractor_.OnFileProgress = [this](archive::TArchiverRoot& s, int p) {
+        Extractor1FileProgress(s, p);
+    };
+    extractor_.OnFinishOperation = [this](archive::TArchiverRoot& s) {
+        Extractor1FinishOperation(s);
+    };
+    extractor_.OnError = [this](archive::TArchiverRoot& s, const std::exception& e,
+                                const archive::TFileEntry& entry, archive::TErrorAction& action) {
+        Extractor1Error(s, e, entry, action);
+    };
+}
+
+bool InstallerWindow::ShowException(std::exception_ptr e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const archive::EAbort&) {
+        return false;
+    } catch (const std::exception& ex) {
+        view_.ShowApplicationError(ApplicationTitle(installerFileName_), ex.what());
+    }
+    return true;
+}
+
+// ---- Start-up -------------------------------------------------------------------------------
+
+bool InstallerWindow::FormCreate() {
+    try {
+        Startup();
+    } catch (...) {
+        ShowException(std::current_exception());
+    }
+    return started_;
+}
+
+void InstallerWindow::Startup() {
+    // Both frames start disabled behind the panel.
+    for (int index : {1, 2}) {
+        view_.SetFrameEnabled(index, false);
+    }
+    identificationDone_ = false;
+    busy_ = false;
+
+    platformId_ = services_.PlatformId();
+    if (platformId_ != 1 && platformId_ != 2) {
+        view_.ShowWindow();
+        view_.MessageBox(texts::InvalidSystem(), BoxIcon::Error, BoxButtons::Ok);
+        throw archive::EAbort();
+    }
+
+    ProposeProductDirectory();
+
+    std::string self = services_.ModuleFileName();
+    installerDirectory_ = archive::ExtractFilePath(self);
+    extractor_.SetFileName(self);
+    installerFileName_ = platform::UpperAscii(archive::ExtractFileName(extractor_.FileName()));
+
+    extractor_.SetSFXCodeSize(services_.FindArchiveStart(extractor_.FileName()));
+
+    extractor_.Open();
+    extractor_.Close();
+
+    started_ = true;
+    g_processStarted = true;
+
+    AdjustProposal();
+
+    currentFrame_ = 1;
+    ShowFrame(1, false);
+}
+
+void InstallerWindow::ProposeProductDirectory() {
+    view_.SetDirectoryText(services_.FindProductDirectory(
+        kProductShortcutCode, services_.DesktopDirectory(), view_.DirectoryText()));
+}
+
+void InstallerWindow::AdjustProposal() {
+    AdjustedProposal p = AdjustProposalFor(installerFileName_, view_.DirectoryText(),
+                                           services_.CurrentDirectory(), services_);
+    sharedEngineRedirect_ = p.sharedEngineRedirect;
+    view_.SetDirectoryText(p.directory);
+}
+
+// ---- Frames and states ----------------------------------------------------------------------
+
+void InstallerWindow::ShowFrame(int index, bool leavePrevious) {
+    view_.SetPanelFrameEnabled(false);
+    if (leavePrevious) view_.SetFrameEnabled(currentFrame_, false);
+    view_.SetFrameEnabled(index, true);
+    view_.BringFrameToFront(index);
+    currentFrame_ = index;
+    view_.SetPanelFrameEnabled(true);
+    view_.SetInstallVisible(true);
+    view_.ProcessMessages();
+}
+
+void InstallerWindow::EnterInstallingState() {
+    view_.SetPanelFrameEnabled(false);
+    view_.SetFrameEnabled(currentFrame_, false);
+    view_.SetFrameEnabled(2, true);
+    view_.BringFrameToFront(2);
+    view_.SetPanelFrameEnabled(true);
+    view_.SetInstallDefault(false);
+    view_.SetInstallEnabled(false);
+    view_.SetCancelCaption(texts::Cancel());
+    view_.SetCancelDefault(true);
+}
+
+void InstallerWindow::LeaveInstallingState() {
+    busy_ = false;
+    view_.SetInstallEnabled(true);
+    view_.SetCancelDefault(false);
+    view_.SetInstallDefault(true);
+    view_.SetCancelCaption(texts::Exit());
+    view_.SetFrameEnabled(2, false);
+    ShowFrame(currentFrame_, true);
+}
+
+// ---- Fades ----------------------------------------------------------------------------------
+
+void InstallerWindow::FormActivate() {
+    if (view_.Opacity() != 0) return;
+    if (platformId_ == 2)
+        view_.SetFadeTimerEnabled(true);
+    else
+        view_.SetOpacity(255); // no layered windows: opaque at once
+}
+
+void InstallerWindow::Timer2Timer() {
+    int opacity = view_.Opacity();
+    if (opacity < 220) {
+        view_.SetOpacity(opacity + kFadeStep);
+    } else {
+        view_.SetOpacity(255);
+        view_.SetFadeTimerEnabled(false);
+    }
+}
+
+void InstallerWindow::FadeOut() {
+    for (;;) {
+        std::uint32_t start = services_.TickCount();
+        while (services_.TickCount() - start < kFadeTickMs)
+            services_.Sleep(5);
+        int opacity = view_.Opacity();
+        if (opacity <= kFadeStep) {
+            view_.SetOpacity(0);
+            return;
+        }
+        view_.SetOpacity(opacity - kFadeStep);
+    }
+}
+
+// ---- Keys and closing -----------------------------------------------------------------------
+
+bool InstallerWindow::FormKeyDown(int key) {
+    if (key != kVkEscape) return false;
+    view_.CloseWindow();
+    return true;
+}
+
+bool InstallerWindow::eDirProgramaKeyDown(int key) {
+    if (key != kVkReturn) return false;
+    bInstalarClick();
+    return true;
+}
+
+bool InstallerWindow::FormCloseQuery() {
+    if (busy_) {
+        if (!view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation,
+                              BoxButtons::OkCancel))
+            return false;
+        extractor_.RequestAbort();
+        return true;
+    }
+    if (!view_.MessageBox(texts::ConfirmExit(), BoxIcon::Confirmation, BoxButtons::OkCancel))
+        return false;
+    if (platformId_ == 2) FadeOut();
+    return true;
+}
+
+void InstallerWindow::bCancelarClick() {
+    if (!busy_) {
+        view_.CloseWindow();
+        return;
+    }
+    if (view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation, BoxButtons::OkCancel))
+        extractor_.RequestAbort();
+}
+
+void InstallerWindow::bDirClick() {
+    std::string path = view_.DirectoryText();
+    try {
+        if (view_.FolderBrowser().BrowseForFolder(nullptr, path, environment::BrowseTitle(), true))
+            view_.SetDirectoryText(path);
+    } catch (...) {
+        ShowException(std::current_exception());
+    }
+}
+
+// ---- The installation run -------------------------------------------------------------------
+
+void InstallerWindow::bInstalarClick() {
+    lastRunResult_ = 0;
+    failureShown_ = false;
+    EnterInstallingState();
+    view_.ProcessMessages();
+    installedVersion_ = 0;
+    try {
+        InstallRun();
+    } catch (...) {
+        LeaveInstallingState();
+        if (ShowException(std::current_exception())) lastRunResult_ = -1;
+        return;
+    }
+    LeaveInstallingState();
+}
+
+void InstallerWindow::InstallRun() {
+    extractionRoot_ = ExpandFileName(view_.DirectoryText(), services_.CurrentDirectory());
+    extractor_.SetExtractPath(extractionRoot_);
+    view_.SetInstallDirectoryText(extractionRoot_);
+
+    if (!package_.ProductCode.empty()) {
+        std::string program = archive::WithTrailingBackslash(extractionRoot_) + "Programa\\" +
+                              environment::InstalledProgramFile(package_.ProductCode);
+        bool exists = services_.FileExists(program);
+        if (package_.PackageCode == kUpdatePackageCode && !exists)
+            throw archive::Exception(texts::ProgramNotFound() + program);
+        if (exists) installedVersion_ = services_.ReadProgramVersion(program);
+
+        double packageVersion = archive::Real48ToDouble(package_.PackageVersion.data());
+        if (installedVersion_ > packageVersion &&
+            !view_.MessageBox(texts::NewerInstalled(), BoxIcon::Warning, BoxButtons::OkCancel))
+            throw archive::EAbort();
+    }
+
+    targets_ = services_.ResolveTargetDirectories(extractionRoot_);
+
+    busy_ = true;
+    extractor_.SetFileName(installerDirectory_ + installerFileName_);
+    view_.SetExtractingFrom(texts::ExtractingFrom() + extractor_.FileName());
+    identificationDone_ = true;
+    view_.ProcessMessages();
+    busy_ = true;
+    view_.ProcessMessages();
+
+    extractor_.Open();
+    extractor_.ExtractAll();
+
+    switch (extractor_.OperationStatus()) {
+    case 1:
+        extractor_.Close();
+        services_.CreateProductShortcuts(package_.ProductCode, extractionRoot_);
+        view_.MessageBox(texts::Finished(), BoxIcon::Confirmation, BoxButtons::Ok);
+        lastRunResult_ = 1;
+        break;
+    case -1:
+        // The finish event has already said so when it saw the failure.
+        if (!failureShown_)
+            view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
+        lastRunResult_ = -1;
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Events of the archive component --------------------------------------------------------
+
+void InstallerWindow::Extractor1AfterOpen(archive::TArchiverRoot& Sender) {
+    if (identificationDone_) return;
+    package_ = archive::ReadPackageValues(Sender.Header());
+    view_.SetLabelFecha(PackageDateText(package_.PackageDate));
+    view_.SetLabelVersion(
+        PackageVersionText(archive::Real48ToDouble(package_.PackageVersion.data())));
+    view_.SetLabelPrograma(PackageTitle(installerFileName_, package_.PackageCode));
+}
+
+void InstallerWindow::Extractor1ExtractFile(archive::TArchiverRoot& Sender,
+                                            const archive::TFileEntry& FileEntry,
+                                            std::string& DestPath, bool& Accept) {
+    std::string destination = DestPath;
+    if (sharedEngineRedirect_ &&
+        platform::UpperAscii(destination).find("BTRIEVE") != std::string::npos &&
+        platform::UpperAscii(FileEntry.Name).find("BTRIEVE") != std::string::npos)
+        destination = SharedEngineDirectory(destination, services_.CurrentDirectory());
+
+    RuleOutcome outcome = ApplyInstallRule(FileEntry.InstallRule, FileEntry.Name, FileEntry.Date,
+                                           destination, Accept, targets_, services_);
+    DestPath = outcome.destination;
+    Accept = outcome.accept;
+    view_.ReportFile(FileEntry.Name, DestPath, outcome.decision);
+
+    view_.SetCurrentFileText("..\\" + FileEntry.Name);
+    view_.ProcessMessages();
+}
+
+void InstallerWindow::Extractor1FileProgress(archive::TArchiverRoot& Sender, int Percent) {
+    view_.SetProgress(Percent);
+}
+
+void InstallerWindow::Extractor1FinishOperation(archive::TArchiverRoot& Sender) {
+    busy_ = false;
+    if (Sender.OperationStatus() == -1) {
+        failureShown_ = true;
+        lastRunResult_ = -1;
+        view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
+    }
+}
+
+void InstallerWindow::Extractor1Error(archive::TArchiverRoot& Sender, const std::exception& E,
+                                      const archive::TFileEntry& FileEntry,
+                                      archive::TErrorAction& ErrorAction) {
+    // The configured action (ask) stays in force.
+}
+
+} // namespace vexo::installer

@@ -1,0 +1,73 @@
+// MainView.h - what the window's logic needs of a window, with no toolkit in sight.
+//
+// The Qt window implements it; so do the unattended console runner and the tests. Every text
+// crossing this interface is Windows-1252.
+#pragma once
+
+#include "environment/FolderBrowser.h"
+#include "installer/InstallRules.h"
+
+#include <string>
+
+namespace vexo::installer {
+
+enum class BoxIcon { Error, Warning, Confirmation };
+enum class BoxButtons { Ok, OkCancel };
+
+/// Caption of every box the window raises.
+std::string BoxCaption();
+
+class MainView {
+  public:
+    virtual ~MainView() = default;
+
+    // The three package labels.
+    virtual void SetLabelFecha(const std::string& text) = 0;
+    virtual void SetLabelVersion(const std::string& text) = 0;
+    virtual void SetLabelPrograma(const std::string& text) = 0;
+
+    // Frame 1: the directory field.
+    virtual std::string DirectoryText() const = 0;
+    virtual void SetDirectoryText(const std::string& text) = 0;
+    // Frame 2: the directory copy, the source line, the current file and the progress bar.
+    virtual void SetInstallDirectoryText(const std::string& text) = 0;
+    virtual void SetExtractingFrom(const std::string& text) = 0;
+    virtual void SetCurrentFileText(const std::string& text) = 0;
+    virtual void SetProgress(int percent) = 0;
+
+    // Frames: index 1 (directory) or 2 (progress).
+    virtual void SetPanelFrameEnabled(bool enabled) = 0;
+    virtual void SetFrameEnabled(int index, bool enabled) = 0;
+    virtual void BringFrameToFront(int index) = 0;
+
+    // The two buttons.
+    virtual void SetInstallEnabled(bool enabled) = 0;
+    virtual void SetInstallVisible(bool visible) = 0;
+    virtual void SetInstallDefault(bool isDefault) = 0;
+    virtual void SetCancelCaption(const std::string& caption) = 0;
+    virtual void SetCancelDefault(bool isDefault) = 0;
+
+    // The window.
+    virtual void ShowWindow() = 0;
+    /// Asks the window to close; the toolkit's close runs the close confirmation.
+    virtual void CloseWindow() = 0;
+    /// 0 (transparent) to 255 (opaque).
+    virtual int Opacity() const = 0;
+    virtual void SetOpacity(int opacity) = 0;
+    virtual void SetFadeTimerEnabled(bool enabled) = 0;
+    /// Lets the window serve its pending events.
+    virtual void ProcessMessages() = 0;
+
+    /// A modal box captioned BoxCaption(). \returns true only when "Vale" was chosen.
+    virtual bool MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) = 0;
+    /// The application's standard error display, captioned `title`.
+    virtual void ShowApplicationError(const std::string& title, const std::string& text) = 0;
+    /// The folder browser owned by frame 1.
+    virtual environment::FolderBrowser& FolderBrowser() = 0;
+
+    /// The install rule's verdict on one entry (only a console cares).
+    virtual void ReportFile(const std::string& storedName, const std::string& destination,
+                            FileDecision decision) {}
+};
+
+} // namespace vexo::installer
