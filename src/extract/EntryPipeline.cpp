@@ -1,0 +1,257 @@
+// EntryPipeline.cpp - restoring one entry: the restore decision, the output file, the block
+// loop with its checks, skipping an entry's data, and the per-entry error policy.
+#include "extract/Extractor.h"
+
+#include "archive/Checksum.h"
+#include "archive/Exceptions.h"
+#include "archive/PathRoutines.h"
+#include "archive/Prompts.h"
+#include "archive/StreamIO.h"
+#include "archive/TextFormat.h"
+#include "platform/Encoding.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace vexo::extract {
+
+using archive::EAbort;
+using archive::EArchiver;
+using archive::HasOption;
+using archive::StateBitScope;
+
+namespace {
+
+// Stored names that climb out of the extraction directory are refused.
+bool HasParentComponent(const std::string& name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos) end = name.size();
+        if (name.compare(start, end - start, "..") == 0 && end - start == 2) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+constexpr auto kReadWriteDenyWrite = static_cast<platform::OpenMode>(0x0022);
+
+} // namespace
+
+void TCustomExtractor::ValidateEntry() {
+    const archive::TFileEntry& e = currentEntry_;
+    const std::int64_t here = stream_->Position();
+    if (e.PieceStoredSize < 0 || e.FileSize < 0 || e.PieceSize < 0 || e.StartPosition < 0 ||
+        here + e.PieceStoredSize > SegmentEnd())
+        throw EArchiver(Messages().BadCRC);
+}
+
+// --- restore decision --------------------------------------------------------------------
+
+bool TCustomExtractor::DecideRestore(const std::string& destFile) {
+    const bool exists = platform::FileExists(destFile);
+    archive::TDateTime existingDate = 0;
+    if (exists && (restoreAction_ == raUpdate || restoreAction_ == raUpdateExisting))
+        existingDate = ExistingFileDate(destFile);
+    switch (DecideRestoreAction(restoreAction_, exists, existingDate, currentEntry_.Date)) {
+    case RestoreDecision::Extract:
+        return true;
+    case RestoreDecision::Skip:
+        return false;
+    case RestoreDecision::Ask:
+        return ConfirmOverwrite(destFile);
+    }
+    return false;
+}
+
+bool TCustomExtractor::ConfirmOverwrite(const std::string& destFile) {
+    if (overwriteAll_) return true;
+    PauseTiming();
+    archive::OverwritePromptData data;
+    data.ExistingName = archive::ShortenPath(destFile, 50);
+    data.ArchivedName = archive::ShortenPath(currentEntry_.Name, 50);
+    data.ExistingSize = ExistingFileSize(destFile);
+    data.ArchivedSize = currentEntry_.FileSize;
+    data.ExistingDate = ExistingFileDate(destFile);
+    data.ArchivedDate = currentEntry_.Date;
+    int answer = archive::CurrentPrompts().OverwritePrompt(data);
+    ResumeTiming();
+    switch (answer) {
+    case archive::kOverwriteCancel:
+        throw EAbort();
+    case archive::kOverwriteYesToAll:
+        overwriteAll_ = true;
+        return true;
+    case archive::kOverwriteYes:
+        return true;
+    default: // No, or the prompt closed
+        return false;
+    }
+}
+
+// --- restoring ---------------------------------------------------------------------------
+
+void TCustomExtractor::RestoreEntry(const std::string& destFile) {
+    if (!DecideRestore(destFile)) {
+        SkipEntryData(currentEntry_.Offset);
+        return;
+    }
+    if (HasState(archive::sbUnpackingSolid)) {
+        DisplayMessage(Messages().UncompressingSolidArchive);
+        AddToLog(Messages().UncompressingSolidArchive);
+    } else {
+        DisplayMessage(archive::Format(Messages().ExtractingFile,
+                                       archive::ExtractFileName(destFile), currentEntry_.FileSize));
+        AddToLog(archive::Format(Messages().ExtractingFile, destFile, currentEntry_.FileSize));
+    }
+    const double processedBefore = processedBytes_;
+    try {
+        if (HasParentComponent(currentEntry_.Name))
+            throw EArchiver(archive::Format(W1252("Nombre no permitido en el archivo: %s"),
+                                            currentEntry_.Name));
+        CreateDirectoryPath(archive::ExtractFilePath(destFile));
+        if ((currentEntry_.Flags & archive::kEntryFolder) != 0) return;
+
+        const bool single = HasOption(options_, archive::oOpenSingleSegment);
+        const bool keep =
+            platform::FileExists(destFile) && (currentEntry_.StartPosition != 0 || single);
+        std::uint32_t attributes = platform::GetFileAttributes(destFile);
+        if (attributes != platform::kInvalidAttributes)
+            platform::SetFileAttributes(destFile, attributes & 0x18u);
+        {
+            auto out =
+                CreateFileStream(destFile, keep ? kReadWriteDenyWrite : platform::OpenMode::Create);
+            ReadEntryData(*out);
+        }
+        ++filesProcessed_;
+        platform::SetFileAge(destFile, archive::DateTimeToDosDateTime(currentEntry_.Date));
+        platform::SetFileAttributes(destFile, static_cast<std::uint32_t>(currentEntry_.Attributes));
+        if (OnFileExtracted)
+            OnFileExtracted(*this, currentEntry_, archive::ExtractFilePath(destFile));
+        CheckSegmentEnd();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::runtime_error& e) {
+        if (!HandleError(e)) {
+            if (errorAction_ == archive::eaAsk || OnError) throw EAbort();
+            throw;
+        }
+        processedBytes_ = processedBefore;
+        SkipEntryData(currentEntry_.Offset);
+    }
+}
+
+void TCustomExtractor::ReadEntryData(platform::Stream& out) {
+    if (currentEntry_.FileSize == 0) return;
+    StateBitScope copying(state_, archive::sbCopyingBlocks);
+    out.SetPosition(currentEntry_.StartPosition);
+    const bool single = HasOption(options_, archive::oOpenSingleSegment);
+    bool firstPiece = true;
+    for (;;) {
+        std::int64_t sum = 0;
+        bool firstBlock = true;
+        do {
+            bool switched = CheckSegmentEnd();
+            if (switched) out.SetPosition(currentEntry_.StartPosition);
+            // A later piece must come from the next segment; anything else is damage.
+            if (firstBlock && !firstPiece && !switched) throw EArchiver(Messages().BadCRC);
+            firstBlock = false;
+            if (single && SegmentExhausted()) return;
+            std::int64_t stored = 0;
+            std::size_t decoded = ReadBlock(currentEntry_.PieceStoredSize - sum, stored);
+            out.WriteBuffer(outBuffer_.data(), decoded);
+            processedBytes_ += static_cast<double>(stored);
+            ShowProgress();
+            sum += stored;
+        } while (sum < currentEntry_.PieceStoredSize);
+        if ((currentEntry_.Flags & archive::kEntryLastPiece) != 0 || single) break;
+        firstPiece = false;
+    }
+}
+
+std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& stored) {
+    const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
+    const std::int64_t room = SegmentEnd() - stream_->Position();
+    if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) {
+        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
+        throw archive::EArchiverBadCRC(Messages().BadCRC);
+    }
+    const std::int32_t blockLength = archive::ReadInt32(*stream_);
+    const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
+    const bool compressed = blockLength >= 0;
+    const std::int64_t n = compressed ? std::int64_t{blockLength} : -std::int64_t{blockLength};
+    // A length the buffer or the piece cannot hold is a damaged block.
+    if (n > static_cast<std::int64_t>(inBuffer_.size()) || n + archive::kBlockHeadSize > budget ||
+        n + archive::kBlockHeadSize > room) {
+        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
+        throw archive::EArchiverBadCRC(Messages().BadCRC);
+    }
+    stream_->ReadBuffer(inBuffer_.data(), static_cast<std::size_t>(n));
+    stored = n + archive::kBlockHeadSize;
+
+    int plain = static_cast<int>(n);
+    if (encrypted) {
+        RequestCryptKey();
+        int destSize = plain;
+        DecryptBlock(inBuffer_.data(), inBuffer_.data(), destSize, plain);
+        if (destSize < 0 || destSize > plain) throw archive::EArchiverBadKey(Messages().BadKey);
+        plain = destSize;
+    }
+    if (archive::StoredChecksum(inBuffer_.data(), static_cast<std::size_t>(plain)) != checksum) {
+        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
+        throw archive::EArchiverBadCRC(Messages().BadCRC);
+    }
+    if (!compressed) {
+        std::memcpy(outBuffer_.data(), inBuffer_.data(), static_cast<std::size_t>(plain));
+        return static_cast<std::size_t>(plain);
+    }
+    int m = header_.BlockSize;
+    if (!UncompressBlock(outBuffer_.data(), m, inBuffer_.data(), plain) || m < 0 ||
+        static_cast<std::size_t>(m) > outBuffer_.size())
+        throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
+    return static_cast<std::size_t>(m);
+}
+
+void TCustomExtractor::SkipEntryData(std::int32_t entryOffset) {
+    StateBitScope skipping(state_, archive::sbSkippingFile);
+    if (entryOffset < GetHeaderSize() || entryOffset >= header_.EndOffset)
+        throw EArchiver(Messages().BadCRC);
+    stream_->SetPosition(static_cast<std::int64_t>(startOffset_) + entryOffset);
+    archive::ReadFileEntry(*stream_, currentEntry_);
+    ValidateEntry();
+    const bool single = HasOption(options_, archive::oOpenSingleSegment);
+    for (;;) {
+        stream_->Seek(currentEntry_.PieceStoredSize, platform::SeekOrigin::Current);
+        processedBytes_ += currentEntry_.PieceStoredSize;
+        ShowProgress();
+        if ((currentEntry_.Flags & (archive::kEntryLastPiece | archive::kEntryFolder)) != 0 ||
+            single)
+            break;
+        archive::TFileEntry saved = currentEntry_;
+        if (!CheckSegmentEnd()) throw EArchiver(Messages().BadCRC);
+        currentEntry_.Segment = saved.Segment;
+        currentEntry_.Offset = saved.Offset;
+    }
+    ++filesProcessed_;
+    CheckSegmentEnd();
+}
+
+// --- block transformations of the base class -------------------------------------------
+
+bool TCustomExtractor::UncompressBlock(std::uint8_t* destBlock, int& destSize,
+                                       const std::uint8_t* srcBlock, int srcSize) {
+    if (OnUncompressBlock) return OnUncompressBlock(*this, destBlock, destSize, srcBlock, srcSize);
+    if (srcSize > destSize) return false; // never write past the caller's capacity
+    std::memmove(destBlock, srcBlock, static_cast<std::size_t>(srcSize));
+    destSize = srcSize;
+    return true;
+}
+
+void TCustomExtractor::DecryptBlock(std::uint8_t* destBlock, const std::uint8_t* srcBlock,
+                                    int& destSize, int srcSize) {
+    if (OnDecryptBlock) OnDecryptBlock(*this, destBlock, srcBlock, destSize, srcSize);
+}
+
+} // namespace vexo::extract

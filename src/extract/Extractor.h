@@ -1,0 +1,162 @@
+// Extractor.h - TCustomExtractor and TExtractor: walk the entries of an archive and restore
+// them as files, following the restore policy and the segments of a multi-segment archive.
+#pragma once
+
+#include "archive/ArchiverRoot.h"
+#include "archive/Messages.h"
+#include "extract/RestorePolicy.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vexo::extract {
+
+class TBlowFish;
+class BlockInflater;
+
+class TCustomExtractor : public archive::TArchiverRoot {
+  public:
+    TCustomExtractor();
+    ~TCustomExtractor() override;
+
+    std::string ClassName() const override { return "TCustomExtractor"; }
+
+    // Properties.
+    const std::string& ExtractPath() const { return extractPath_; }
+    void SetExtractPath(const std::string& value) { extractPath_ = value; }
+    TRestoreAction RestoreAction() const { return restoreAction_; }
+    void SetRestoreAction(TRestoreAction value) { restoreAction_ = value; }
+    archive::TExtrMessages& Messages();
+    const archive::TExtrMessages& Messages() const;
+    bool IsSolid() const { return isSolid_; }
+    bool OverwriteAll() const { return overwriteAll_; }
+
+    void Assign(const archive::TArchiverRoot& source) override;
+
+    // Operations.
+    /// Extracts every entry into ExtractPath. Does nothing while busy.
+    void ExtractAll();
+    /// Walks the entries without decoding data, reporting each to OnEnumeration.
+    void EnumerateArchive();
+    /// One operation for the entry whose record lies at `entryOffset` in segment `segment`,
+    /// restored to `destFile`; `total` is the operation's total when it has none.
+    void ExtractEntryAt(std::uint16_t segment, std::int32_t entryOffset, std::int32_t total,
+                        const std::string& destFile);
+
+    /// Directory an entry goes to (without its file name).
+    std::string ResolveDestination(const archive::TFileEntry& entry);
+
+    // Events.
+    std::function<void(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry)>
+        OnEnumeration;
+    std::function<void(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry,
+                       std::string& DestPath, bool& Accept)>
+        OnExtractFile;
+    std::function<void(archive::TArchiverRoot& Sender, int Index, std::string& DestPath,
+                       bool& Accept)>
+        OnExtractFileByIndex;
+    std::function<void(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry,
+                       const std::string& DestPath)>
+        OnFileExtracted;
+    std::function<bool(archive::TArchiverRoot& Sender, std::uint8_t* DestBlock, int& DestSize,
+                       const std::uint8_t* SrcBlock, int SrcSize)>
+        OnUncompressBlock;
+    std::function<void(archive::TArchiverRoot& Sender, std::uint8_t* DestBlock,
+                       const std::uint8_t* SrcBlock, int& DestSize, int SrcSize)>
+        OnDecryptBlock;
+    std::function<void(archive::TArchiverRoot& Sender, int Segment, std::string& Drive)>
+        OnInsertDisk;
+    std::function<void(archive::TArchiverRoot& Sender, std::string& Drive)> OnInsertLastDisk;
+    std::function<void(archive::TArchiverRoot& Sender, int Segment, std::string& FileName)>
+        OnLocateSegment;
+    std::function<void(archive::TArchiverRoot& Sender, std::string& Path)> OnLocateLastSegment;
+    std::function<void(archive::TArchiverRoot& Sender)> OnSegmentChanged;
+
+    /// Whether stored names with a drive or a "\\server\share" prefix may leave ExtractPath
+    /// (the component's behaviour). The command-line tool turns this off by default.
+    bool AllowAbsolutePaths() const { return allowAbsolutePaths_; }
+    void SetAllowAbsolutePaths(bool value) { allowAbsolutePaths_ = value; }
+
+  protected:
+    explicit TCustomExtractor(std::unique_ptr<archive::TExtrMessages> messages);
+
+    // Overrides of the root.
+    void StartOperation() override;
+    void AfterOpen() override;
+    void BeforeClose() override;
+    void PrepareArchive() override;
+    platform::OpenMode GetOpenMode() const override { return platform::OpenMode::ReadDenyWrite; }
+    bool CheckSegmentEnd() override;
+    void AfterOpenHook() override { OpenSolidArchive(); }
+    void BeforeCloseHook() override { CloseSolidArchive(); }
+
+    // Added operations.
+    virtual bool UncompressBlock(std::uint8_t* destBlock, int& destSize,
+                                 const std::uint8_t* srcBlock, int srcSize);
+    virtual void DecryptBlock(std::uint8_t* destBlock, const std::uint8_t* srcBlock, int& destSize,
+                              int srcSize);
+    /// Solid archives: unpacking the inner archive at open and removing it at close.
+    virtual void OpenSolidArchive();
+    virtual void CloseSolidArchive();
+
+    // The pipeline.
+    void RestoreEntry(const std::string& destFile);
+    void ReadEntryData(platform::Stream& out);
+    void SkipEntryData(std::int32_t entryOffset);
+    /// Reads one block of the current entry into the output buffer; returns the decoded size
+    /// and sets the bytes the block took in the archive. `budget` is what the piece has left.
+    std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored);
+    /// Checks the sizes of the entry just read against the segment that holds it.
+    void ValidateEntry();
+    /// The loop over the entries shared by extraction and enumeration.
+    void WalkEntries(const std::function<void(int index)>& perEntry);
+
+    // Restore policy.
+    bool DecideRestore(const std::string& destFile);
+    bool ConfirmOverwrite(const std::string& destFile);
+
+    // Segments.
+    bool IsArchiveSegment(const std::string& fileName, archive::TArchiveHeader& header);
+    void OpenSegment(int n);
+    void OpenFirstSegment();
+    void OpenLastSegment();
+    void CheckContinuation(const archive::TFileEntry& saved, const archive::TFileEntry& current);
+    void InsertDiskLoop(int n);
+    void LocateSegmentLoop(int n);
+    void InsertLastDiskLoop();
+    void LocateLastSegmentLoop(int lastTried);
+    /// Drive answer checks of the insert-disk loops: false asks again.
+    bool AcceptDriveAnswer(std::string& drive, const std::string& remembered);
+
+    std::string extractPath_;
+    TRestoreAction restoreAction_ = raAsk;
+    bool overwriteAll_ = false;
+    bool isSolid_ = false;
+    bool allowAbsolutePaths_ = true;
+
+  private:
+    void PerEntryExtract(int index);
+};
+
+class TExtractor : public TCustomExtractor {
+  public:
+    TExtractor();
+    ~TExtractor() override;
+
+    std::string ClassName() const override { return "TExtractor"; }
+
+  protected:
+    std::size_t GetBufferSize() const override;
+    bool UncompressBlock(std::uint8_t* destBlock, int& destSize, const std::uint8_t* srcBlock,
+                         int srcSize) override;
+    void DecryptBlock(std::uint8_t* destBlock, const std::uint8_t* srcBlock, int& destSize,
+                      int srcSize) override;
+
+  private:
+    std::unique_ptr<TBlowFish> cipher_;
+    std::unique_ptr<BlockInflater> inflater_;
+};
+
+} // namespace vexo::extract
