@@ -1,0 +1,235 @@
+// Build.cpp - "build": packs a directory or a manifest into an archive or a self-extracting file.
+#include "Tool.h"
+
+#include "archive/ArchiveWriter.h"
+#include "archive/DateTime.h"
+#include "archive/Exceptions.h"
+#include "archive/PackageValues.h"
+#include "archive/Real48.h"
+#include "platform/Encoding.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace vexo::tool {
+namespace {
+
+struct Item {
+    std::string storedName; // Windows-1252
+    fs::path source;
+    char rule = 'R';
+    bool folder = false;
+};
+
+std::string ToStoredName(const std::string& utf8, const std::string& where) {
+    std::string name = platform::Utf8ToCp1252(utf8);
+    if (platform::Cp1252ToUtf8(name) != utf8)
+        throw archive::Exception("Name not representable in Windows-1252: " + utf8 + " (" + where +
+                                 ")");
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+std::vector<Item> ItemsFromDirectory(const fs::path& root) {
+    if (!fs::is_directory(root)) throw archive::Exception("Not a directory: " + root.string());
+    std::vector<fs::path> paths;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        paths.push_back(e.path());
+    std::sort(paths.begin(), paths.end());
+    std::vector<Item> items;
+    for (const auto& p : paths) {
+        bool dir = fs::is_directory(p);
+        if (dir && !fs::is_empty(p)) continue; // its files carry the path
+        if (!dir && !fs::is_regular_file(p)) continue;
+        std::string rel = fs::relative(p, root).generic_string();
+        items.push_back({ToStoredName(rel, p.string()), p, 'R', dir});
+    }
+    return items;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t\r");
+    std::size_t e = s.find_last_not_of(" \t\r");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+// One entry per line: RULE STORED\NAME [=> SOURCE]; "#" starts a comment line; a stored name
+// ending in "\" is an empty folder. SOURCE is relative to the manifest's folder and defaults
+// to the stored name with "/" for "\".
+std::vector<Item> ItemsFromManifest(const fs::path& manifest) {
+    std::ifstream in(manifest);
+    if (!in) throw archive::Exception("Cannot read the manifest " + manifest.string());
+    fs::path base = manifest.parent_path();
+    std::vector<Item> items;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        std::string where = manifest.string() + ":" + std::to_string(number);
+        line = Trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        if (line.size() < 3 || (line[1] != ' ' && line[1] != '\t'))
+            throw archive::Exception(where + ": expected \"RULE NAME [=> SOURCE]\"");
+        Item item;
+        item.rule = line[0];
+        std::string rest = Trim(line.substr(2));
+        std::string source;
+        if (auto arrow = rest.find("=>"); arrow != std::string::npos) {
+            source = Trim(rest.substr(arrow + 2));
+            rest = Trim(rest.substr(0, arrow));
+        }
+        if (rest.empty()) throw archive::Exception(where + ": no stored name");
+        item.folder = rest.back() == '\\' || rest.back() == '/';
+        if (item.folder) rest.pop_back();
+        item.storedName = ToStoredName(rest, where);
+        if (source.empty()) {
+            source = rest;
+            std::replace(source.begin(), source.end(), '\\', '/');
+        }
+        item.source = base / source;
+        if (item.folder ? !fs::is_directory(item.source) : !fs::is_regular_file(item.source))
+            throw archive::Exception(where + ": missing " + item.source.string());
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+double HostDate(const fs::path& p) {
+    auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(p));
+    std::time_t t = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    std::tm local{};
+    localtime_r(&t, &local);
+    return archive::CivilToDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                     local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0});
+}
+
+std::int32_t HostAttributes(const fs::path& p, bool folder) {
+    std::int32_t attributes = folder ? 0x10 : 0x20;
+    if ((fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none)
+        attributes |= 0x01;
+    return attributes;
+}
+
+long long ParseInteger(const std::string& option, const std::string& text) {
+    try {
+        std::size_t used = 0;
+        long long v = std::stoll(text, &used, 0);
+        if (used == text.size()) return v;
+    } catch (const std::exception&) {
+    }
+    throw UsageError(option + " needs an integer, not \"" + text + "\"");
+}
+
+archive::PackageDate ParseDate(const std::string& text) {
+    archive::PackageDate d;
+    char dash1 = 0, dash2 = 0;
+    if (std::sscanf(text.c_str(), "%4d%c%2d%c%2d", &d.year, &dash1, &d.month, &dash2, &d.day) !=
+            5 ||
+        dash1 != '-' || dash2 != '-')
+        throw UsageError("--package-date needs YYYY-MM-DD, not \"" + text + "\"");
+    return d;
+}
+
+} // namespace
+
+int RunBuild(const std::vector<std::string>& args) {
+    std::string out, stub, manifest, dir, comment, productCode;
+    long long tagSize = 0;
+    std::optional<long long> archiveId;
+    archive::ArchiveWriterOptions options;
+    archive::PackageValues package;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--out")
+            out = value();
+        else if (a == "--stub")
+            stub = value();
+        else if (a == "--tag-size")
+            tagSize = ParseInteger(a, value());
+        else if (a == "--block-size")
+            options.BlockSize = static_cast<std::int32_t>(ParseInteger(a, value()));
+        else if (a == "--store")
+            options.Store = true;
+        else if (a == "--comment")
+            options.Comment = platform::Utf8ToCp1252(value());
+        else if (a == "--package-version") {
+            const std::string& v = value();
+            char* end = nullptr;
+            double d = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end != '\0')
+                throw UsageError("--package-version needs a number, not \"" + v + "\"");
+            package.PackageVersion = archive::DoubleToReal48(d);
+        } else if (a == "--package-code")
+            package.PackageCode = static_cast<std::int32_t>(ParseInteger(a, value()));
+        else if (a == "--package-date")
+            package.PackageDate = archive::EncodePackageDate(ParseDate(value()));
+        else if (a == "--product-code")
+            package.ProductCode = platform::Utf8ToCp1252(value());
+        else if (a == "--archive-id")
+            archiveId = ParseInteger(a, value());
+        else if (a == "--manifest")
+            manifest = value();
+        else if (a.rfind("--", 0) == 0)
+            throw UsageError("unknown option " + a);
+        else if (dir.empty())
+            dir = a;
+        else
+            throw UsageError("more than one source directory");
+    }
+    if (out.empty()) throw UsageError("--out is required");
+    if (manifest.empty() == dir.empty()) throw UsageError("give either --manifest MANIFEST or DIR");
+    if (options.BlockSize < 1024) throw UsageError("--block-size must be at least 1024");
+    if (tagSize < 0) throw UsageError("--tag-size must not be negative");
+    if (stub.empty() && tagSize != 0) throw UsageError("--tag-size needs --stub");
+
+    std::vector<Item> items =
+        manifest.empty() ? ItemsFromDirectory(dir) : ItemsFromManifest(manifest);
+    std::random_device random;
+    options.ArchiveID = static_cast<std::int32_t>(archiveId ? *archiveId : random() & 0x7FFFFFFF);
+    archive::TArchiveHeader scratch;
+    archive::WritePackageValues(scratch, package);
+    options.ApplicationArea = scratch.ApplicationArea;
+    options.UserData = scratch.UserData;
+
+    HostFile file(out, true);
+    std::int64_t start = 0;
+    if (!stub.empty()) {
+        HostFile image(stub, false);
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image.Size()));
+        image.ReadBuffer(bytes.data(), bytes.size());
+        file.WriteBuffer(bytes.data(), bytes.size());
+        auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
+        file.WriteBuffer(tag.data(), tag.size());
+        start = file.Position();
+        if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
+    }
+    archive::ArchiveWriter writer(file, options);
+    for (const auto& item : items) {
+        double date = HostDate(item.source);
+        std::int32_t attributes = HostAttributes(item.source, item.folder);
+        if (item.folder) {
+            writer.AddFolder(item.storedName, date, attributes, item.rule);
+        } else {
+            HostFile data(item.source.string(), false);
+            writer.AddFile(item.storedName, date, attributes, item.rule, data);
+        }
+    }
+    const archive::TArchiveHeader& h = writer.Finish();
+    if (!stub.empty()) archive::WriteLocator(file, static_cast<std::int32_t>(start));
+    std::cerr << out << ": " << items.size() << " entries, " << h.EndOffset
+              << " bytes of archive at offset " << start << '\n';
+    return 0;
+}
+
+} // namespace vexo::tool
