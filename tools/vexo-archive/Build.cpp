@@ -93,7 +93,11 @@ std::vector<Item> ItemsFromManifest(const fs::path& manifest) {
             std::replace(source.begin(), source.end(), '\\', '/');
         }
         item.source = base / source;
-        if (item.folder ? !fs::is_directory(item.source) : !fs::is_regular_file(item.source))
+        // A folder entry needs no source (git keeps no empty folders): it takes the
+        // manifest's date then.
+        if (item.folder && !fs::is_directory(item.source))
+            item.source = manifest;
+        else if (!item.folder && !fs::is_regular_file(item.source))
             throw archive::Exception(where + ": missing " + item.source.string());
         items.push_back(std::move(item));
     }
@@ -217,7 +221,7 @@ int RunBuild(const std::vector<std::string>& args) {
     archive::ArchiveWriter writer(file, options);
     for (const auto& item : items) {
         double date = HostDate(item.source);
-        std::int32_t attributes = HostAttributes(item.source, item.folder);
+        std::int32_t attributes = item.folder ? 0x10 : HostAttributes(item.source, false);
         if (item.folder) {
             writer.AddFolder(item.storedName, date, attributes, item.rule);
         } else {

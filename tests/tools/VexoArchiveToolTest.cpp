@@ -1,0 +1,201 @@
+// VexoArchiveToolTest.cpp - runs the built vexo-archive: round trips and damaged input.
+#include "archive/Format.h"
+#include "archive/Real48.h"
+#include "archive/StreamIO.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vexo-tool-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    ToolRun Tool(const std::string& args) {
+        ToolRun r;
+        std::string cmd = std::string("'") + VEXO_ARCHIVE_TOOL + "' " + args + " >'" +
+                          (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
+        int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(dir_ / "out.txt");
+        r.err = Slurp(dir_ / "err.txt");
+        return r;
+    }
+
+    fs::path Write(const std::string& rel, const std::string& bytes) {
+        fs::path p = dir_ / rel;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+
+    std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+
+    fs::path dir_;
+};
+
+TEST_F(ToolTest, BuildInfoRoundTripsEveryHeaderField) {
+    Write("src/a.txt", std::string(100000, 'a'));
+    ToolRun b = Tool("build --out " + Q(dir_ / "p.vxa") +
+                     " --comment 'Versión de prueba' --package-version 10.05 --package-code 1962503"
+                     " --package-date 2009-02-12 --product-code VIZUVE --archive-id 6830156"
+                     " --block-size 4096 " +
+                     Q(dir_ / "src"));
+    ASSERT_EQ(b.status, 0) << b.err;
+    ToolRun i = Tool("info --json " + Q(dir_ / "p.vxa"));
+    ASSERT_EQ(i.status, 0) << i.err;
+    char version[40];
+    std::snprintf(version, sizeof version, "%.17g", vexo::archive::RoundToReal48(10.05));
+    for (std::string field :
+         {std::string("\"archiveStart\": 0"), std::string("\"signature\": 4664"),
+          std::string("\"version\": 1"), std::string("\"archiveId\": 6830156"),
+          std::string("\"blockSize\": 4096"),
+          "\"endOffset\": " + std::to_string(fs::file_size(dir_ / "p.vxa")),
+          std::string("\"segment\": 1"), std::string("\"flags\": 18"),
+          std::string("\"files\": 1, \"uncompressed\": 100000"),
+          std::string("\"comment\": \"Versión de prueba\""),
+          "\"packageVersion\": " + std::string(version), std::string("\"packageCode\": 1962503"),
+          std::string("\"packageDate\": \"2009-02-12\""),
+          std::string("\"productCode\": \"VIZUVE\"")})
+        EXPECT_NE(i.out.find(field), std::string::npos) << field << "\n" << i.out;
+    EXPECT_NE(i.out.find("\"headerSize\": " +
+                         std::to_string(325 + std::string("Versión de prueba").size() - 1)),
+              std::string::npos)
+        << i.out; // "ó" is one byte on disk
+}
+
+TEST_F(ToolTest, ManifestWithAccentedNamesListsEveryField) {
+    Write("tree/AÑO/Información.TXT", "datos\r\n");
+    Write("tree/b.bin", std::string(70000, 'b'));
+    Write("MANIFEST", "# test\n"
+                      "D DATOS\\AÑO\\Información.TXT => tree/AÑO/Información.TXT\n"
+                      "N b.bin => tree/b.bin\n"
+                      "R VACÍA\\\n");
+    ToolRun b =
+        Tool("build --store --out " + Q(dir_ / "p.vxa") + " --manifest " + Q(dir_ / "MANIFEST"));
+    ASSERT_EQ(b.status, 0) << b.err;
+    ToolRun l = Tool("list --json " + Q(dir_ / "p.vxa"));
+    ASSERT_EQ(l.status, 0) << l.err;
+    EXPECT_NE(l.out.find("{\"name\": \"DATOS\\\\AÑO\\\\Información.TXT\""), std::string::npos)
+        << l.out;
+    EXPECT_NE(l.out.find("\"installRule\": \"D\""), std::string::npos);
+    EXPECT_NE(l.out.find("\"name\": \"b.bin\""), std::string::npos);
+    // Stored: two blocks of 65536 and 4464 bytes plus their heads.
+    EXPECT_NE(l.out.find("\"fileSize\": 70000, \"fileStoredSize\": 70016, \"pieceSize\": 70000, "
+                         "\"pieceStoredSize\": 70016"),
+              std::string::npos)
+        << l.out;
+    EXPECT_NE(l.out.find("\"name\": \"VACÍA\""), std::string::npos);
+    EXPECT_NE(l.out.find("\"flags\": 7"), std::string::npos);
+    EXPECT_NE(l.out.find("\"offset\": 325,"), std::string::npos);
+    EXPECT_NE(l.out.find("\"startPosition\": 0"), std::string::npos);
+    EXPECT_NE(l.out.find("\"segment\": 1"), std::string::npos);
+    EXPECT_NE(l.out.find("\"attributes\": 32"), std::string::npos);
+
+    // The stored name on disk is Windows-1252: "Ñ" is the single byte 0xD1.
+    std::string bytes = Slurp(dir_ / "p.vxa");
+    EXPECT_NE(bytes.find("DATOS\\A\xD1O\\Informaci\xF3n.TXT"), std::string::npos);
+}
+
+TEST_F(ToolTest, SelfExtractingFileIsFoundThroughItsLocator) {
+    Write("stub.bin", std::string(3000, 'M'));
+    Write("src/x.txt", "x");
+    ToolRun b = Tool("build --out " + Q(dir_ / "ZPX10.EXE") + " --stub " + Q(dir_ / "stub.bin") +
+                     " --tag-size 477 " + Q(dir_ / "src"));
+    ASSERT_EQ(b.status, 0) << b.err;
+    std::string bytes = Slurp(dir_ / "ZPX10.EXE");
+    EXPECT_NE(bytes.find("<TD>INSTALAR.EXE"), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 8, 4), "\x15\xCD\x5B\x07");
+    EXPECT_EQ(vexo::archive::GetInt32At(reinterpret_cast<const std::uint8_t*>(bytes.data()) +
+                                        bytes.size() - 4),
+              3477);
+    ToolRun i = Tool("info --json " + Q(dir_ / "ZPX10.EXE"));
+    ASSERT_EQ(i.status, 0) << i.err;
+    EXPECT_NE(i.out.find("\"archiveStart\": 3477"), std::string::npos);
+    // The same bytes under another name are read from offset 0: no archive there.
+    fs::copy_file(dir_ / "ZPX10.EXE", dir_ / "ZPX10.BIN");
+    ToolRun other = Tool("info " + Q(dir_ / "ZPX10.BIN"));
+    EXPECT_EQ(other.status, 1);
+}
+
+TEST_F(ToolTest, BadSignatureNamesTheFile) {
+    fs::path p = Write("junk.vxa", std::string(600, 'j'));
+    ToolRun r = Tool("info " + Q(p));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Firma Erronea: el archivo \"" + p.string() + "\" no es valido\n");
+}
+
+std::vector<std::uint8_t> HeaderBytes(std::int32_t version) {
+    vexo::archive::TArchiveHeader h;
+    h.Version = version;
+    h.BlockSize = 65536;
+    h.EndOffset = 325;
+    h.Segment = 1;
+    vexo::platform::MemoryStream s;
+    vexo::archive::WriteHeader(s, h);
+    return s.Bytes();
+}
+
+TEST_F(ToolTest, VersionTwoIsUnknown) {
+    auto s = HeaderBytes(2);
+    fs::path p = Write("v2.vxa", std::string(s.begin(), s.end()));
+    ToolRun r = Tool("list " + Q(p));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Versión desconocida\n");
+}
+
+TEST_F(ToolTest, ShortFileIsAReadError) {
+    auto s = HeaderBytes(1);
+    fs::path p = Write("short.vxa", std::string(s.begin(), s.begin() + 200));
+    ToolRun r = Tool("info " + Q(p));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Stream read error\n");
+}
+
+TEST_F(ToolTest, DamagedNameLengthIsRefused) {
+    Write("src/a.txt", "abc");
+    ASSERT_EQ(Tool("build --out " + Q(dir_ / "p.vxa") + " " + Q(dir_ / "src")).status, 0);
+    std::string bytes = Slurp(dir_ / "p.vxa");
+    for (std::int32_t length : {-7, 0x7FFFFFF0}) {
+        std::string damaged = bytes;
+        vexo::archive::PutInt32At(reinterpret_cast<std::uint8_t*>(damaged.data()) + 325, length);
+        fs::path p = Write("bad.vxa", damaged);
+        ToolRun r = Tool("list --json " + Q(p));
+        EXPECT_EQ(r.status, 1) << length;
+        EXPECT_NE(r.err.find("Longitud de nombre no válida"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ToolTest, UsageErrorsExitTwo) {
+    for (std::string args :
+         {"", "frob", "build", "build --out x", "info", "list a b",
+          "build --out x --block-size 10 d", "build --out x --package-date 2009"})
+        EXPECT_EQ(Tool(args).status, 2) << args;
+    EXPECT_NE(Tool("info").err.find("usage: vexo-archive"), std::string::npos);
+}
+
+} // namespace
