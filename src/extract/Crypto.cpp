@@ -1,7 +1,6 @@
 // Crypto.cpp - the chaining modes and the byte-array and file drivers of TCrypto.
 #include "extract/Crypto.h"
 
-#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -191,10 +190,9 @@ void TCrypto::RunByteArray(bool encrypt) {
 }
 
 void TCrypto::RunFile(bool encrypt) {
-    // Creating the output first would truncate the very file about to be read.
-    if (platform::EqualsIgnoreCaseAscii(inputFilePath_, outputFilePath_))
-        throw std::invalid_argument("input and output file are the same");
-    auto input = platform::OpenFile(inputFilePath_, platform::OpenMode::Read);
+    // Writers are shut out of the input, so an output path naming the same file, however
+    // spelt, fails its open instead of truncating the data about to be read.
+    auto input = platform::OpenFile(inputFilePath_, platform::OpenMode::ReadDenyWrite);
     auto output = platform::OpenFile(outputFilePath_, platform::OpenMode::Create);
     for (;;) {
         const std::size_t read = input->Read(dataBuffer_.data(), kDataBufferSize);
