@@ -111,8 +111,10 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         if (HasParentComponent(currentEntry_.Name))
             throw EArchiver(archive::Format(W1252("Nombre no permitido en el archivo: %s"),
                                             currentEntry_.Name));
-        CreateDirectoryPath(archive::ExtractFilePath(destFile));
-        if ((currentEntry_.Flags & archive::kEntryFolder) != 0) return;
+        // A folder entry's own name is a directory too, stored with or without a final "\".
+        const bool folder = (currentEntry_.Flags & archive::kEntryFolder) != 0;
+        CreateDirectoryPath(folder ? destFile : archive::ExtractFilePath(destFile));
+        if (folder) return;
 
         const bool single = HasOption(options_, archive::oOpenSingleSegment);
         const bool keep =

@@ -1,0 +1,195 @@
+// SegmentedArchiveWriter.cpp - pieces of files at block boundaries across segment files.
+#include "archive/SegmentedArchiveWriter.h"
+
+#include "archive/Exceptions.h"
+#include "archive/StreamIO.h"
+#include "platform/FileSystem.h"
+
+#include <limits>
+
+namespace vexo::archive {
+namespace {
+constexpr std::int64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
+constexpr int kMaxSegments = 0xFFFF;
+} // namespace
+
+SegmentedArchiveWriter::SegmentedArchiveWriter(std::string fileName, ArchiveWriterOptions options,
+                                               std::int64_t segmentSize)
+    : parts_(SplitArchiveFileName(fileName)), options_(std::move(options)),
+      segmentSize_(segmentSize) {
+    if (options_.BlockSize < 1024) throw EArchiver("Block size below 1024 bytes");
+    if (segmentSize_ > kMaxSize) segmentSize_ = kMaxSize;
+    header_.ApplicationArea = options_.ApplicationArea;
+    header_.Signature = kArchiveSignature;
+    header_.Version = kHighestVersion;
+    header_.ArchiveID = options_.ArchiveID;
+    header_.BlockSize = options_.BlockSize;
+    header_.UserData = options_.UserData;
+    header_.Comment = options_.Comment;
+    if (segmentSize_ <= HeaderSize(header_) + kEntryFixedSize)
+        throw EArchiver("Segment size too small for a header and an entry");
+    StartSegment();
+}
+
+SegmentedArchiveWriter::~SegmentedArchiveWriter() = default;
+
+std::int32_t SegmentedArchiveWriter::Position() {
+    return static_cast<std::int32_t>(out_->Position());
+}
+
+void SegmentedArchiveWriter::StartSegment() {
+    if (static_cast<int>(names_.size()) >= kMaxSegments)
+        throw EArchiver("Too many segments for 16-bit segment numbers");
+    const int k = static_cast<int>(names_.size()) + 1;
+    names_.push_back(SegmentFileName(parts_, k));
+    out_ = platform::OpenFile(names_.back(), platform::OpenMode::Create);
+    header_.Segment = static_cast<std::uint16_t>(k);
+    header_.Flags = kHeaderStored;
+    header_.SegmentInfo = {};
+    header_.ArchiveInfo = archive_;
+    header_.EndOffset = static_cast<std::int32_t>(HeaderSize(header_));
+    WriteHeader(*out_, header_);
+}
+
+void SegmentedArchiveWriter::EndSegment(bool final) {
+    header_.ArchiveInfo = archive_;
+    if (final) header_.Flags |= kHeaderFinalSegment;
+    header_.EndOffset = Position();
+    out_->SetPosition(0);
+    WriteHeader(*out_, header_);
+    out_.reset();
+}
+
+bool SegmentedArchiveWriter::Fits(std::int64_t bytes) {
+    return out_->Position() + bytes <= segmentSize_;
+}
+
+void SegmentedArchiveWriter::BeginPiece(TFileEntry& entry) {
+    entry.Segment = static_cast<std::int16_t>(header_.Segment);
+    entry.Offset = Position();
+    entry.PieceSize = 0;
+    entry.PieceStoredSize = 0;
+    WriteFileEntry(*out_, entry);
+    pieces_.push_back({header_.Segment, entry.Offset});
+}
+
+void SegmentedArchiveWriter::EndPiece(TFileEntry& entry, bool last) {
+    if (last) entry.Flags |= kEntryLastPiece;
+    const std::int64_t end = out_->Position();
+    out_->SetPosition(entry.Offset);
+    WriteFileEntry(*out_, entry);
+    out_->SetPosition(end);
+    ++header_.SegmentInfo.FileCount;
+    header_.SegmentInfo.Size += entry.PieceSize;
+    header_.EndOffset = Position();
+}
+
+void SegmentedArchiveWriter::PatchFileStoredSize(const TFileEntry& entry) {
+    // FileStoredSize lies 33 bytes past the name in every piece's record.
+    const std::int64_t field = 33 + static_cast<std::int64_t>(entry.Name.size());
+    for (const Piece& piece : pieces_) {
+        if (piece.segment == header_.Segment) {
+            const std::int64_t end = out_->Position();
+            out_->SetPosition(piece.offset + field);
+            WriteInt32(*out_, entry.FileStoredSize);
+            out_->SetPosition(end);
+        } else {
+            auto earlier = platform::OpenFile(names_[static_cast<std::size_t>(piece.segment - 1)],
+                                              platform::OpenMode::ReadWrite);
+            earlier->SetPosition(piece.offset + field);
+            WriteInt32(*earlier, entry.FileStoredSize);
+        }
+    }
+}
+
+void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
+                                     std::int32_t attributes, char installRule,
+                                     platform::Stream& data) {
+    const std::int64_t size = data.Size() - data.Position();
+    if (size > kMaxSize) throw EArchiver("File too large for the archive (over 2 GiB): " + name);
+    TFileEntry entry;
+    entry.Name = name;
+    entry.Date = date;
+    entry.Attributes = attributes;
+    entry.Flags = kEntryStored;
+    entry.FileSize = static_cast<std::int32_t>(size);
+    entry.InstallRule = installRule;
+    ++archive_.FileCount;
+    archive_.Size += static_cast<double>(size);
+    pieces_.clear();
+
+    const std::int64_t record = EntrySize(entry);
+    std::int64_t written = 0, stored = 0;
+    bool pieceOpen = false;
+    auto openPiece = [&](std::int64_t firstBlock) {
+        if (!Fits(record + firstBlock)) {
+            EndSegment(false);
+            StartSegment();
+            if (!Fits(record + firstBlock))
+                throw EArchiver("Segment size too small for an entry and one block");
+        }
+        entry.StartPosition = static_cast<std::int32_t>(written);
+        BeginPiece(entry);
+        pieceOpen = true;
+    };
+
+    if (size == 0) openPiece(0);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(options_.BlockSize));
+    for (std::int64_t left = size; left > 0;) {
+        auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
+        data.ReadBuffer(buffer.data(), n);
+        auto block = EncodeBlock(buffer.data(), n, options_.Store, options_.CompressionLevel);
+        const auto blockSize = static_cast<std::int64_t>(block.size());
+        if (pieceOpen && !Fits(blockSize)) {
+            EndPiece(entry, false);
+            pieceOpen = false;
+            EndSegment(false);
+            StartSegment();
+        }
+        if (!pieceOpen) openPiece(blockSize);
+        out_->WriteBuffer(block.data(), block.size());
+        entry.PieceStoredSize += static_cast<std::int32_t>(blockSize);
+        entry.PieceSize += static_cast<std::int32_t>(n);
+        header_.SegmentInfo.CompressedSize += static_cast<double>(blockSize);
+        archive_.CompressedSize += static_cast<double>(blockSize);
+        written += static_cast<std::int64_t>(n);
+        stored += blockSize;
+        left -= static_cast<std::int64_t>(n);
+    }
+    if (stored > kMaxSize) throw EArchiver("Stored data too large for the archive: " + name);
+    entry.FileStoredSize = static_cast<std::int32_t>(stored);
+    EndPiece(entry, true);
+    PatchFileStoredSize(entry);
+}
+
+void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
+                                     std::int32_t attributes, char installRule,
+                                     const std::vector<std::uint8_t>& data) {
+    platform::MemoryStream source(data);
+    AddFile(name, date, attributes, installRule, source);
+}
+
+void SegmentedArchiveWriter::AddFolder(const std::string& name, TDateTime date,
+                                       std::int32_t attributes, char installRule) {
+    TFileEntry entry;
+    entry.Name = name;
+    entry.Date = date;
+    entry.Attributes = attributes;
+    entry.Flags = kEntryStored | kEntryFolder;
+    entry.InstallRule = installRule;
+    if (!Fits(EntrySize(entry))) {
+        EndSegment(false);
+        StartSegment();
+    }
+    BeginPiece(entry);
+    ++archive_.FileCount;
+    EndPiece(entry, true);
+}
+
+void SegmentedArchiveWriter::Finish() {
+    if (finished_) return;
+    EndSegment(true);
+    finished_ = true;
+}
+
+} // namespace vexo::archive

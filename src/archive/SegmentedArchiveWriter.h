@@ -1,0 +1,66 @@
+// SegmentedArchiveWriter.h - writes an archive as several segment files of bounded size.
+#pragma once
+
+#include "archive/ArchiveWriter.h"
+#include "archive/Format.h"
+#include "platform/Stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vexo::archive {
+
+/// Segment k of `fileName` is named by SegmentFileName. A file whose blocks do not fit in the
+/// current segment is split into pieces at block boundaries: one entry per piece, the last
+/// piece flagged. Every header carries the totals written so far; the last one carries the
+/// whole archive's totals and the final-segment flag.
+class SegmentedArchiveWriter {
+  public:
+    /// `segmentSize` is the largest size of a segment file; it must hold a header, an entry
+    /// and one block.
+    SegmentedArchiveWriter(std::string fileName, ArchiveWriterOptions options,
+                           std::int64_t segmentSize);
+    ~SegmentedArchiveWriter();
+    SegmentedArchiveWriter(const SegmentedArchiveWriter&) = delete;
+    SegmentedArchiveWriter& operator=(const SegmentedArchiveWriter&) = delete;
+
+    void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
+                 platform::Stream& data);
+    void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
+                 const std::vector<std::uint8_t>& data);
+    void AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
+                   char installRule);
+    /// Writes the last header; the segment files are complete afterwards.
+    void Finish();
+
+    /// The files written so far, segment 1 first.
+    const std::vector<std::string>& SegmentNames() const { return names_; }
+
+  private:
+    struct Piece {
+        int segment;
+        std::int32_t offset;
+    };
+    void StartSegment();
+    void EndSegment(bool final);
+    /// Starts a new segment unless `bytes` more fit into the current one.
+    bool Fits(std::int64_t bytes);
+    void BeginPiece(TFileEntry& entry);
+    void EndPiece(TFileEntry& entry, bool last);
+    void PatchFileStoredSize(const TFileEntry& entry);
+    std::int32_t Position();
+
+    ArchiveNameParts parts_;
+    ArchiveWriterOptions options_;
+    std::int64_t segmentSize_;
+    std::unique_ptr<platform::Stream> out_;
+    TArchiveHeader header_;
+    TArchiveTotals archive_;
+    std::vector<std::string> names_;
+    std::vector<Piece> pieces_;
+    bool finished_ = false;
+};
+
+} // namespace vexo::archive
