@@ -50,6 +50,10 @@ std::string SystemErrorMessage(int code) {
         return "The filename or extension is too long.";
     case kErrorDirectory:
         return "The directory name is invalid.";
+    case kErrorBadExeFormat:
+        return "The file is not a valid Win32 application.";
+    case kErrorResourceTypeNotFound:
+        return "The specified resource type cannot be found in the image file.";
     default:
         return "System Error.  Code: " + std::to_string(code) + ".";
     }

@@ -25,6 +25,8 @@ inline constexpr int kErrorInvalidName = 123;
 inline constexpr int kErrorDirNotEmpty = 145;
 inline constexpr int kErrorFilenameTooLong = 206;
 inline constexpr int kErrorDirectory = 267;
+inline constexpr int kErrorBadExeFormat = 193;
+inline constexpr int kErrorResourceTypeNotFound = 1813;
 
 /// The system's message for an error code, Windows-1252, without a trailing line break.
 std::string SystemErrorMessage(int code);

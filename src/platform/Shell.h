@@ -17,13 +17,17 @@ inline constexpr int CSIDL_DESKTOPDIRECTORY = 0x10;
 inline constexpr int CSIDL_COMMON_STARTMENU = 0x16;
 inline constexpr int CSIDL_COMMON_PROGRAMS = 0x17;
 
-/// The folder's path without a trailing backslash, or empty when the system has none.
+/// The folder's path without a trailing backslash, or empty when the system has none. The folder
+/// is created inside the prefix when it is missing, as Wine creates the shell folders.
 std::string SpecialFolderPath(int csidl);
 
 struct ShellLink {
     std::string target;           // the target's path
     std::string workingDirectory; // may be empty
     std::string description;      // may be empty
+    /// Read only: the target's network form ("\\server\share\file") when the link has one;
+    /// callers that prefer the UNC form take it first.
+    std::string networkTarget = {};
 };
 /// Writes a .lnk file. Raises PlatformError when the file cannot be written.
 void WriteShellLink(std::string_view linkPath, const ShellLink& link);
@@ -33,8 +37,8 @@ std::optional<ShellLink> ReadShellLink(std::string_view linkPath);
 std::optional<ShellLink> ParseShellLink(const std::uint8_t* data, std::size_t size);
 
 /// GetPrivateProfileStringA: the value of `key` in `section` of the INI file, or `def`.
-std::string ReadProfileString(std::string_view file, std::string_view section,
-                              std::string_view key, std::string_view def);
+std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
+                              std::string_view def);
 /// The same over the file's bytes (for tests and fuzzing).
 std::string ProfileStringFromText(std::string_view text, std::string_view section,
                                   std::string_view key, std::string_view def);
@@ -47,8 +51,10 @@ struct VersionInfo {
     /// StringFileInfo tables: key "040904B0" (upper-case hex) -> name -> value (Windows-1252).
     std::map<std::string, std::map<std::string, std::string>> strings;
 };
-/// Reads the version resource of a PE file; nullopt when the file has none (or is no PE file).
-/// Never reads outside the file's bytes.
+/// Reads the version resource of a PE file; nullopt when the file has none (or is no PE file),
+/// with LastError() telling which: kErrorFileNotFound, kErrorBadExeFormat (not a PE file, or a
+/// damaged one) or kErrorResourceTypeNotFound (no version resource). Never reads outside the
+/// file's bytes.
 std::optional<VersionInfo> ReadVersionInfo(std::string_view path);
 std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_t size);
 

@@ -7,8 +7,7 @@ using namespace vexo::platform;
 
 TEST(Encoding, RoundTripsEveryDefinedByte) {
     for (int b = 1; b < 256; ++b) {
-        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
-            continue;
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) continue;
         std::string one(1, static_cast<char>(b));
         EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(one)), one) << "byte " << b;
     }
@@ -32,10 +31,10 @@ TEST(Encoding, KnownTexts) {
 }
 
 TEST(Encoding, UnmappableAndInvalidInput) {
-    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");        // a CJK character
-    EXPECT_EQ(Utf8ToCp1252("caf\xE9"), "caf\xE9");       // already 8-bit text
-    EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xEF\xBF\xBD");     // undefined byte
-    EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "\xC0\xAF");     // overlong form is not UTF-8
+    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?");    // a CJK character
+    EXPECT_EQ(Utf8ToCp1252("caf\xE9"), "caf\xE9");   // already 8-bit text
+    EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xEF\xBF\xBD"); // undefined byte
+    EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "\xC0\xAF"); // overlong form is not UTF-8
 }
 
 TEST(Encoding, AsciiCaseRules) {

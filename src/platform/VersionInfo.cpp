@@ -1,0 +1,247 @@
+// VersionInfo.cpp - VS_VERSIONINFO from a PE file's resources, walking the headers ourselves.
+//
+// Every offset and length comes from an untrusted file and is checked against the buffer
+// (and the enclosing block) before it is used.
+#include "platform/ByteReader.h"
+#include "platform/Encoding.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vexo::platform {
+namespace {
+
+using detail::ByteReader;
+
+constexpr std::uint32_t kRtVersion = 16;
+constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
+constexpr std::size_t kHeaderProbe = 64 * 1024;
+constexpr std::int64_t kMaxImage = 256LL << 20;
+
+struct Section {
+    std::uint32_t virtualAddress, virtualSize, rawSize, rawOffset;
+};
+
+struct PeImage {
+    std::vector<Section> sections;
+    std::uint32_t resourceRva = 0, resourceSize = 0;
+};
+
+// Parses the headers; nullopt when this is no PE file or the headers are damaged.
+std::optional<PeImage> ParseHeaders(const ByteReader& r) {
+    if (r.U16(0) != 0x5A4D) return std::nullopt;
+    auto lfanew = r.U32(0x3C);
+    if (!lfanew || r.U32(*lfanew) != 0x00004550) return std::nullopt;
+    const std::size_t coff = *lfanew + 4;
+    auto sectionCount = r.U16(coff + 2);
+    auto optionalSize = r.U16(coff + 16);
+    if (!sectionCount || !optionalSize) return std::nullopt;
+    const std::size_t opt = coff + 20;
+    auto magic = r.U16(opt);
+    if (!magic || (*magic != 0x10B && *magic != 0x20B)) return std::nullopt;
+    const std::size_t countOffset = *magic == 0x10B ? 92 : 108;
+    const std::size_t dirs = *magic == 0x10B ? 96 : 112;
+    PeImage image;
+    auto dirCount = r.U32(opt + countOffset);
+    if (dirCount && *dirCount > 2 && dirs + 3 * 8 <= *optionalSize) {
+        image.resourceRva = r.U32(opt + dirs + 16).value_or(0);
+        image.resourceSize = r.U32(opt + dirs + 20).value_or(0);
+    }
+    const std::size_t table = opt + *optionalSize;
+    if (!r.Has(table, static_cast<std::size_t>(*sectionCount) * 40)) return std::nullopt;
+    for (std::size_t i = 0; i < *sectionCount; ++i) {
+        const std::size_t s = table + i * 40;
+        image.sections.push_back({*r.U32(s + 12), *r.U32(s + 8), *r.U32(s + 16), *r.U32(s + 20)});
+    }
+    return image;
+}
+
+// The file offset of an RVA and the bytes that follow it in its section and in the buffer.
+std::optional<std::pair<std::size_t, std::size_t>> MapRva(const PeImage& image, const ByteReader& r,
+                                                          std::uint32_t rva) {
+    for (const Section& s : image.sections) {
+        if (rva < s.virtualAddress) continue;
+        const std::uint64_t delta = rva - s.virtualAddress;
+        if (delta >= s.rawSize) continue;
+        const std::uint64_t offset = static_cast<std::uint64_t>(s.rawOffset) + delta;
+        if (offset >= r.Size()) return std::nullopt;
+        const std::uint64_t avail = std::min<std::uint64_t>(s.rawSize - delta, r.Size() - offset);
+        return std::make_pair(static_cast<std::size_t>(offset), static_cast<std::size_t>(avail));
+    }
+    return std::nullopt;
+}
+
+// The first entry of a resource directory (matching `id` when given): its OffsetToData.
+std::optional<std::uint32_t> DirectoryEntry(const ByteReader& rsrc, std::uint32_t dir,
+                                            std::optional<std::uint32_t> id) {
+    auto named = rsrc.U16(dir + 12), ids = rsrc.U16(dir + 14);
+    if (!named || !ids) return std::nullopt;
+    const std::size_t count = static_cast<std::size_t>(*named) + *ids;
+    if (!rsrc.Has(dir + 16, count * 8)) return std::nullopt;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t e = dir + 16 + i * 8;
+        const std::uint32_t name = *rsrc.U32(e);
+        if (id && ((name & 0x80000000u) || name != *id)) continue;
+        return *rsrc.U32(e + 4);
+    }
+    return std::nullopt;
+}
+
+struct Block {
+    std::size_t start = 0, length = 0; // within the version buffer
+    std::uint16_t valueLength = 0, type = 0;
+    std::string key;          // UTF-8
+    std::size_t value = 0;    // offset of the value
+    std::size_t children = 0; // offset of the first child
+};
+
+std::size_t Align4(std::size_t v) {
+    return (v + 3) & ~static_cast<std::size_t>(3);
+}
+
+// Reads the block at `start`, which must lie within [start, limit).
+std::optional<Block> ReadBlock(const ByteReader& r, std::size_t start, std::size_t limit) {
+    Block b;
+    b.start = start;
+    auto length = r.U16(start), valueLength = r.U16(start + 2), type = r.U16(start + 4);
+    if (!length || !valueLength || !type || *length < 6 || start + *length > limit)
+        return std::nullopt;
+    b.length = *length;
+    b.valueLength = *valueLength;
+    b.type = *type;
+    ByteReader inner(r.Data() + start, b.length);
+    std::size_t keyEnd = 0;
+    auto key = inner.WString(6, &keyEnd);
+    if (!key) return std::nullopt;
+    b.key = *key;
+    b.value = start + Align4(keyEnd);
+    std::size_t valueBytes = b.type == 1 ? 2u * b.valueLength : b.valueLength;
+    if (b.value > start + b.length) b.value = start + b.length;
+    if (valueBytes > start + b.length - b.value)
+        valueBytes = start + b.length - b.value; // a String's count may include padding
+    b.children = std::min(start + b.length, b.value + Align4(valueBytes));
+    return b;
+}
+
+template <class F> bool ForEachChild(const ByteReader& r, const Block& parent, F&& visit) {
+    const std::size_t end = parent.start + parent.length;
+    std::size_t pos = parent.children;
+    while (pos + 6 <= end) {
+        auto child = ReadBlock(r, pos, end);
+        if (!child) return false;
+        visit(*child);
+        pos = Align4(pos + child->length);
+    }
+    return true;
+}
+
+bool ParseVersionBlock(const ByteReader& r, VersionInfo& info) {
+    auto root = ReadBlock(r, 0, r.Size());
+    if (!root || root->key != "VS_VERSION_INFO") return false;
+    if (root->valueLength >= 52 && r.Has(root->value, 52) &&
+        r.U32(root->value) == kFixedSignature) {
+        info.fileVersionMS = *r.U32(root->value + 8);
+        info.fileVersionLS = *r.U32(root->value + 12);
+        info.productVersionMS = *r.U32(root->value + 16);
+        info.productVersionLS = *r.U32(root->value + 20);
+    }
+    return ForEachChild(r, *root, [&](const Block& child) {
+        if (child.key == "StringFileInfo") {
+            ForEachChild(r, child, [&](const Block& table) {
+                auto& strings = info.strings[UpperAscii(table.key)];
+                ForEachChild(r, table, [&](const Block& s) {
+                    std::size_t units = s.valueLength;
+                    const std::size_t room = (s.start + s.length - s.value) / 2;
+                    units = std::min(units, room);
+                    std::string value = r.WChars(s.value, units).value_or("");
+                    while (!value.empty() && value.back() == '\0')
+                        value.pop_back();
+                    strings.emplace(Utf8ToCp1252(s.key), Utf8ToCp1252(value));
+                });
+            });
+        } else if (child.key == "VarFileInfo") {
+            ForEachChild(r, child, [&](const Block& var) {
+                if (var.key != "Translation") return;
+                const std::size_t end = var.start + var.length;
+                for (std::size_t p = var.value;
+                     p + 4 <= end && p + 4 <= var.value + var.valueLength; p += 4)
+                    info.translations.emplace_back(*r.U16(p), *r.U16(p + 2));
+            });
+        }
+    });
+}
+
+std::optional<VersionInfo> Fail(int code) {
+    SetLastError(code);
+    return std::nullopt;
+}
+
+// How far into the file the image's sections reach (overlay data after them is not needed).
+std::size_t ImageEnd(const PeImage& image) {
+    std::uint64_t end = 0;
+    for (const Section& s : image.sections)
+        end = std::max<std::uint64_t>(end, static_cast<std::uint64_t>(s.rawOffset) + s.rawSize);
+    return static_cast<std::size_t>(std::min<std::uint64_t>(end, kMaxImage));
+}
+
+} // namespace
+
+std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_t size) {
+    if (!data) return Fail(kErrorBadExeFormat);
+    ByteReader r(data, size);
+    auto image = ParseHeaders(r);
+    if (!image) return Fail(kErrorBadExeFormat);
+    if (image->resourceRva == 0 || image->resourceSize == 0)
+        return Fail(kErrorResourceTypeNotFound);
+    auto rsrcAt = MapRva(*image, r, image->resourceRva);
+    if (!rsrcAt) return Fail(kErrorBadExeFormat);
+    ByteReader rsrc(data + rsrcAt->first, rsrcAt->second);
+
+    // type 16 -> first name -> first language -> data entry
+    auto typeEntry = DirectoryEntry(rsrc, 0, kRtVersion);
+    if (!typeEntry) return Fail(rsrc.Has(0, 16) ? kErrorResourceTypeNotFound : kErrorBadExeFormat);
+    if (!(*typeEntry & 0x80000000u)) return Fail(kErrorBadExeFormat);
+    auto nameEntry = DirectoryEntry(rsrc, *typeEntry & 0x7FFFFFFFu, std::nullopt);
+    if (!nameEntry || !(*nameEntry & 0x80000000u))
+        return Fail(nameEntry ? kErrorBadExeFormat : kErrorResourceTypeNotFound);
+    auto langEntry = DirectoryEntry(rsrc, *nameEntry & 0x7FFFFFFFu, std::nullopt);
+    if (!langEntry || (*langEntry & 0x80000000u)) return Fail(kErrorBadExeFormat);
+    auto dataRva = rsrc.U32(*langEntry), dataSize = rsrc.U32(*langEntry + 4);
+    if (!dataRva || !dataSize) return Fail(kErrorBadExeFormat);
+    auto dataAt = MapRva(*image, r, *dataRva);
+    if (!dataAt || dataAt->second < *dataSize) return Fail(kErrorBadExeFormat);
+
+    VersionInfo info;
+    if (!ParseVersionBlock(ByteReader(data + dataAt->first, *dataSize), info))
+        return Fail(kErrorBadExeFormat);
+    SetLastError(kErrorSuccess);
+    return info;
+}
+
+std::optional<VersionInfo> ReadVersionInfo(std::string_view path) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        auto stream = OpenFile(path, OpenMode::ReadShareAll);
+        const std::int64_t size = stream->Size();
+        bytes.resize(static_cast<std::size_t>(std::min<std::int64_t>(size, kHeaderProbe)));
+        bytes.resize(stream->Read(bytes.data(), bytes.size()));
+        // Read on only as far as the sections reach; an installer's appended data is skipped.
+        if (auto image = ParseHeaders(ByteReader(bytes.data(), bytes.size()))) {
+            const std::size_t end = static_cast<std::size_t>(
+                std::min<std::int64_t>(size, static_cast<std::int64_t>(ImageEnd(*image))));
+            if (end > bytes.size()) {
+                const std::size_t have = bytes.size();
+                bytes.resize(end);
+                bytes.resize(have + stream->Read(bytes.data() + have, end - have));
+            }
+        }
+    } catch (const PlatformError& e) {
+        return Fail(e.Code());
+    }
+    return ParseVersionInfo(bytes.data(), bytes.size());
+}
+
+} // namespace vexo::platform

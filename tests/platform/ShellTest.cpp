@@ -1,0 +1,160 @@
+// ShellTest.cpp - special folders and shell links, checked against an independent reader.
+#include "platform/Shell.h"
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/ScopedTestPrefix.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+
+using namespace vexo::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::uint8_t> ReadHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool HaveLnkinfo() {
+    return std::system("command -v lnkinfo >/dev/null 2>&1") == 0;
+}
+
+// The value of "Name : value" lines in lnkinfo's output.
+std::map<std::string, std::string> Lnkinfo(const std::string& host) {
+    std::map<std::string, std::string> fields;
+    std::string cmd = "lnkinfo '" + host + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
+    if (!pipe) return fields;
+    std::array<char, 4096> line{};
+    while (fgets(line.data(), line.size(), pipe.get())) {
+        std::string s = line.data();
+        auto colon = s.find(':');
+        if (colon == std::string::npos) continue;
+        auto trim = [](std::string t) {
+            t.erase(0, t.find_first_not_of(" \t"));
+            t.erase(t.find_last_not_of(" \t\r\n") + 1);
+            return t;
+        };
+        fields.emplace(trim(s.substr(0, colon)), trim(s.substr(colon + 1)));
+    }
+    return fields;
+}
+
+const std::string kDescription = W1252("Los Programas Vexo están especialmente diseñados para no "
+                                       "causar ningún daño a la capa de ozono");
+
+} // namespace
+
+TEST(SpecialFolders, WinePlacesInsideThePrefix) {
+    ScopedTestPrefix prefix;
+    struct Case {
+        int csidl;
+        const char* path;
+        const char* host;
+    } cases[] = {
+        {CSIDL_DESKTOPDIRECTORY, "C:\\users\\tester\\Desktop", "drive_c/users/tester/Desktop"},
+        {CSIDL_COMMON_STARTMENU, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
+         "drive_c/ProgramData/Microsoft/Windows/Start Menu"},
+        {CSIDL_COMMON_PROGRAMS, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+         "drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"},
+        {CSIDL_STARTMENU, "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
+         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Start Menu"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SpecialFolderPath(c.csidl), c.path);
+        EXPECT_TRUE(fs::is_directory(prefix.Host(c.host))) << c.host;
+    }
+    EXPECT_EQ(SpecialFolderPath(0x7F), "");
+}
+
+TEST(ShellLink, WriteThenReadBack) {
+    ScopedTestPrefix prefix;
+    const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    ShellLink link{"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\DALVO\\Programa\\",
+                   kDescription};
+    WriteShellLink(desktop + "\\DalvoVexo.lnk", link);
+    auto back = ReadShellLink(desktop + "\\DALVOVEXO.LNK");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->target, link.target);
+    EXPECT_EQ(back->workingDirectory, link.workingDirectory);
+    EXPECT_EQ(back->description, kDescription);
+    EXPECT_EQ(back->networkTarget, "");
+
+    // An existing link is replaced; empty fields are left out.
+    WriteShellLink(desktop + "\\DalvoVexo.lnk", ShellLink{"D:\\N\xF3minas\\X.EXE", "", ""});
+    back = ReadShellLink(desktop + "\\DalvoVexo.lnk");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->target, "D:\\N\xF3minas\\X.EXE");
+    EXPECT_EQ(back->workingDirectory, "");
+    EXPECT_EQ(back->description, "");
+
+    EXPECT_FALSE(ReadShellLink(desktop + "\\missing.lnk"));
+    EXPECT_THROW(WriteShellLink("Q:\\x.lnk", link), PlatformError);
+}
+
+TEST(ShellLink, IndependentReaderAgrees) {
+    if (!HaveLnkinfo()) GTEST_SKIP() << "lnkinfo (liblnk-utils) is not installed";
+    ScopedTestPrefix prefix;
+    const std::string target = W1252("C:\\VEXO\\DALVO\\Asientos Nóminas\\DALVO.EXE");
+    const std::string workdir = W1252("C:\\VEXO\\DALVO\\Asientos Nóminas\\");
+    WriteShellLink("C:\\check.lnk", ShellLink{target, workdir, kDescription});
+    auto fields = Lnkinfo(prefix.Host("drive_c/check.lnk"));
+    EXPECT_EQ(fields["Local path"], Cp1252ToUtf8(target));
+    EXPECT_EQ(fields["Working directory"], Cp1252ToUtf8(workdir));
+    EXPECT_EQ(fields["Description"], Cp1252ToUtf8(kDescription));
+}
+
+TEST(ShellLink, FixturesFromAnotherWriter) {
+    ScopedTestPrefix prefix;
+    fs::copy_file(VEXO_TEST_DATA_DIR "/lnk/idlist.lnk", prefix.Host("drive_c/idlist.lnk"));
+    fs::copy_file(VEXO_TEST_DATA_DIR "/lnk/unicode-net.lnk",
+                  prefix.Host("drive_c/unicode-net.lnk"));
+
+    auto idlist = ReadShellLink("C:\\IDLIST.LNK");
+    ASSERT_TRUE(idlist);
+    EXPECT_EQ(idlist->target, "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE");
+    EXPECT_EQ(idlist->workingDirectory, "C:\\VEXO\\DALVO\\Programa\\");
+    EXPECT_EQ(idlist->description, "Enlace con lista de elementos");
+
+    auto net = ReadShellLink("C:\\unicode-net.lnk");
+    ASSERT_TRUE(net);
+    EXPECT_EQ(net->target, W1252("D:\\Datos\\Asientos Nóminas\\NOM.EXE"));
+    EXPECT_EQ(net->networkTarget, W1252("\\\\SERVIDOR\\VEXO\\Asientos Nóminas\\NOM.EXE"));
+    EXPECT_EQ(net->workingDirectory, "D:\\Datos\\");
+    EXPECT_EQ(net->description, W1252("Asientos Nóminas"));
+}
+
+TEST(ShellLink, DamagedBytesNeverCrash) {
+    ScopedTestPrefix prefix;
+    ShellLink link{"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\", kDescription};
+    WriteShellLink("C:\\a.lnk", link);
+    const auto good = ReadHostFile(prefix.Host("drive_c/a.lnk"));
+    ASSERT_TRUE(ParseShellLink(good.data(), good.size()));
+    // Every truncation fails cleanly; the terminal block is the only optional part.
+    for (std::size_t n = 0; n + 4 < good.size(); ++n) {
+        std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_FALSE(ParseShellLink(cut.data(), cut.size())) << n;
+    }
+    // Corrupting each byte in turn must not read outside the buffer (run under ASan too).
+    for (std::size_t i = 0; i < good.size(); ++i) {
+        for (std::uint8_t v : {0x00, 0x7F, 0xFF}) {
+            auto bad = good;
+            bad[i] = v;
+            auto parsed = ParseShellLink(bad.data(), bad.size());
+            if (parsed) {
+                EXPECT_LE(parsed->target.size(), bad.size());
+            }
+        }
+    }
+    EXPECT_FALSE(ParseShellLink(nullptr, 0));
+    std::vector<std::uint8_t> notLink(200, 0x41);
+    EXPECT_FALSE(ParseShellLink(notLink.data(), notLink.size()));
+}
