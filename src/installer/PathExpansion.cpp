@@ -70,7 +70,7 @@ std::string ExpandFileName(std::string_view path, std::string_view currentDirect
     std::string root = HasDrive(cwd) ? cwd.substr(0, 3) : std::string("C:\\");
     if (!path.empty() && IsSeparator(path[0])) return Fold(root, path.substr(1));
     std::string rest = cwd.size() > root.size() ? cwd.substr(root.size()) : std::string();
-    if (path.empty()) return Fold(root, rest);
+    if (path.empty()) return Fold(root, archive::WithoutTrailingBackslash(rest));
     return Fold(root, rest + std::string(path));
 }
 

@@ -1,0 +1,174 @@
+// Unattended.cpp - the window's logic on a console, every question answered without a user.
+#include "installer/Unattended.h"
+
+#include "installer/InstallerTexts.h"
+#include "installer/InstallerWindow.h"
+#include "platform/Encoding.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace vexo::installer {
+
+namespace {
+
+std::string Utf8(const std::string& cp1252) {
+    return platform::Cp1252ToUtf8(cp1252);
+}
+
+/// One line for the console: the box's line breaks become blanks.
+std::string OneLine(const std::string& cp1252) {
+    std::string text = Utf8(cp1252);
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+const char* DecisionWord(FileDecision d) {
+    switch (d) {
+    case FileDecision::Written: return "written        ";
+    case FileDecision::Kept: return "kept           ";
+    case FileDecision::SkippedByRule: return "skipped by rule";
+    }
+    return "";
+}
+
+} // namespace
+
+ConsoleView::ConsoleView(std::ostream& out, std::ostream& err, bool yes, bool terminal)
+    : out_(out), err_(err), yes_(yes), terminal_(terminal) {}
+
+void ConsoleView::EndProgressLine() {
+    if (progressShown_) {
+        out_ << "\r\033[K";
+        progressShown_ = false;
+    }
+}
+
+void ConsoleView::SetInstallDirectoryText(const std::string& text) {
+    out_ << "Extraction root:    " << Utf8(text) << "\n";
+}
+
+void ConsoleView::SetExtractingFrom(const std::string& text) {
+    out_ << Utf8(text) << "\n";
+}
+
+void ConsoleView::SetProgress(int percent) {
+    if (!terminal_) return;
+    out_ << "\r  " << percent << "%" << std::flush;
+    progressShown_ = true;
+}
+
+bool ConsoleView::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    EndProgressLine();
+    std::ostream& to = icon == BoxIcon::Error ? err_ : out_;
+    if (buttons == BoxButtons::Ok) {
+        to << OneLine(text) << "\n";
+        return true;
+    }
+    to << OneLine(text) << " [Vale/Cancelar] -> " << (yes_ ? "Vale" : "Cancelar") << "\n";
+    if (!yes_) declined_ = true;
+    return yes_;
+}
+
+void ConsoleView::ShowApplicationError(const std::string& title, const std::string& text) {
+    EndProgressLine();
+    errorShown_ = true;
+    err_ << Utf8(title) << ": " << OneLine(text) << "\n";
+}
+
+void ConsoleView::ReportFile(const std::string& storedName, const std::string& destination,
+                             FileDecision decision) {
+    EndProgressLine();
+    out_ << "  " << DecisionWord(decision) << "  " << Utf8(storedName) << " -> "
+         << Utf8(destination) << "\n";
+}
+
+// ---- Prompts --------------------------------------------------------------------------------
+
+int UnattendedPrompts::Answer(const archive::PromptView& view, int goAhead) {
+    std::string text;
+    for (const std::string& line : view.Lines)
+        text += (text.empty() ? "" : " ") + OneLine(line);
+    int answer = yes_ ? goAhead : archive::RefusingAnswer(view);
+    std::string label;
+    for (const auto& b : view.Buttons)
+        if (b.Result == answer) label = b.Label;
+    label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+    err_ << Utf8(view.Caption) << ": " << text << " -> " << Utf8(label) << "\n";
+    if (!yes_) view_.NoteDeclined();
+    return answer;
+}
+
+int UnattendedPrompts::MessageDlg(const std::string& text, int type, unsigned buttons, int) {
+    archive::PromptView view = archive::DescribeMessageDlg(text, type, buttons);
+    int goAhead = view.Buttons.empty() ? archive::idOK : view.Buttons.front().Result;
+    if (view.Buttons.size() <= 1) { // nothing to decline
+        err_ << Utf8(view.Caption) << ": " << OneLine(text) << "\n";
+        return goAhead;
+    }
+    return Answer(view, goAhead);
+}
+
+bool UnattendedPrompts::InputQuery(const std::string& caption, const std::string& prompt,
+                                   std::string& value) {
+    // There is nobody to type a text: even --yes cannot answer this one.
+    err_ << Utf8(caption) << ": " << OneLine(prompt) << " -> Cancel\n";
+    view_.NoteDeclined();
+    return false;
+}
+
+bool UnattendedPrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
+                                      std::string& value) {
+    return InputQuery(caption, prompt, value);
+}
+
+int UnattendedPrompts::OverwritePrompt(const archive::OverwritePromptData& data) {
+    return Answer(archive::DescribeOverwritePrompt(data), archive::kOverwriteYes);
+}
+
+int UnattendedPrompts::ContinuePrompt(const archive::ContinuePromptData& data) {
+    return Answer(archive::DescribeContinuePrompt(data), archive::kContinueYes);
+}
+
+// ---- The run --------------------------------------------------------------------------------
+
+int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServices& services,
+                  std::ostream& out, std::ostream& err, bool terminal) {
+    ConsoleView view(out, err, yes, terminal);
+    view.SetDirectoryText(texts::DefaultDirectory());
+    UnattendedPrompts prompts(view, err, yes);
+    archive::PromptService* previous = &archive::CurrentPrompts();
+    archive::SetCurrentPrompts(&prompts);
+    struct Restore {
+        archive::PromptService* p;
+        ~Restore() { archive::SetCurrentPrompts(p); }
+    } restore{previous};
+
+    InstallerWindow window(view, services);
+    if (!window.FormCreate()) return view.Declined() && !view.ErrorShown() ? kExitDeclined
+                                                                           : kExitFailed;
+    out << "Package date:       " << Utf8(view.LabelFecha()) << "\n"
+        << "Package version:    " << Utf8(view.LabelVersion()) << "\n"
+        << "Package title:      " << Utf8(view.LabelPrograma()) << "\n"
+        << "Proposed directory: " << Utf8(view.DirectoryText()) << "\n";
+    if (directory) {
+        std::string dir = directory->starts_with("/") ? platform::WindowsPath(*directory)
+                                                      : platform::Utf8ToCp1252(*directory);
+        view.SetDirectoryText(dir);
+    }
+    window.bInstalarClick();
+    if (window.LastRunResult() == 1) return kExitFinished;
+    if (view.Declined()) return kExitDeclined;
+    return kExitFailed;
+}
+
+} // namespace vexo::installer

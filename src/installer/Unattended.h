@@ -1,0 +1,105 @@
+// Unattended.h - the installation without a window, for administrators and scripts.
+#pragma once
+
+#include "archive/Prompts.h"
+#include "installer/MainView.h"
+#include "installer/Services.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace vexo::installer {
+
+/// The window's view on a console: reports to `out` (UTF-8), errors to `err`, and answers every
+/// question with its safe answer ("Cancelar") unless `yes`, remembering a declined one.
+class ConsoleView final : public MainView {
+  public:
+    ConsoleView(std::ostream& out, std::ostream& err, bool yes, bool terminal);
+
+    bool Declined() const { return declined_; }
+    bool ErrorShown() const { return errorShown_; }
+    const std::string& LabelFecha() const { return fecha_; }
+    const std::string& LabelVersion() const { return version_; }
+    const std::string& LabelPrograma() const { return programa_; }
+
+    void SetLabelFecha(const std::string& text) override { fecha_ = text; }
+    void SetLabelVersion(const std::string& text) override { version_ = text; }
+    void SetLabelPrograma(const std::string& text) override { programa_ = text; }
+    std::string DirectoryText() const override { return directory_; }
+    void SetDirectoryText(const std::string& text) override { directory_ = text; }
+    void SetInstallDirectoryText(const std::string& text) override;
+    void SetExtractingFrom(const std::string& text) override;
+    void SetCurrentFileText(const std::string&) override {}
+    void SetProgress(int percent) override;
+    void SetPanelFrameEnabled(bool) override {}
+    void SetFrameEnabled(int, bool) override {}
+    void BringFrameToFront(int) override {}
+    void SetInstallEnabled(bool) override {}
+    void SetInstallVisible(bool) override {}
+    void SetInstallDefault(bool) override {}
+    void SetCancelCaption(const std::string&) override {}
+    void SetCancelDefault(bool) override {}
+    void ShowWindow() override {}
+    void CloseWindow() override {}
+    int Opacity() const override { return 255; }
+    void SetOpacity(int) override {}
+    void SetFadeTimerEnabled(bool) override {}
+    void ProcessMessages() override {}
+    bool MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
+    void ShowApplicationError(const std::string& title, const std::string& text) override;
+    environment::FolderBrowser& FolderBrowser() override { return browser_; }
+    void ReportFile(const std::string& storedName, const std::string& destination,
+                    FileDecision decision) override;
+
+    /// Called by the prompts below when they refuse.
+    void NoteDeclined() { declined_ = true; }
+
+  private:
+    void EndProgressLine();
+
+    std::ostream& out_;
+    std::ostream& err_;
+    bool yes_;
+    bool terminal_;
+    bool declined_ = false;
+    bool errorShown_ = false;
+    bool progressShown_ = false;
+    std::string fecha_, version_, programa_, directory_;
+    environment::NoFolderBrowser browser_;
+};
+
+/// The archive component's prompts without a user: the go-ahead with `yes`, else the refusing
+/// answer (noted as declined). Each prompt is written to `err`.
+class UnattendedPrompts final : public archive::PromptService {
+  public:
+    UnattendedPrompts(ConsoleView& view, std::ostream& err, bool yes)
+        : view_(view), err_(err), yes_(yes) {}
+
+    int MessageDlg(const std::string& text, int type, unsigned buttons, int helpContext) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override;
+    bool PasswordQuery(const std::string& caption, const std::string& prompt,
+                       std::string& value) override;
+    int OverwritePrompt(const archive::OverwritePromptData& data) override;
+    int ContinuePrompt(const archive::ContinuePromptData& data) override;
+
+  private:
+    int Answer(const archive::PromptView& view, int goAhead);
+
+    ConsoleView& view_;
+    std::ostream& err_;
+    bool yes_;
+};
+
+inline constexpr int kExitFinished = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitDeclined = 3;
+
+/// Runs start-up and one installation run. `directory` replaces the proposal: a host path
+/// (starting with "/") or a Windows path, UTF-8. \returns the exit status.
+int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServices& services,
+                  std::ostream& out, std::ostream& err, bool terminal);
+
+} // namespace vexo::installer

@@ -1,0 +1,19 @@
+// Artwork.cpp - decodes the compiled-in pictures on first use.
+#include "ui/Artwork.h"
+
+#include "ui/JpegDecoder.h"
+
+namespace vexo::ui {
+
+const QImage& BackgroundImage() {
+    static const QImage image = DecodeJpeg(kBackgroundJpeg, kBackgroundJpegSize);
+    return image;
+}
+
+QPixmap BrowseGlyph() {
+    QPixmap glyph;
+    glyph.loadFromData(kBrowseGlyphPng, static_cast<uint>(kBrowseGlyphPngSize), "PNG");
+    return glyph;
+}
+
+} // namespace vexo::ui

@@ -1,0 +1,320 @@
+// TForm2.cpp - the window's controls, events and the bridge to its logic.
+#include "ui/TForm2.h"
+
+#include "installer/InstallerTexts.h"
+#include "platform/Encoding.h"
+#include "ui/Artwork.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace vexo::ui {
+
+using installer::BoxButtons;
+using installer::BoxIcon;
+
+namespace {
+
+QString Text(const std::string& cp1252) {
+    return QString::fromStdString(platform::Cp1252ToUtf8(cp1252));
+}
+
+std::string Cp1252(const QString& text) {
+    return platform::Utf8ToCp1252(text.toStdString());
+}
+
+/// Image1: the background drawn unscaled from the top-left corner, clipped to the control.
+class Image1Widget final : public QWidget {
+  public:
+    explicit Image1Widget(QWidget* parent) : QWidget(parent) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawImage(0, 0, ui::BackgroundImage());
+    }
+};
+
+} // namespace
+
+// ---- Boxes ----------------------------------------------------------------------------------
+
+bool QtBoxPresenter::Ask(QWidget* owner, const std::string& text, BoxIcon icon,
+                         BoxButtons buttons) {
+    QMessageBox box(owner);
+    box.setWindowTitle(Text(installer::BoxCaption()));
+    box.setText(Text(text));
+    box.setIcon(icon == BoxIcon::Error     ? QMessageBox::Critical
+                : icon == BoxIcon::Warning ? QMessageBox::Warning
+                                           : QMessageBox::Question);
+    QPushButton* ok = box.addButton(Text(installer::texts::Ok()), QMessageBox::AcceptRole);
+    if (buttons == BoxButtons::OkCancel)
+        box.addButton(Text(installer::texts::Cancel()), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
+void QtBoxPresenter::ShowError(QWidget* owner, const std::string& title,
+                               const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, Text(title), Text(text), QMessageBox::Ok, owner);
+    box.exec();
+}
+
+// ---- Construction ---------------------------------------------------------------------------
+
+TForm2::TForm2(installer::InstallerServices& services, QWidget* parent) : QWidget(parent) {
+    setObjectName("Form2");
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(Text(installer::texts::WindowCaption()));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    setFixedSize(553, 401);
+    setWindowOpacity(0.0);
+    BuildControls();
+    ownBrowser_.SetOwner(frame1_);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+    // Key preview: every key of the window passes the window's handler first.
+    qApp->installEventFilter(this);
+    logic_ = std::make_unique<installer::InstallerWindow>(*this, services);
+}
+
+TForm2::~TForm2() {
+    qApp->removeEventFilter(this);
+}
+
+QLabel* TForm2::MakeLabel(const char* name, QRect geometry, const QString& text,
+                          const QString& style, Qt::Alignment alignment) {
+    auto* label = new QLabel(text, inner_);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setAlignment(alignment);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setStyleSheet(style);
+    MakeDraggable(label);
+    return label;
+}
+
+void TForm2::BuildControls() {
+    auto* outer = new QWidget(this);
+    outer->setObjectName("PanelExterior");
+    outer->setGeometry(0, 0, 553, 401);
+    inner_ = new QWidget(outer);
+    inner_->setObjectName("PanelInterior");
+    inner_->setGeometry(1, 1, 551, 399);
+    MakeDraggable(this);
+
+    auto* image = new Image1Widget(inner_);
+    image->setObjectName("Image1");
+    image->setGeometry(1, 1, 549, 397);
+    MakeDraggable(image);
+
+    const QString big = QStringLiteral("color: white; font-weight: bold; font-size: 12px;");
+    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
+    labelFecha_ = MakeLabel("LabelFecha", QRect(200, 65, 340, 20),
+                            QStringLiteral("31 de Diciembre de 2000"), big, centred);
+    labelVersion_ = MakeLabel("LabelVersion", QRect(200, 85, 340, 20),
+                              QString::fromUtf8(" Versión 10.00"), big, centred);
+    labelPrograma_ = MakeLabel("LabelPrograma", QRect(10, 368, 225, 25),
+                               QStringLiteral("Contabilidad"),
+                               QStringLiteral("color: silver; font-size: 12px;"),
+                               Qt::AlignLeft | Qt::AlignVCenter);
+    // The maker's contact lines (fictional).
+    const char* names[] = {"LabelTelefono", "LabelFax", "LabelCorreo", "LabelWeb"};
+    const char* lines[] = {"Tel. 945 000 123", "Fax 945 000 124", "soporte@vexo-dalvo.example",
+                           "www.vexo-dalvo.example"};
+    for (int i = 0; i < 4; ++i)
+        MakeLabel(names[i], QRect(5, 309 + 13 * i, 185, 13), QString::fromUtf8(lines[i]),
+                  QStringLiteral("color: white; font-size: 11px;"), centred);
+
+    panelFrame_ = new QWidget(inner_);
+    panelFrame_->setObjectName("PanelFrame");
+    panelFrame_->setGeometry(200, 114, 340, 245);
+    panelFrame_->setAutoFillBackground(true);
+    panelFrame_->setBackgroundRole(QPalette::Window);
+    MakeDraggable(panelFrame_);
+
+    frame1_ = new TFFramePrograma(panelFrame_);
+    frame2_ = new TFFrameInstalar(panelFrame_);
+    for (QWidget* frame : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame2_)}) {
+        frame->setEnabled(false);
+        frame->lower();
+    }
+    connect(frame1_->bDir(), &QPushButton::clicked, this, [this] { logic_->bDirClick(); });
+
+    bInstalar_ = new QPushButton(Text(installer::texts::Install()), inner_);
+    bInstalar_->setObjectName("bInstalar");
+    bInstalar_->setGeometry(375, 369, 75, 25);
+    bInstalar_->setDefault(true);
+    bCancelar_ = new QPushButton(Text(installer::texts::Exit()), inner_);
+    bCancelar_->setObjectName("bCancelar");
+    bCancelar_->setGeometry(464, 369, 75, 25);
+    bCancelar_->setAutoDefault(false);
+    setTabOrder(bInstalar_, bCancelar_);
+    connect(bInstalar_, &QPushButton::clicked, this, [this] { logic_->bInstalarClick(); });
+    connect(bCancelar_, &QPushButton::clicked, this, [this] { logic_->bCancelarClick(); });
+
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName("Timer2");
+    timer2_->setInterval(80);
+    connect(timer2_, &QTimer::timeout, this, [this] { logic_->Timer2Timer(); });
+}
+
+bool TForm2::Create() {
+    return logic_->FormCreate();
+}
+
+// ---- MainView -------------------------------------------------------------------------------
+
+void TForm2::SetLabelFecha(const std::string& text) { labelFecha_->setText(Text(text)); }
+void TForm2::SetLabelVersion(const std::string& text) { labelVersion_->setText(Text(text)); }
+void TForm2::SetLabelPrograma(const std::string& text) { labelPrograma_->setText(Text(text)); }
+
+std::string TForm2::DirectoryText() const {
+    return Cp1252(frame1_->eDirPrograma()->text());
+}
+
+void TForm2::SetDirectoryText(const std::string& text) {
+    frame1_->eDirPrograma()->setText(Text(text));
+}
+
+void TForm2::SetInstallDirectoryText(const std::string& text) {
+    frame2_->eDirInstalar()->setText(Text(text));
+}
+
+void TForm2::SetExtractingFrom(const std::string& text) { frame2_->stDe()->setText(Text(text)); }
+void TForm2::SetCurrentFileText(const std::string& text) { frame2_->stText()->setText(Text(text)); }
+void TForm2::SetProgress(int percent) { frame2_->ProgressBar1()->setValue(percent); }
+void TForm2::SetPanelFrameEnabled(bool enabled) { panelFrame_->setEnabled(enabled); }
+
+void TForm2::SetFrameEnabled(int index, bool enabled) {
+    (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->setEnabled(enabled);
+}
+
+void TForm2::BringFrameToFront(int index) {
+    (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->raise();
+}
+
+void TForm2::SetInstallEnabled(bool enabled) { bInstalar_->setEnabled(enabled); }
+void TForm2::SetInstallVisible(bool visible) { bInstalar_->setVisible(visible); }
+void TForm2::SetInstallDefault(bool isDefault) { bInstalar_->setDefault(isDefault); }
+void TForm2::SetCancelCaption(const std::string& caption) { bCancelar_->setText(Text(caption)); }
+void TForm2::SetCancelDefault(bool isDefault) { bCancelar_->setDefault(isDefault); }
+
+void TForm2::ShowWindow() {
+    show();
+}
+
+void TForm2::CloseWindow() {
+    close();
+}
+
+void TForm2::SetOpacity(int opacity) {
+    opacity_ = opacity;
+    setWindowOpacity(opacity / 255.0);
+}
+
+void TForm2::SetFadeTimerEnabled(bool enabled) {
+    if (enabled) timer2_->start();
+    else timer2_->stop();
+}
+
+void TForm2::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
+bool TForm2::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    return boxes_->Ask(isVisible() ? this : nullptr, text, icon, buttons);
+}
+
+void TForm2::ShowApplicationError(const std::string& title, const std::string& text) {
+    boxes_->ShowError(isVisible() ? this : nullptr, title, text);
+}
+
+environment::FolderBrowser& TForm2::FolderBrowser() {
+    return *browser_;
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    logic_->FormActivate();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    if (logic_->FormCloseQuery()) event->accept();
+    else event->ignore();
+}
+
+QPushButton* TForm2::DefaultButton() const {
+    for (QPushButton* b : {bInstalar_, bCancelar_})
+        if (b->isDefault() && b->isEnabled() && b->isVisible()) return b;
+    return nullptr;
+}
+
+void TForm2::MakeDraggable(QWidget* w) {
+    w->installEventFilter(this);
+    w->setProperty("vexoDrag", true);
+}
+
+void TForm2::MoverPantalla(QMouseEvent* event) {
+    QWindow* handle = windowHandle();
+    if (handle && handle->startSystemMove()) return;
+    // The platform refuses (offscreen, some window managers): follow the mouse ourselves.
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    bool ours = widget && widget->window() == this;
+    if (!ours) return QWidget::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) return logic_->FormKeyDown(installer::kVkEscape);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (watched == frame1_->eDirPrograma())
+                return logic_->eDirProgramaKeyDown(installer::kVkReturn);
+            if (qobject_cast<QPushButton*>(watched)) return false; // a focused button clicks
+            if (QPushButton* b = DefaultButton()) {
+                b->click();
+                return true;
+            }
+        }
+        return false;
+    }
+    case QEvent::MouseButtonPress:
+        if (widget->property("vexoDrag").toBool()) {
+            MoverPantalla(static_cast<QMouseEvent*>(event));
+            return true;
+        }
+        return false;
+    case QEvent::MouseMove:
+        if (dragging_) {
+            move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset_);
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (dragging_) {
+            dragging_ = false;
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+} // namespace vexo::ui

@@ -1,0 +1,116 @@
+// TForm2.h - the installer's borderless splash window (Qt Widgets).
+#pragma once
+
+#include "installer/InstallerWindow.h"
+#include "installer/MainView.h"
+#include "installer/Services.h"
+#include "ui/Frames.h"
+#include "ui/QtFolderBrowser.h"
+
+#include <QLabel>
+#include <QPoint>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace vexo::ui {
+
+/// Asks the user through a modal box; tests replace it to answer without a user.
+class BoxPresenter {
+  public:
+    virtual ~BoxPresenter() = default;
+    virtual bool Ask(QWidget* owner, const std::string& text, installer::BoxIcon icon,
+                     installer::BoxButtons buttons) = 0;
+    virtual void ShowError(QWidget* owner, const std::string& title, const std::string& text) = 0;
+};
+
+/// The real boxes: "Instalador Dalvo", three icons, "Vale" and "Cancelar".
+class QtBoxPresenter final : public BoxPresenter {
+  public:
+    bool Ask(QWidget* owner, const std::string& text, installer::BoxIcon icon,
+             installer::BoxButtons buttons) override;
+    void ShowError(QWidget* owner, const std::string& title, const std::string& text) override;
+};
+
+class TForm2 final : public QWidget, public installer::MainView {
+    Q_OBJECT
+  public:
+    explicit TForm2(installer::InstallerServices& services, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    /// Runs the start-up steps; \returns whether the window should be shown and run.
+    bool Create();
+    installer::InstallerWindow& Logic() { return *logic_; }
+    void SetBoxPresenter(BoxPresenter* presenter) { boxes_ = presenter; }
+    void SetFolderBrowser(environment::FolderBrowser* browser) { browser_ = browser; }
+    QTimer* Timer2() const { return timer2_; }
+    /// Whether dragging falls back to moving the window on mouse moves.
+    bool DragFallbackActive() const { return dragging_; }
+
+    // MainView.
+    void SetLabelFecha(const std::string& text) override;
+    void SetLabelVersion(const std::string& text) override;
+    void SetLabelPrograma(const std::string& text) override;
+    std::string DirectoryText() const override;
+    void SetDirectoryText(const std::string& text) override;
+    void SetInstallDirectoryText(const std::string& text) override;
+    void SetExtractingFrom(const std::string& text) override;
+    void SetCurrentFileText(const std::string& text) override;
+    void SetProgress(int percent) override;
+    void SetPanelFrameEnabled(bool enabled) override;
+    void SetFrameEnabled(int index, bool enabled) override;
+    void BringFrameToFront(int index) override;
+    void SetInstallEnabled(bool enabled) override;
+    void SetInstallVisible(bool visible) override;
+    void SetInstallDefault(bool isDefault) override;
+    void SetCancelCaption(const std::string& caption) override;
+    void SetCancelDefault(bool isDefault) override;
+    void ShowWindow() override;
+    void CloseWindow() override;
+    int Opacity() const override { return opacity_; }
+    void SetOpacity(int opacity) override;
+    void SetFadeTimerEnabled(bool enabled) override;
+    void ProcessMessages() override;
+    bool MessageBox(const std::string& text, installer::BoxIcon icon,
+                    installer::BoxButtons buttons) override;
+    void ShowApplicationError(const std::string& title, const std::string& text) override;
+    environment::FolderBrowser& FolderBrowser() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildControls();
+    QLabel* MakeLabel(const char* name, QRect geometry, const QString& text, const QString& style,
+                      Qt::Alignment alignment);
+    void MakeDraggable(QWidget* w);
+    /// MoverPantalla: the platform moves the window, or we follow the mouse ourselves.
+    void MoverPantalla(QMouseEvent* event);
+    QPushButton* DefaultButton() const;
+
+    std::unique_ptr<installer::InstallerWindow> logic_;
+    QtBoxPresenter ownBoxes_;
+    BoxPresenter* boxes_ = &ownBoxes_;
+    QtFolderBrowser ownBrowser_;
+    environment::FolderBrowser* browser_ = &ownBrowser_;
+
+    QWidget* inner_ = nullptr;
+    QLabel* labelFecha_ = nullptr;
+    QLabel* labelVersion_ = nullptr;
+    QLabel* labelPrograma_ = nullptr;
+    QWidget* panelFrame_ = nullptr;
+    TFFramePrograma* frame1_ = nullptr;
+    TFFrameInstalar* frame2_ = nullptr;
+    QPushButton* bInstalar_ = nullptr;
+    QPushButton* bCancelar_ = nullptr;
+    QTimer* timer2_ = nullptr;
+    int opacity_ = 0;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+} // namespace vexo::ui

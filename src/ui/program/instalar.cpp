@@ -1,0 +1,55 @@
+// instalar.cpp - the installer program: the window, or --unattended without one.
+#include "archive/PathRoutines.h"
+#include "archive/Prompts.h"
+#include "installer/CommandLine.h"
+#include "installer/Services.h"
+#include "installer/Unattended.h"
+#include "ui/QtPrompts.h"
+#include "ui/TForm2.h"
+
+#include <QApplication>
+
+#include <iostream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    using namespace vexo;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    installer::CommandLine cmd = installer::ParseCommandLine(args);
+    std::string program = archive::ExtractFileName(argc > 0 ? argv[0] : "instalar");
+    if (auto slash = program.find_last_of('/'); slash != std::string::npos)
+        program = program.substr(slash + 1);
+
+    switch (cmd.mode) {
+    case installer::CommandLine::Mode::Help:
+        std::cout << installer::UsageText(program);
+        return 0;
+    case installer::CommandLine::Mode::UsageError:
+        std::cerr << program << ": " << cmd.error << "\n" << installer::UsageText(program);
+        return installer::kExitUsage;
+    case installer::CommandLine::Mode::Unattended: {
+        installer::InstallerServices services;
+        return installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
+                                        ::isatty(STDOUT_FILENO) != 0);
+    }
+    case installer::CommandLine::Mode::Window: break;
+    }
+
+    QApplication app(argc, argv);
+    ui::QtPrompts prompts;
+    archive::SetCurrentPrompts(&prompts);
+    installer::InstallerServices services;
+    int status = 0;
+    {
+        ui::TForm2 form(services);
+        // A start-up that stopped early ends the program without entering the message loop.
+        if (form.Create()) {
+            form.show();
+            status = app.exec();
+        }
+    }
+    archive::SetCurrentPrompts(nullptr);
+    return status;
+}
