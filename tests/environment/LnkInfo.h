@@ -15,7 +15,10 @@ inline bool HaveLnkInfo() {
 
 /// The "Name : value" lines lnkinfo prints for a host file (UTF-8); nullopt when it fails.
 inline std::optional<std::map<std::string, std::string>> LnkInfo(const std::string& hostFile) {
-    std::string command = "lnkinfo '" + hostFile + "' 2>/dev/null";
+    std::string quoted;
+    for (char c : hostFile)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    std::string command = "lnkinfo '" + quoted + "' 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     if (!pipe) return std::nullopt;
     std::map<std::string, std::string> fields;
@@ -24,14 +27,14 @@ inline std::optional<std::map<std::string, std::string>> LnkInfo(const std::stri
         std::string line(buffer);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
-        std::size_t colon = line.find(" : ");
+        // "\tLocal path\t\t\t: C:\..." - the name is padded with tabs before ": ".
+        std::size_t colon = line.find(": ");
         if (colon == std::string::npos) continue;
         std::size_t begin = line.find_first_not_of(" \t");
         std::string name = line.substr(begin, colon - begin);
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
             name.pop_back();
-        std::size_t value = line.find_first_not_of(" \t", colon + 3);
-        fields[name] = value == std::string::npos ? std::string() : line.substr(value);
+        fields[name] = line.substr(colon + 2);
     }
     if (fields.empty()) return std::nullopt;
     return fields;

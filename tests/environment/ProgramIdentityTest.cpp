@@ -203,6 +203,7 @@ TEST_F(ReadProgramVersionTest, FileWithoutVersionInformationRaisesTheSystemMessa
 
 TEST_F(ReadProgramVersionTest, MissingFileRaisesFileNotFound) {
     const std::string file = "C:\\VEXO\\DALVO\\Programa\\FALTA.EXE";
+    MakeDirectory("C:\\VEXO\\DALVO\\Programa");
     try {
         ReadProgramVersion(file);
         FAIL() << "no error raised";
