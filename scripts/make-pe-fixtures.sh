@@ -15,3 +15,8 @@ x86_64-w64-mingw32-ld --dll -e 0 -s -o module.dll "$tmp/module.o"
 res noversion.rc -O coff -o "$tmp/noversion.o"
 x86_64-w64-mingw32-ld --dll -e 0 -s -o noversion.dll "$tmp/noversion.o"
 ls -l dalvo.exe module.dll noversion.dll
+# Libraries whose minor file version needs two and three digits (program version checks).
+for v in 10-10 10-123; do
+  res "version-$v.rc" -O coff -o "$tmp/version-$v.o"
+  x86_64-w64-mingw32-ld --dll -e 0 -s -o "version-$v.dll" "$tmp/version-$v.o"
+done

@@ -108,6 +108,7 @@ double ReadProgramVersion(std::string_view fileName) {
         if (code == platform::kErrorSuccess)
             code = platform::FileExists(fileName) ? kErrorResourceTypeNotFound
                                                   : platform::kErrorFileNotFound;
+        platform::SetLastError(code);
         throw archive::Exception(platform::SystemErrorMessage(code) + "\r\n\r\n" +
                                  std::string(fileName));
     }

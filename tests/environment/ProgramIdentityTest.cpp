@@ -218,22 +218,54 @@ struct FixtureCase {
     std::uint32_t major, minor;
 };
 
-class VersionFixtureTest : public EnvTest, public ::testing::WithParamInterface<FixtureCase> {};
+class VersionFixtureTest : public EnvTest, public ::testing::WithParamInterface<FixtureCase> {
+  protected:
+    static std::string Fixture(const char* name) {
+        return platform::WindowsPath(std::string(VEXO_TEST_DATA_DIR) + "/pe/" + name);
+    }
+};
 
 TEST_P(VersionFixtureTest, ReadsTheFileVersion) {
-    std::string host = std::string(VEXO_TEST_DATA_DIR) + "/pe/" + GetParam().file;
-    if (!std::filesystem::exists(host)) GTEST_SKIP() << "fixture missing: " << host;
-    std::string windows = platform::WindowsPath(host);
-    EXPECT_EQ(ReadProgramVersion(windows),
-              ProgramVersionOf(Version(GetParam().major, GetParam().minor)));
-    EXPECT_EQ(ReadProgramVersion(windows),
+    std::string file = Fixture(GetParam().file);
+    ASSERT_TRUE(platform::FileExists(file)) << file;
+    EXPECT_EQ(ReadProgramVersion(file),
               archive::RoundToReal48(GetParam().major + GetParam().minor / 100.0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, VersionFixtureTest,
-                         ::testing::Values(FixtureCase{"version-10.5.0.0.dll", 10, 5},
-                                           FixtureCase{"version-10.50.0.0.dll", 10, 50},
-                                           FixtureCase{"version-10.123.0.0.dll", 10, 123}));
+                         ::testing::Values(FixtureCase{"dalvo.exe", 10, 5},
+                                           FixtureCase{"module.dll", 10, 50},
+                                           FixtureCase{"version-10-10.dll", 10, 10},
+                                           FixtureCase{"version-10-123.dll", 10, 123}));
+
+class VersionOrderTest : public VersionFixtureTest {};
+
+TEST_F(VersionOrderTest, FilesCompareAsTheirVersions) {
+    double v1005 = ReadProgramVersion(Fixture("dalvo.exe"));
+    double v1010 = ReadProgramVersion(Fixture("version-10-10.dll"));
+    double v1050 = ReadProgramVersion(Fixture("module.dll"));
+    double v1123 = ReadProgramVersion(Fixture("version-10-123.dll"));
+    EXPECT_LT(v1005, v1010);
+    EXPECT_LT(v1010, v1050);
+    EXPECT_LT(v1050, v1123);
+    EXPECT_EQ(v1123, archive::RoundToReal48(11.23));
+}
+
+TEST_F(VersionOrderTest, LibraryWithoutVersionResourceRaises) {
+    std::string file = Fixture("noversion.dll");
+    ASSERT_TRUE(platform::FileExists(file));
+    try {
+        ReadProgramVersion(file);
+        FAIL() << "no error raised";
+    } catch (const archive::Exception& e) {
+        std::string text = e.what();
+        const std::string tail = "\r\n\r\n" + file;
+        ASSERT_GT(text.size(), tail.size());
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+        EXPECT_EQ(text.substr(0, text.size() - tail.size()),
+                  platform::SystemErrorMessage(platform::LastError()));
+    }
+}
 
 } // namespace
 } // namespace vexo::environment
