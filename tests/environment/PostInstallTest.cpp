@@ -10,6 +10,7 @@
 #include "platform/FaultInjection.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace vexo::environment {
@@ -151,6 +152,19 @@ TEST_F(PostInstallTest, GroupThatCannotBeCreatedEndsTheStepAfterTheDesktopShortc
     EXPECT_THROW(CreateProductShortcuts("DALVO", "C:\\VEXO\\DALVO"), archive::Exception);
     EXPECT_TRUE(ReadShortcut(desktop_ + "DalvoVexo.lnk").has_value());
     EXPECT_FALSE(platform::DirectoryExists(group_));
+}
+
+TEST_F(PostInstallTest, UnknownDesktopWritesNoShortcutIntoTheCurrentDirectory) {
+    // A plain file where the desktop should be: the platform cannot name the folder.
+    std::filesystem::path desktop = Host(desktop_.substr(0, desktop_.size() - 1));
+    std::filesystem::remove_all(desktop);
+    std::ofstream(desktop) << "not a folder";
+    ASSERT_EQ(DesktopDirectory(), "");
+    MakeDirectory("C:\\CWD");
+    ASSERT_TRUE(platform::SetCurrentDirectory("C:\\CWD"));
+    CreateProductShortcuts("DALVO", "C:\\VEXO\\DALVO");
+    EXPECT_FALSE(platform::FileExists("C:\\CWD\\DalvoVexo.lnk"));
+    ExpectShortcut(group_ + "DalvoVexo.lnk", "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE");
 }
 
 } // namespace
