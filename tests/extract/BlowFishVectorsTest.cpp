@@ -71,39 +71,6 @@ TEST(BlowFishVectors, DecipherBlockReproducesThePublishedPlaintext) {
     }
 }
 
-TEST(BlowFishVectors, OneObjectServesSeveralKeysInTurn) {
-    // SetupKey starts from the initial tables every time, so nothing of the last key lingers.
-    TBlowFish cipher;
-    for (int round = 0; round < 2; ++round) {
-        for (const auto& v : kPublished) {
-            cipher.SetKey(KeyText(v.key));
-            cipher.SetupKey();
-            SetWork(cipher, FromHex(v.plain));
-            cipher.EncipherBlock();
-            EXPECT_EQ(Work(cipher), v.cipher) << "key " << v.key << " round " << round;
-        }
-    }
-}
-
-TEST(BlowFishVectors, ByteArrayEcbGivesTheSameBytes) {
-    for (const auto& v : kPublished) {
-        TBlowFish cipher;
-        cipher.SetKey(KeyText(v.key));
-        cipher.SetInputType(TSourceType::SourceByteArray);
-        cipher.SetCipherMode(TCipherMode::ECBMode);
-        const auto plain = FromHex(v.plain);
-        std::vector<std::uint8_t> out(8);
-        cipher.SetSourceData(plain.data());
-        cipher.SetOutputData(out.data());
-        cipher.SetInputLength(8);
-        cipher.Encrypt(false);
-        EXPECT_EQ(ToHex(out), v.cipher);
-        cipher.SetSourceData(out.data());
-        cipher.Decrypt(false);
-        EXPECT_EQ(ToHex(out), v.plain);
-    }
-}
-
 namespace {
 
 // The reference file: "P:", "S1:" .. "S4:" headings, then hexadecimal words.
