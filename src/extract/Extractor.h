@@ -127,6 +127,8 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void LocateSegmentLoop(int n);
     void InsertLastDiskLoop();
     void LocateLastSegmentLoop(int lastTried);
+    /// Splits FileName again after a locate answer naming segment `segment`.
+    void ResplitKeepingExtension(int segment);
     /// Drive answer checks of the insert-disk loops: false asks again.
     bool AcceptDriveAnswer(std::string& drive, const std::string& remembered);
 

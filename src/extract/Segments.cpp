@@ -121,8 +121,17 @@ void TCustomExtractor::LocateSegmentLoop(int n) {
                    archive::mtWarning, archive::mbOK, 0);
     }
     fileName_ = name;
-    SplitFileName();
+    ResplitKeepingExtension(n);
     currentSegment_ = static_cast<std::uint16_t>(n);
+}
+
+void TCustomExtractor::ResplitKeepingExtension(int segment) {
+    // The answer moves the directory for later segments. A later segment's own name ends in
+    // its number, not in the first segment's extension, which must survive the split so the
+    // first segment can still be found by name.
+    const std::string extension = nameParts_.Extension;
+    SplitFileName();
+    if (segment >= 2) nameParts_.Extension = extension;
 }
 
 void TCustomExtractor::PrepareArchive() {
@@ -194,6 +203,7 @@ void TCustomExtractor::InsertLastDiskLoop() {
 
 void TCustomExtractor::LocateLastSegmentLoop(int lastTried) {
     std::string name;
+    TArchiveHeader found;
     for (;;) {
         const std::string text = archive::Format(Messages().LocateLastSegment, nameParts_.BaseName);
         name = GetSegmentFileName(lastTried);
@@ -201,12 +211,12 @@ void TCustomExtractor::LocateLastSegmentLoop(int lastTried) {
             OnLocateLastSegment(*this, name);
         else if (!InputText(text, name))
             throw EAbort();
-        TArchiveHeader h;
-        if (IsArchiveSegment(name, h) && IsFinal(h)) break;
+        if (IsArchiveSegment(name, found) && IsFinal(found)) break;
         MessageDlg(Messages().WrongLastSegment, archive::mtWarning, archive::mbOK, 0);
+        found = {};
     }
     fileName_ = name;
-    SplitFileName();
+    ResplitKeepingExtension(found.Segment);
 }
 
 } // namespace vexo::extract
