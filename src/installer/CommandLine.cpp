@@ -39,7 +39,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& programName) {
-    return "Usage: " + programName + " [--unattended [--dir DIR] [--yes]]\n"
+    return "Usage: " + programName +
+           " [--unattended [--dir DIR] [--yes]]\n"
            "\n"
            "Without options the installer opens its window.\n"
            "\n"
@@ -48,7 +49,8 @@ std::string UsageText(const std::string& programName) {
            "                proposed directory, the extraction root, one line per file with its\n"
            "                decision, progress on a terminal, the final message).\n"
            "  --dir DIR     install into DIR instead of the proposed directory; a Windows path\n"
-           "                (C:\\VEXO\\DALVO) or a host path (/home/ana/.wine/drive_c/VEXO/DALVO).\n"
+           "                (C:\\VEXO\\DALVO) or a host path "
+           "(/home/ana/.wine/drive_c/VEXO/DALVO).\n"
            "  --yes         answer every question with its go-ahead (\"Vale\", Yes); without it\n"
            "                every question takes its safe answer (\"Cancelar\", No).\n"
            "  --help        show this text.\n"

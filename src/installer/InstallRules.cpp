@@ -6,6 +6,12 @@
 
 namespace vexo::installer {
 
+archive::TDateTime FileTimeResolution(archive::TDateTime date) {
+    std::int32_t packed = archive::DateTimeToDosDateTime(date);
+    if (packed == 0) return date; // outside the file-time range: compare as it is
+    return archive::DosDateTimeToDateTime(packed);
+}
+
 std::string SharedEngineDirectory(std::string_view destination, std::string_view currentDirectory) {
     std::string dir =
         ParentDirectory(ParentDirectory(ExpandFileName(destination, currentDirectory)));
@@ -54,7 +60,8 @@ RuleOutcome ApplyInstallRule(char rule, std::string_view storedName, archive::TD
         break;
     case '6':
     case 'F':
-        if (auto date = services.FileDate(file); date && *date >= entryDate) out.accept = false;
+        if (auto date = services.FileDate(file); date && *date >= FileTimeResolution(entryDate))
+            out.accept = false;
         break;
     case 'P':
         out.accept = true;

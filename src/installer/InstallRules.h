@@ -27,6 +27,10 @@ struct RuleOutcome {
 /// last two components, then "\Btrieve\".
 std::string SharedEngineDirectory(std::string_view destination, std::string_view currentDirectory);
 
+/// The entry date as a file written from it keeps it: seconds truncated to even. Comparing at
+/// this resolution keeps a file that was extracted from the very same entry.
+archive::TDateTime FileTimeResolution(archive::TDateTime date);
+
 /// Applies the install rule of an entry named `storedName`, dated `entryDate`, proposed for
 /// `destination`. `accept` is the value the extractor offers (true unless another handler
 /// said otherwise); rules outside the table leave it and the destination alone.

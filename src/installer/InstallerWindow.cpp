@@ -212,7 +212,7 @@ bool InstallerWindow::FormCloseQuery() {
         if (!view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation,
                               BoxButtons::OkCancel))
             return false;
-        extractor_.RequestAbort();
+        RequestCancel();
         return true;
     }
     if (!view_.MessageBox(texts::ConfirmExit(), BoxIcon::Confirmation, BoxButtons::OkCancel))
@@ -227,7 +227,12 @@ void InstallerWindow::bCancelarClick() {
         return;
     }
     if (view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation, BoxButtons::OkCancel))
-        extractor_.RequestAbort();
+        RequestCancel();
+}
+
+void InstallerWindow::RequestCancel() {
+    cancelRequested_ = true;
+    extractor_.RequestAbort();
 }
 
 void InstallerWindow::bDirClick() {
@@ -245,6 +250,7 @@ void InstallerWindow::bDirClick() {
 void InstallerWindow::bInstalarClick() {
     lastRunResult_ = 0;
     failureShown_ = false;
+    cancelRequested_ = false;
     EnterInstallingState();
     view_.ProcessMessages();
     installedVersion_ = 0;
@@ -286,6 +292,9 @@ void InstallerWindow::InstallRun() {
     view_.ProcessMessages();
     busy_ = true;
     view_.ProcessMessages();
+    // Starting the extraction clears the component's abort request: a cancel confirmed in the
+    // messages above would be lost, so it ends the run here.
+    if (cancelRequested_) throw archive::EAbort();
 
     extractor_.Open();
     extractor_.ExtractAll();

@@ -83,6 +83,8 @@ class InstallerWindow {
   private:
     void Startup();
     void InstallRun();
+    /// The user confirmed "Cancelar Instalación": the run stops at its next progress point.
+    void RequestCancel();
     /// The standard exception display; the silent abort shows nothing. \returns false for it.
     bool ShowException(std::exception_ptr e);
 
@@ -104,6 +106,7 @@ class InstallerWindow {
     environment::TargetDirectories targets_;
     int lastRunResult_ = 0;
     bool failureShown_ = false;
+    bool cancelRequested_ = false;
 };
 
 } // namespace vexo::installer

@@ -34,9 +34,12 @@ std::string OneLine(const std::string& cp1252) {
 
 const char* DecisionWord(FileDecision d) {
     switch (d) {
-    case FileDecision::Written: return "written        ";
-    case FileDecision::Kept: return "kept           ";
-    case FileDecision::SkippedByRule: return "skipped by rule";
+    case FileDecision::Written:
+        return "written        ";
+    case FileDecision::Kept:
+        return "kept           ";
+    case FileDecision::SkippedByRule:
+        return "skipped by rule";
     }
     return "";
 }
@@ -154,8 +157,8 @@ int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServi
     } restore{previous};
 
     InstallerWindow window(view, services);
-    if (!window.FormCreate()) return view.Declined() && !view.ErrorShown() ? kExitDeclined
-                                                                           : kExitFailed;
+    if (!window.FormCreate())
+        return view.Declined() && !view.ErrorShown() ? kExitDeclined : kExitFailed;
     out << "Package date:       " << Utf8(view.LabelFecha()) << "\n"
         << "Package version:    " << Utf8(view.LabelVersion()) << "\n"
         << "Package title:      " << Utf8(view.LabelPrograma()) << "\n"

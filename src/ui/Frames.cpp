@@ -70,9 +70,9 @@ TFFrameInstalar::TFFrameInstalar(QWidget* parent) : TFFrameBase(parent) {
     row_.browse->setEnabled(false);
 
     QLabel* title = nullptr;
-    QGroupBox* box = MakeGroupBox(this, "gbInstalar2", "Label1",
-                                  QStringLiteral(" INSTALANDO PROGRAMA "), QRect(10, 105, 320, 107),
-                                  &title);
+    QGroupBox* box =
+        MakeGroupBox(this, "gbInstalar2", "Label1", QStringLiteral(" INSTALANDO PROGRAMA "),
+                     QRect(10, 105, 320, 107), &title);
     auto label = [box](const char* name, const QString& text, QRect r) {
         auto* l = new QLabel(text, box);
         l->setObjectName(name);

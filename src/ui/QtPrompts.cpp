@@ -25,10 +25,14 @@ QString Utf(const std::string& cp1252) {
 QStyle::StandardPixmap IconFor(const archive::PromptView& view) {
     if (view.Kind != archive::PromptKind::MessageDlg) return QStyle::SP_MessageBoxQuestion;
     switch (view.Type) {
-    case archive::mtWarning: return QStyle::SP_MessageBoxWarning;
-    case archive::mtError: return QStyle::SP_MessageBoxCritical;
-    case archive::mtConfirmation: return QStyle::SP_MessageBoxQuestion;
-    default: return QStyle::SP_MessageBoxInformation;
+    case archive::mtWarning:
+        return QStyle::SP_MessageBoxWarning;
+    case archive::mtError:
+        return QStyle::SP_MessageBoxCritical;
+    case archive::mtConfirmation:
+        return QStyle::SP_MessageBoxQuestion;
+    default:
+        return QStyle::SP_MessageBoxInformation;
     }
 }
 
@@ -88,7 +92,8 @@ PromptDialog::PromptDialog(const archive::PromptView& view, QWidget* parent) : Q
         edit_ = new QLineEdit(Utf(view.Value), this);
         edit_->setObjectName("PromptEdit");
         edit_->setMaxLength(511);
-        if (view.Kind == archive::PromptKind::PasswordQuery) edit_->setEchoMode(QLineEdit::Password);
+        if (view.Kind == archive::PromptKind::PasswordQuery)
+            edit_->setEchoMode(QLineEdit::Password);
         grid->addWidget(edit_, grid->rowCount(), 0, 1, 2);
         edit_->setFocus();
     }

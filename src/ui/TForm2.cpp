@@ -62,8 +62,7 @@ bool QtBoxPresenter::Ask(QWidget* owner, const std::string& text, BoxIcon icon,
     return box.clickedButton() == ok;
 }
 
-void QtBoxPresenter::ShowError(QWidget* owner, const std::string& title,
-                               const std::string& text) {
+void QtBoxPresenter::ShowError(QWidget* owner, const std::string& title, const std::string& text) {
     QMessageBox box(QMessageBox::Critical, Text(title), Text(text), QMessageBox::Ok, owner);
     box.exec();
 }
@@ -124,10 +123,9 @@ void TForm2::BuildControls() {
                             QStringLiteral("31 de Diciembre de 2000"), big, centred);
     labelVersion_ = MakeLabel("LabelVersion", QRect(200, 85, 340, 20),
                               QString::fromUtf8(" Versión 10.00"), big, centred);
-    labelPrograma_ = MakeLabel("LabelPrograma", QRect(10, 368, 225, 25),
-                               QStringLiteral("Contabilidad"),
-                               QStringLiteral("color: silver; font-size: 12px;"),
-                               Qt::AlignLeft | Qt::AlignVCenter);
+    labelPrograma_ = MakeLabel(
+        "LabelPrograma", QRect(10, 368, 225, 25), QStringLiteral("Contabilidad"),
+        QStringLiteral("color: silver; font-size: 12px;"), Qt::AlignLeft | Qt::AlignVCenter);
     // The maker's contact lines (fictional).
     const char* names[] = {"LabelTelefono", "LabelFax", "LabelCorreo", "LabelWeb"};
     const char* lines[] = {"Tel. 945 000 123", "Fax 945 000 124", "soporte@vexo-dalvo.example",
@@ -175,9 +173,15 @@ bool TForm2::Create() {
 
 // ---- MainView -------------------------------------------------------------------------------
 
-void TForm2::SetLabelFecha(const std::string& text) { labelFecha_->setText(Text(text)); }
-void TForm2::SetLabelVersion(const std::string& text) { labelVersion_->setText(Text(text)); }
-void TForm2::SetLabelPrograma(const std::string& text) { labelPrograma_->setText(Text(text)); }
+void TForm2::SetLabelFecha(const std::string& text) {
+    labelFecha_->setText(Text(text));
+}
+void TForm2::SetLabelVersion(const std::string& text) {
+    labelVersion_->setText(Text(text));
+}
+void TForm2::SetLabelPrograma(const std::string& text) {
+    labelPrograma_->setText(Text(text));
+}
 
 std::string TForm2::DirectoryText() const {
     return Cp1252(frame1_->eDirPrograma()->text());
@@ -191,10 +195,18 @@ void TForm2::SetInstallDirectoryText(const std::string& text) {
     frame2_->eDirInstalar()->setText(Text(text));
 }
 
-void TForm2::SetExtractingFrom(const std::string& text) { frame2_->stDe()->setText(Text(text)); }
-void TForm2::SetCurrentFileText(const std::string& text) { frame2_->stText()->setText(Text(text)); }
-void TForm2::SetProgress(int percent) { frame2_->ProgressBar1()->setValue(percent); }
-void TForm2::SetPanelFrameEnabled(bool enabled) { panelFrame_->setEnabled(enabled); }
+void TForm2::SetExtractingFrom(const std::string& text) {
+    frame2_->stDe()->setText(Text(text));
+}
+void TForm2::SetCurrentFileText(const std::string& text) {
+    frame2_->stText()->setText(Text(text));
+}
+void TForm2::SetProgress(int percent) {
+    frame2_->ProgressBar1()->setValue(percent);
+}
+void TForm2::SetPanelFrameEnabled(bool enabled) {
+    panelFrame_->setEnabled(enabled);
+}
 
 void TForm2::SetFrameEnabled(int index, bool enabled) {
     (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->setEnabled(enabled);
@@ -204,11 +216,21 @@ void TForm2::BringFrameToFront(int index) {
     (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->raise();
 }
 
-void TForm2::SetInstallEnabled(bool enabled) { bInstalar_->setEnabled(enabled); }
-void TForm2::SetInstallVisible(bool visible) { bInstalar_->setVisible(visible); }
-void TForm2::SetInstallDefault(bool isDefault) { bInstalar_->setDefault(isDefault); }
-void TForm2::SetCancelCaption(const std::string& caption) { bCancelar_->setText(Text(caption)); }
-void TForm2::SetCancelDefault(bool isDefault) { bCancelar_->setDefault(isDefault); }
+void TForm2::SetInstallEnabled(bool enabled) {
+    bInstalar_->setEnabled(enabled);
+}
+void TForm2::SetInstallVisible(bool visible) {
+    bInstalar_->setVisible(visible);
+}
+void TForm2::SetInstallDefault(bool isDefault) {
+    bInstalar_->setDefault(isDefault);
+}
+void TForm2::SetCancelCaption(const std::string& caption) {
+    bCancelar_->setText(Text(caption));
+}
+void TForm2::SetCancelDefault(bool isDefault) {
+    bCancelar_->setDefault(isDefault);
+}
 
 void TForm2::ShowWindow() {
     show();
@@ -224,8 +246,10 @@ void TForm2::SetOpacity(int opacity) {
 }
 
 void TForm2::SetFadeTimerEnabled(bool enabled) {
-    if (enabled) timer2_->start();
-    else timer2_->stop();
+    if (enabled)
+        timer2_->start();
+    else
+        timer2_->stop();
 }
 
 void TForm2::ProcessMessages() {
@@ -252,8 +276,10 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-    if (logic_->FormCloseQuery()) event->accept();
-    else event->ignore();
+    if (logic_->FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }
 
 QPushButton* TForm2::DefaultButton() const {
@@ -313,7 +339,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         return false;
-    default: return false;
+    default:
+        return false;
     }
 }
 

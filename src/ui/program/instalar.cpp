@@ -11,8 +11,8 @@
 
 #include <iostream>
 #include <string>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 int main(int argc, char** argv) {
     using namespace vexo;
@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
         return installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
                                         ::isatty(STDOUT_FILENO) != 0);
     }
-    case installer::CommandLine::Mode::Window: break;
+    case installer::CommandLine::Mode::Window:
+        break;
     }
 
     QApplication app(argc, argv);

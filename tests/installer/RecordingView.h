@@ -1,0 +1,122 @@
+// RecordingView.h - a view that remembers what the window's logic did to it and answers its
+// boxes from a queue.
+#pragma once
+
+#include "installer/InstallerWindow.h"
+#include "installer/MainView.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vexo::installer::test {
+
+struct Box {
+    std::string text;
+    BoxIcon icon;
+    BoxButtons buttons;
+};
+
+class ScriptedBrowser final : public environment::FolderBrowser {
+  public:
+    std::optional<std::string> choice; // nullopt: the user cancels
+    std::string shownTitle, shownPath;
+    bool BrowseForFolder(void*, std::string& path, std::string_view title, bool) override {
+        shownTitle = title;
+        shownPath = path;
+        if (!choice) return false;
+        path = *choice;
+        return true;
+    }
+};
+
+class RecordingView : public MainView {
+  public:
+    InstallerWindow* window = nullptr; // for the close confirmation
+    std::deque<bool> answers;          // answers to "Vale"/"Cancelar" boxes, in order
+    std::vector<Box> boxes;
+    std::vector<std::pair<std::string, std::string>> errors; // title, text
+    std::function<void()> onProcessMessages;
+    ScriptedBrowser browser;
+
+    std::string fecha = "31 de Diciembre de 2000", version = " Versión 10.00", programa = "x";
+    std::string directory = "C:\\VEXO\\DALVO";
+    std::string installDirectory, extractingFrom, currentFile;
+    int progress = 0;
+    std::vector<int> progressSeen;
+    bool panelEnabled = true;
+    std::map<int, bool> frameEnabled{{1, true}, {2, true}};
+    int frontFrame = 0;
+    bool installEnabled = true, installVisible = true, installDefault = true;
+    std::string cancelCaption = "Salir";
+    bool cancelDefault = false;
+    bool shown = false, closed = false, timerEnabled = false;
+    int opacity = 0;
+    std::vector<int> opacities;
+    std::vector<std::pair<std::string, FileDecision>> files;
+
+    void SetLabelFecha(const std::string& t) override { fecha = t; }
+    void SetLabelVersion(const std::string& t) override { version = t; }
+    void SetLabelPrograma(const std::string& t) override { programa = t; }
+    std::string DirectoryText() const override { return directory; }
+    void SetDirectoryText(const std::string& t) override { directory = t; }
+    void SetInstallDirectoryText(const std::string& t) override { installDirectory = t; }
+    void SetExtractingFrom(const std::string& t) override { extractingFrom = t; }
+    void SetCurrentFileText(const std::string& t) override { currentFile = t; }
+    void SetProgress(int p) override {
+        progress = p;
+        progressSeen.push_back(p);
+    }
+    void SetPanelFrameEnabled(bool e) override { panelEnabled = e; }
+    void SetFrameEnabled(int i, bool e) override { frameEnabled[i] = e; }
+    void BringFrameToFront(int i) override { frontFrame = i; }
+    void SetInstallEnabled(bool e) override { installEnabled = e; }
+    void SetInstallVisible(bool v) override { installVisible = v; }
+    void SetInstallDefault(bool d) override { installDefault = d; }
+    void SetCancelCaption(const std::string& c) override { cancelCaption = c; }
+    void SetCancelDefault(bool d) override { cancelDefault = d; }
+    void ShowWindow() override { shown = true; }
+    void CloseWindow() override {
+        if (window && window->FormCloseQuery()) closed = true;
+    }
+    int Opacity() const override { return opacity; }
+    void SetOpacity(int o) override {
+        opacity = o;
+        opacities.push_back(o);
+    }
+    void SetFadeTimerEnabled(bool e) override { timerEnabled = e; }
+    void ProcessMessages() override {
+        if (onProcessMessages) onProcessMessages();
+    }
+    bool MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override {
+        boxes.push_back({text, icon, buttons});
+        if (buttons == BoxButtons::Ok) return true;
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text;
+            return false;
+        }
+        bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void ShowApplicationError(const std::string& title, const std::string& text) override {
+        errors.emplace_back(title, text);
+    }
+    environment::FolderBrowser& FolderBrowser() override { return browser; }
+    void ReportFile(const std::string& name, const std::string& dest, FileDecision d) override {
+        files.emplace_back(dest + name.substr(name.find_last_of('\\') + 1), d);
+    }
+
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> out;
+        for (const Box& b : boxes)
+            out.push_back(b.text);
+        return out;
+    }
+};
+
+} // namespace vexo::installer::test

@@ -1,0 +1,424 @@
+// RunTest.cpp - installation runs: checks, install rules, cancellation, a second run.
+#include "InstallerFixture.h"
+#include "archive/ScriptedPrompts.h"
+#include "environment/SystemFolders.h"
+#include "installer/InstallerTexts.h"
+#include "platform/FaultInjection.h"
+
+namespace vexo::installer::test {
+namespace {
+
+const std::string kRoot = "C:\\VEXO\\DALVO\\";
+
+class RunTest : public InstallerTest {
+  protected:
+    InstallerWindow& Started(const std::string& name, const PackageSpec& spec) {
+        InstallerWindow& w = Window("C:\\descargas\\" + name, spec);
+        EXPECT_TRUE(w.FormCreate());
+        return w;
+    }
+    void ExpectIdle(InstallerWindow& w) {
+        EXPECT_FALSE(w.Busy());
+        EXPECT_EQ(view_.frontFrame, 1);
+        EXPECT_TRUE(view_.frameEnabled[1]);
+        EXPECT_FALSE(view_.frameEnabled[2]);
+        EXPECT_TRUE(view_.installEnabled);
+        EXPECT_TRUE(view_.installDefault);
+        EXPECT_FALSE(view_.cancelDefault);
+        EXPECT_EQ(view_.cancelCaption, "Salir");
+    }
+};
+
+TEST_F(RunTest, FullPackageIntoEmptyDirectoryExtractsAndMakesShortcuts) {
+    PackageSpec spec;
+    spec.productCode = "DALVO";
+    spec.files = {{"Programa\\DALVO.EXE", 'P', "program"}, {"Datos\\EMPRESAS.DAT", 'I', "data"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(w.InstalledVersion(), 0.0);
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Finalizada")});
+    EXPECT_EQ(view_.boxes[0].icon, BoxIcon::Confirmation);
+    EXPECT_EQ(ReadFile(kRoot + "Programa\\DALVO.EXE"), "program");
+    EXPECT_EQ(ReadFile(kRoot + "Datos\\EMPRESAS.DAT"), "data");
+    EXPECT_EQ(view_.installDirectory, "C:\\VEXO\\DALVO");
+    EXPECT_EQ(view_.extractingFrom, "Extrayendo de: C:\\descargas\\ZPX16.EXE");
+    EXPECT_EQ(view_.currentFile, "..\\Datos\\EMPRESAS.DAT");
+    EXPECT_EQ(view_.progress, 100);
+    EXPECT_TRUE(platform::FileExists(environment::DesktopDirectory() + "DalvoVexo.lnk"));
+    EXPECT_TRUE(w.IdentificationDone());
+    ExpectIdle(w);
+}
+
+TEST_F(RunTest, EmptyProductCodeNeverLooksForAProgram) {
+    PackageSpec spec;
+    spec.code = archive::kUpdatePackageCode; // even an update: nothing to check without a code
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX19.EXE", spec);
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");
+}
+
+TEST_F(RunTest, UpdateWithoutInstalledProgramFailsBeforeExtracting) {
+    PackageSpec spec;
+    spec.code = archive::kUpdatePackageCode;
+    spec.productCode = "DALVO";
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    ASSERT_EQ(view_.errors.size(), 1u);
+    EXPECT_EQ(view_.errors[0].first, "Zpx16");
+    EXPECT_EQ(view_.errors[0].second,
+              W1252("No se encontró el Programa:\r\n\r\n") + kRoot + "Programa\\DALVO.EXE");
+    EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
+    EXPECT_TRUE(view_.boxes.empty()); // no "Instalación Incorrecta": nothing was started
+    EXPECT_EQ(w.LastRunResult(), -1);
+    ExpectIdle(w);
+}
+
+struct VersionCase {
+    const char* productCode;
+    const char* programFile;
+    double installed;
+    double package;
+    bool asked;
+    bool answer;
+    bool extracted;
+};
+
+class VersionTest : public RunTest, public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(VersionTest, NewerInstalledProgramAsks) {
+    const VersionCase& c = GetParam();
+    PackageSpec spec;
+    spec.productCode = c.productCode;
+    spec.version = c.package;
+    spec.files = {{"A.TXT", 'R', "a"}};
+    std::string program = kRoot + "Programa\\" + c.programFile;
+    WriteFile(program, "installed");
+    services_.versions[program] = c.installed;
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    if (c.asked) view_.answers.push_back(c.answer);
+    w.bInstalarClick();
+    EXPECT_EQ(w.InstalledVersion(), c.installed);
+    bool asked = !view_.boxes.empty() && view_.boxes[0].icon == BoxIcon::Warning;
+    EXPECT_EQ(asked, c.asked);
+    if (asked) {
+        EXPECT_EQ(view_.boxes[0].text,
+                  W1252("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar?"));
+        EXPECT_EQ(view_.boxes[0].buttons, BoxButtons::OkCancel);
+    }
+    EXPECT_EQ(ReadFile(kRoot + "A.TXT").has_value(), c.extracted);
+    EXPECT_EQ(w.LastRunResult(), c.extracted ? 1 : 0);
+    EXPECT_TRUE(view_.errors.empty());
+    ExpectIdle(w);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, VersionTest,
+    ::testing::Values(VersionCase{"DALVO", "DALVO.EXE", 10.50, 10.05, true, false, false},
+                      VersionCase{"DALVO", "DALVO.EXE", 10.50, 10.05, true, true, true},
+                      VersionCase{"DALVO", "DALVO.EXE", 10.05, 10.05, false, false, true},
+                      VersionCase{"DALVO", "DALVO.EXE", 9.99, 10.05, false, false, true},
+                      VersionCase{"VIZUVE", "IMPUEBIZ.BPL", 2.0, 1.0, true, false, false},
+                      VersionCase{"RORARI", "IMPUEEST.BPL", 1.0, 2.0, false, false, true},
+                      VersionCase{"modx", "MODX.BPL", 3.0, 1.0, true, false, false}));
+
+TEST_F(RunTest, UnreadableProgramVersionIsAnError) {
+    PackageSpec spec;
+    spec.productCode = "DALVO";
+    spec.files = {{"A.TXT", 'R', "a"}};
+    WriteFile(kRoot + "Programa\\DALVO.EXE", "no version resource here");
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    ASSERT_EQ(view_.errors.size(), 1u);
+    EXPECT_NE(view_.errors[0].second.find("DALVO.EXE"), std::string::npos);
+    EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
+}
+
+// ---- Install rules --------------------------------------------------------------------------
+
+enum class Existing { Missing, Older, Newer, Same };
+
+struct RuleCase {
+    char rule;
+    const char* stored;
+    const char* landsIn; // destination directory under the root
+    Existing existing;
+    bool written;
+};
+
+class RuleTest : public RunTest, public ::testing::WithParamInterface<RuleCase> {};
+
+TEST_P(RuleTest, PlacesAndDecides) {
+    const RuleCase& c = GetParam();
+    archive::TDateTime entryDate = At(2009, 2, 12, 9, 36, 37);
+    PackageSpec spec;
+    spec.files = {{c.stored, c.rule, "new", entryDate}};
+    std::string stored = c.stored;
+    std::string target = kRoot + c.landsIn + stored.substr(stored.rfind('\\') + 1);
+    switch (c.existing) {
+    case Existing::Missing:
+        break;
+    case Existing::Older:
+        WriteFile(target, "old", At(2008, 1, 1));
+        break;
+    case Existing::Newer:
+        WriteFile(target, "old", At(2010, 1, 1));
+        break;
+    case Existing::Same:
+        WriteFile(target, "old", entryDate);
+        break; // stored at 09:36:36
+    }
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    std::optional<std::string> content = ReadFile(target);
+    if (c.written) {
+        EXPECT_EQ(content, "new") << target;
+    } else if (c.existing == Existing::Missing) {
+        EXPECT_FALSE(content) << target;
+    } else {
+        EXPECT_EQ(content, "old") << target;
+    }
+    ASSERT_EQ(view_.files.size(), 1u);
+    EXPECT_EQ(view_.files[0].first, target);
+    FileDecision expected = c.written       ? FileDecision::Written
+                            : c.rule == 'X' ? FileDecision::SkippedByRule
+                                            : FileDecision::Kept;
+    EXPECT_EQ(view_.files[0].second, expected);
+}
+
+// The six directories by default: Datos\, Datos\Estructuras\ (1-3), Datos\Generador Informes\
+// (4, 6), Datos\Asientos Nóminas\ (5); the other rules keep the stored directory.
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RuleTest,
+    ::testing::Values(
+        RuleCase{'I', "X\\EMP.DAT", "Datos\\", Existing::Missing, true},
+        RuleCase{'I', "X\\EMP.DAT", "Datos\\", Existing::Older, false},
+        RuleCase{'I', "X\\EMP.DAT", "Datos\\", Existing::Newer, false},
+        RuleCase{'1', "X\\B.EST", "Datos\\Estructuras\\", Existing::Missing, true},
+        RuleCase{'1', "X\\B.EST", "Datos\\Estructuras\\", Existing::Older, false},
+        RuleCase{'2', "X\\M.EST", "Datos\\Estructuras\\", Existing::Missing, true},
+        RuleCase{'2', "X\\M.EST", "Datos\\Estructuras\\", Existing::Newer, false},
+        RuleCase{'3', "X\\D.CFG", "Datos\\Estructuras\\", Existing::Missing, true},
+        RuleCase{'3', "X\\D.CFG", "Datos\\Estructuras\\", Existing::Older, false},
+        RuleCase{'4', "X\\G.INF", "Datos\\Generador Informes\\", Existing::Missing, true},
+        RuleCase{'4', "X\\G.INF", "Datos\\Generador Informes\\", Existing::Older, false},
+        RuleCase{'5', "X\\N.ASI", "Datos\\Asientos N\xF3minas\\", Existing::Missing, true},
+        RuleCase{'5', "X\\N.ASI", "Datos\\Asientos N\xF3minas\\", Existing::Newer, false},
+        RuleCase{'6', "X\\H.INF", "Datos\\Generador Informes\\", Existing::Missing, true},
+        RuleCase{'6', "X\\H.INF", "Datos\\Generador Informes\\", Existing::Older, true},
+        RuleCase{'6', "X\\H.INF", "Datos\\Generador Informes\\", Existing::Newer, false},
+        RuleCase{'F', "Programa\\AYUDA.TXT", "Programa\\", Existing::Missing, true},
+        RuleCase{'F', "Programa\\AYUDA.TXT", "Programa\\", Existing::Older, true},
+        RuleCase{'F', "Programa\\AYUDA.TXT", "Programa\\", Existing::Newer, false},
+        RuleCase{'F', "Programa\\AYUDA.TXT", "Programa\\", Existing::Same, false},
+        RuleCase{'N', "Programa\\DALVO.INI", "Programa\\", Existing::Missing, true},
+        RuleCase{'N', "Programa\\DALVO.INI", "Programa\\", Existing::Older, false},
+        RuleCase{'P', "Programa\\LEEME.TXT", "Programa\\", Existing::Missing, true},
+        RuleCase{'P', "Programa\\LEEME.TXT", "Programa\\", Existing::Newer, true},
+        RuleCase{'X', "Programa\\NOTAS.TXT", "Programa\\", Existing::Missing, false},
+        RuleCase{'X', "Programa\\NOTAS.TXT", "Programa\\", Existing::Older, false},
+        RuleCase{'R', "Ejemplos\\E.TXT", "Ejemplos\\", Existing::Missing, true},
+        RuleCase{'R', "Ejemplos\\E.TXT", "Ejemplos\\", Existing::Newer, true}));
+
+TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
+    WriteFile(kRoot + "Programa\\DALVO.INI", "[PATH]\r\nPATHDATOS=D:\\EMPRESAS\\DATOS\r\n");
+    std::filesystem::create_directories(root_ + "/d");
+    std::filesystem::create_symlink(root_ + "/d", root_ + "/prefix/dosdevices/d:");
+    PackageSpec spec;
+    spec.files = {{"X\\EMP.DAT", 'I', "i"}, {"X\\B.EST", '1', "1"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    EXPECT_EQ(w.TargetDirectories().data, "D:\\EMPRESAS\\DATOS\\");
+    EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\EMP.DAT"), "i");
+    EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\Estructuras\\B.EST"), "1");
+}
+
+TEST_F(RunTest, CorporateTaxPackageSendsEngineFilesToTheSharedDirectory) {
+    PackageSpec spec;
+    spec.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}, {"Programa\\IMPBIZ.EXE", 'R', "p"}};
+    InstallerWindow& w = Started("VIZUVE.EXE", spec);
+    EXPECT_TRUE(w.SharedEngineRedirect());
+    view_.directory = "C:\\VEXO\\VIZUVE\\";
+    w.bInstalarClick();
+    EXPECT_EQ(ReadFile("C:\\VEXO\\Btrieve\\W32MKDE.EXE"), "engine");
+    EXPECT_FALSE(ReadFile("C:\\VEXO\\VIZUVE\\BTRIEVE\\W32MKDE.EXE"));
+    EXPECT_EQ(ReadFile("C:\\VEXO\\VIZUVE\\Programa\\IMPBIZ.EXE"), "p");
+}
+
+TEST_F(RunTest, OtherPackagesKeepEngineFilesUnderTheRoot) {
+    PackageSpec spec;
+    spec.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    EXPECT_FALSE(w.SharedEngineRedirect());
+    w.bInstalarClick();
+    EXPECT_EQ(ReadFile(kRoot + "BTRIEVE\\W32MKDE.EXE"), "engine");
+}
+
+TEST_F(RunTest, RelativeDirectoryIsMadeAbsoluteAgainstCurrentDirectory) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    view_.directory = "conta\\dalvo";
+    w.bInstalarClick();
+    EXPECT_EQ(w.ExtractionRoot(), "C:\\users\\ana\\conta\\dalvo");
+    EXPECT_EQ(view_.installDirectory, "C:\\users\\ana\\conta\\dalvo");
+    EXPECT_EQ(ReadFile("C:\\users\\ana\\conta\\dalvo\\A.TXT"), "a");
+}
+
+TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
+    PackageSpec spec;
+    for (char c = 'A'; c <= 'E'; ++c)
+        spec.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(1, c)});
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    int entries = 0;
+    view_.onProcessMessages = [&] {
+        if (view_.currentFile != "..\\B.TXT" || entries++ != 0) return;
+        // The state while busy: progress frame in front, "Cancelar" the default button.
+        EXPECT_TRUE(w.Busy());
+        EXPECT_EQ(view_.frontFrame, 2);
+        EXPECT_FALSE(view_.installEnabled);
+        EXPECT_TRUE(view_.cancelDefault);
+        EXPECT_EQ(view_.cancelCaption, "Cancelar");
+        view_.answers.push_back(true);
+        w.bCancelarClick();
+    };
+    w.bInstalarClick();
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
+    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(w.LastRunResult(), 0);
+    EXPECT_TRUE(view_.errors.empty());
+    EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "A"); // written before the cancel stays
+    EXPECT_FALSE(ReadFile(kRoot + "E.TXT"));
+    EXPECT_FALSE(view_.closed);
+    ExpectIdle(w);
+
+    // The next run starts over and completes.
+    view_.onProcessMessages = nullptr;
+    view_.boxes.clear();
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(ReadFile(kRoot + "E.TXT"), "E");
+}
+
+TEST_F(RunTest, CancelDeclinedLetsTheRunGoOn) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    bool once = false;
+    view_.onProcessMessages = [&] {
+        if (!w.Busy() || once) return;
+        once = true;
+        view_.answers.push_back(false);
+        w.bCancelarClick();
+    };
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(ReadFile(kRoot + "B.TXT"), "b");
+}
+
+TEST_F(RunTest, ClosingWhileBusyRequestsAbortAndLetsTheWindowClose) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    bool once = false;
+    view_.onProcessMessages = [&] {
+        if (view_.currentFile != "..\\A.TXT" || once) return;
+        once = true;
+        view_.answers.push_back(true);
+        EXPECT_TRUE(w.FormKeyDown(kVkEscape)); // Esc closes through the confirmation
+    };
+    w.bInstalarClick();
+    EXPECT_TRUE(view_.closed);
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
+    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
+    EXPECT_FALSE(ReadFile(kRoot + "B.TXT"));
+    EXPECT_EQ(services_.sleeps, 0); // no fade-out while cancelling
+}
+
+TEST_F(RunTest, CancelConfirmedBeforeTheExtractionStartsIsNotLost) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    bool once = false;
+    view_.onProcessMessages = [&] {
+        // The first busy message processing comes before the archive is opened.
+        if (!w.Busy() || once) return;
+        once = true;
+        view_.answers.push_back(true);
+        w.bCancelarClick();
+    };
+    w.bInstalarClick();
+    EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
+    EXPECT_EQ(w.LastRunResult(), 0);
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
+    ExpectIdle(w);
+}
+
+TEST_F(RunTest, FailedFileAnsweredNoEndsWithOneFailureMessage) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    archive::ScriptedPrompts prompts;
+    archive::ScopedPrompts scoped(prompts);
+    prompts.QueueResult(archive::kContinueNo);
+    platform::ScopedFaults faults;
+    platform::InjectFault(platform::FaultKind::CreateFile, {1, true});
+    w.bInstalarClick();
+    ASSERT_EQ(prompts.Records().size(), 1u);
+    EXPECT_EQ(prompts.Records()[0].Kind, archive::PromptKind::Continue);
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Incorrecta")});
+    EXPECT_TRUE(view_.errors.empty());
+    EXPECT_EQ(w.LastRunResult(), -1);
+    ExpectIdle(w);
+}
+
+TEST_F(RunTest, FailedFileAnsweredYesSkipsItAndFinishes) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    archive::ScriptedPrompts prompts;
+    archive::ScopedPrompts scoped(prompts);
+    prompts.QueueResult(archive::kContinueYes);
+    platform::ScopedFaults faults;
+    platform::InjectFault(platform::FaultKind::CreateFile, {1, false});
+    w.bInstalarClick();
+    EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Finalizada")});
+    EXPECT_EQ(ReadFile(kRoot + "B.TXT"), "b");
+    EXPECT_EQ(w.LastRunResult(), 1);
+}
+
+TEST_F(RunTest, SecondRunKeepsLabelsAndAppliesRulesAgain) {
+    PackageSpec spec;
+    spec.files = {{"Datos\\EMP.DAT", 'I', "first"}, {"Programa\\P.TXT", 'P', "first"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    ASSERT_EQ(w.LastRunResult(), 1);
+    WriteFile(kRoot + "Datos\\EMP.DAT", "user data");
+    WriteFile(kRoot + "Programa\\P.TXT", "changed");
+    // The archive replaced on disk does not change what the window shows.
+    PackageSpec other = spec;
+    other.version = 99;
+    MakeInstaller("C:\\descargas\\ZPX16.EXE", other);
+    std::string before = view_.version;
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(view_.version, before);
+    EXPECT_EQ(ReadFile(kRoot + "Datos\\EMP.DAT"), "user data");
+    EXPECT_EQ(ReadFile(kRoot + "Programa\\P.TXT"), "first");
+}
+
+TEST_F(RunTest, EnterInDirectoryFieldStartsTheRun) {
+    PackageSpec spec;
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    EXPECT_FALSE(w.eDirProgramaKeyDown('A'));
+    EXPECT_TRUE(w.eDirProgramaKeyDown(kVkReturn));
+    EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");
+}
+
+} // namespace
+} // namespace vexo::installer::test

@@ -1,0 +1,118 @@
+// StartupTest.cpp - the start-up steps against installer files made on the spot.
+#include "InstallerFixture.h"
+#include "installer/InstallerTexts.h"
+
+namespace vexo::installer::test {
+namespace {
+
+class StartupTest : public InstallerTest {};
+
+TEST_F(StartupTest, IdentifiesPackageAndProposesDirectory) {
+    PackageSpec spec;
+    spec.version = 1.0;
+    spec.code = 1;
+    spec.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-09.EXE", spec);
+    ASSERT_TRUE(w.FormCreate());
+    EXPECT_EQ(view_.fecha, "12 de Febrero del 2009");
+    EXPECT_EQ(view_.version, W1252("Versión 1,00"));
+    EXPECT_EQ(view_.programa, "A.E.A.T. Modelos 115 y 303 (2009)");
+    EXPECT_EQ(view_.directory, "C:\\VEXO\\ModulosAEAT\\");
+    EXPECT_EQ(w.InstallerFileName(), "AEAT-ZORI-09.EXE");
+    EXPECT_EQ(w.InstallerDirectory(), "C:\\descargas\\");
+    EXPECT_EQ(w.Package().PackageVersion[0], 0x81);
+    EXPECT_TRUE(w.Started());
+    EXPECT_TRUE(ProcessStarted());
+    EXPECT_FALSE(w.IdentificationDone());
+    // Frame 1 in front and enabled, the progress frame disabled behind it.
+    EXPECT_EQ(w.CurrentFrame(), 1);
+    EXPECT_EQ(view_.frontFrame, 1);
+    EXPECT_TRUE(view_.frameEnabled[1]);
+    EXPECT_FALSE(view_.frameEnabled[2]);
+    EXPECT_TRUE(view_.panelEnabled);
+    EXPECT_TRUE(view_.installVisible);
+    EXPECT_TRUE(view_.errors.empty());
+}
+
+TEST_F(StartupTest, LowerCaseNameIsUpperCasedForTitleAndProposal) {
+    PackageSpec spec;
+    spec.code = archive::kUpdatePackageCode;
+    InstallerWindow& w = Window("C:\\descargas\\zpx20.exe", spec);
+    ASSERT_TRUE(w.FormCreate());
+    EXPECT_EQ(w.InstallerFileName(), "ZPX20.EXE");
+    EXPECT_EQ(view_.programa, W1252("Actualización Depósito y Legalización de Libros"));
+    EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO"); // no shortcut: the design text stays
+    EXPECT_EQ(view_.version, W1252("Versión 10,05"));
+}
+
+TEST_F(StartupTest, VersionZeroEmptiesTheLabel) {
+    PackageSpec spec;
+    spec.version = 0;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", spec);
+    ASSERT_TRUE(w.FormCreate());
+    EXPECT_EQ(view_.version, "");
+    EXPECT_EQ(view_.programa, "Presupuestos");
+}
+
+TEST_F(StartupTest, UnconvertibleYearEndsStartupWithTheConversionError) {
+    PackageSpec spec;
+    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-9.EXE", spec);
+    EXPECT_FALSE(w.FormCreate());
+    ASSERT_EQ(view_.errors.size(), 1u);
+    EXPECT_EQ(view_.errors[0].first, "Aeat-zori-9");
+    EXPECT_EQ(view_.errors[0].second, "'9.' is not a valid integer value");
+    EXPECT_FALSE(w.Started());
+    // The archive was left closed by the failed open.
+    EXPECT_FALSE(w.Extractor1().IsOpen());
+}
+
+TEST_F(StartupTest, FileWithoutArchiveEndsAfterTheComponentsError) {
+    WriteFile("C:\\descargas\\ZPX16.EXE", std::string(5000, 'x'));
+    services_.module = "C:\\descargas\\ZPX16.EXE";
+    InstallerWindow w(view_, services_);
+    EXPECT_FALSE(w.FormCreate());
+    ASSERT_EQ(view_.errors.size(), 1u);
+    EXPECT_EQ(view_.errors[0].first, "Zpx16");
+    EXPECT_NE(view_.errors[0].second.find("ZPX16.EXE"), std::string::npos)
+        << view_.errors[0].second;
+    EXPECT_FALSE(w.Started());
+}
+
+TEST_F(StartupTest, UnknownPlatformShowsTheWindowAndItsErrorThenStops) {
+    for (int id : {-1, 0, 3}) {
+        RecordingView view;
+        services_.platformId = id;
+        InstallerWindow w(view, services_);
+        EXPECT_FALSE(w.FormCreate());
+        EXPECT_TRUE(view.shown);
+        ASSERT_EQ(view.boxes.size(), 1u);
+        EXPECT_EQ(view.boxes[0].text, W1252("Sistema Operativo NO Válido"));
+        EXPECT_EQ(view.boxes[0].icon, BoxIcon::Error);
+        EXPECT_EQ(view.boxes[0].buttons, BoxButtons::Ok);
+        EXPECT_TRUE(view.errors.empty()); // the silent abort shows nothing more
+    }
+}
+
+TEST_F(StartupTest, NameMatchingNoRowStillStarts) {
+    PackageSpec spec;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16 (2).EXE", spec);
+    ASSERT_TRUE(w.FormCreate());
+    EXPECT_EQ(view_.programa, "");
+    EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO");
+}
+
+TEST_F(StartupTest, BrowseReplacesDirectoryOnlyWhenConfirmed) {
+    PackageSpec spec;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", spec);
+    ASSERT_TRUE(w.FormCreate());
+    w.bDirClick();
+    EXPECT_EQ(view_.browser.shownTitle, W1252("Selecciona el Directorio de Instalación"));
+    EXPECT_EQ(view_.browser.shownPath, "C:\\VEXO\\DALVO");
+    EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO");
+    view_.browser.choice = "D:\\OTRO";
+    w.bDirClick();
+    EXPECT_EQ(view_.directory, "D:\\OTRO");
+}
+
+} // namespace
+} // namespace vexo::installer::test
