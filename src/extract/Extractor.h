@@ -45,6 +45,12 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void ExtractEntryAt(std::uint16_t segment, std::int32_t entryOffset, std::int32_t total,
                         const std::string& destFile);
 
+    /// Reads and checks every block of every entry without writing anything; `onFailure` hears
+    /// of each entry that fails, and the run goes on with the next one. OperationStatus is 1
+    /// when the walk completed (failures included).
+    void TestArchive(const std::function<void(const archive::TFileEntry& FileEntry,
+                                              const std::exception& E)>& onFailure);
+
     /// Directory an entry goes to (without its file name).
     std::string ResolveDestination(const archive::TFileEntry& entry);
 

@@ -2,11 +2,13 @@
 #include "Tool.h"
 
 #include "archive/ArchiveWriter.h"
+#include "archive/SegmentedArchiveWriter.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
 #include "platform/Encoding.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -146,7 +148,7 @@ archive::PackageDate ParseDate(const std::string& text) {
 int RunBuild(const std::vector<std::string>& args) {
     std::string out, stub, manifest, dir, comment, productCode;
     long long tagSize = 0;
-    std::optional<long long> archiveId;
+    std::optional<long long> archiveId, segmentSize;
     archive::ArchiveWriterOptions options;
     archive::PackageValues package;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -182,6 +184,8 @@ int RunBuild(const std::vector<std::string>& args) {
             package.ProductCode = platform::Utf8ToCp1252(value());
         else if (a == "--archive-id")
             archiveId = ParseInteger(a, value());
+        else if (a == "--segment-size")
+            segmentSize = ParseInteger(a, value());
         else if (a == "--manifest")
             manifest = value();
         else if (a.rfind("--", 0) == 0)
@@ -196,6 +200,8 @@ int RunBuild(const std::vector<std::string>& args) {
     if (options.BlockSize < 1024) throw UsageError("--block-size must be at least 1024");
     if (tagSize < 0) throw UsageError("--tag-size must not be negative");
     if (stub.empty() && tagSize != 0) throw UsageError("--tag-size needs --stub");
+    if (segmentSize && !stub.empty()) throw UsageError("--segment-size cannot be used with --stub");
+    if (segmentSize && *segmentSize <= 0) throw UsageError("--segment-size must be positive");
 
     std::vector<Item> items =
         manifest.empty() ? ItemsFromDirectory(dir) : ItemsFromManifest(manifest);
@@ -205,6 +211,29 @@ int RunBuild(const std::vector<std::string>& args) {
     archive::WritePackageValues(scratch, package);
     options.ApplicationArea = scratch.ApplicationArea;
     options.UserData = scratch.UserData;
+
+    auto addItems = [&](auto& writer) {
+        for (const auto& item : items) {
+            double date = HostDate(item.source);
+            std::int32_t attributes = item.folder ? 0x10 : HostAttributes(item.source, false);
+            if (item.folder) {
+                writer.AddFolder(item.storedName, date, attributes, item.rule);
+            } else {
+                HostFile data(item.source.string(), false);
+                writer.AddFile(item.storedName, date, attributes, item.rule, data);
+            }
+        }
+    };
+    if (segmentSize) {
+        // Segment files are named from the output name through the platform's path mapping.
+        archive::SegmentedArchiveWriter writer(platform::WindowsPath(fs::absolute(out).string()),
+                                               options, *segmentSize);
+        addItems(writer);
+        writer.Finish();
+        std::cerr << out << ": " << items.size() << " entries in " << writer.SegmentNames().size()
+                  << " segments\n";
+        return 0;
+    }
 
     HostFile file(out, true);
     std::int64_t start = 0;
@@ -219,16 +248,7 @@ int RunBuild(const std::vector<std::string>& args) {
         if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
     }
     archive::ArchiveWriter writer(file, options);
-    for (const auto& item : items) {
-        double date = HostDate(item.source);
-        std::int32_t attributes = item.folder ? 0x10 : HostAttributes(item.source, false);
-        if (item.folder) {
-            writer.AddFolder(item.storedName, date, attributes, item.rule);
-        } else {
-            HostFile data(item.source.string(), false);
-            writer.AddFile(item.storedName, date, attributes, item.rule, data);
-        }
-    }
+    addItems(writer);
     const archive::TArchiveHeader& h = writer.Finish();
     if (!stub.empty()) archive::WriteLocator(file, static_cast<std::int32_t>(start));
     std::cerr << out << ": " << items.size() << " entries, " << h.EndOffset

@@ -1,0 +1,149 @@
+// Extract.cpp - "extract": restores an archive into a host directory, following its segments.
+#include "ExtractTool.h"
+#include "Tool.h"
+
+#include "archive/Exceptions.h"
+#include "archive/Prompts.h"
+#include "platform/Encoding.h"
+#include "platform/Paths.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+
+namespace vexo::tool {
+namespace {
+
+const std::map<std::string, extract::TRestoreAction> kRestore = {
+    {"overwrite", extract::raOverwrite},
+    {"skip", extract::raSkip},
+    {"update", extract::raUpdate},
+    {"ask", extract::raAsk},
+    {"existing-only", extract::raExistingOnly},
+    {"update-existing", extract::raUpdateExisting},
+};
+
+const std::map<std::string, archive::TErrorAction> kOnError = {
+    {"ask", archive::eaAsk}, {"continue", archive::eaContinue}, {"abort", archive::eaAbort}};
+
+std::string MiB(double bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+    return text;
+}
+
+std::string Clock(double ms) {
+    auto s = static_cast<long long>(ms / 1000);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", s / 60, s % 60);
+    return text;
+}
+
+// One line on the terminal, rewritten in place.
+class ProgressBar {
+  public:
+    void Show(const extract::TExtractor& x, double remainingMs) {
+        const int percent = std::max(0, std::min(100, x.Percent()));
+        const int filled = percent * 30 / 100;
+        const double rate = x.Timer().Rate() * 1000.0; // bytes per second
+        std::fprintf(stderr, "\r[%s%s] %3d%%  %s  %s/s  %s left ", std::string(filled, '#').c_str(),
+                     std::string(30 - filled, ' ').c_str(), percent,
+                     MiB(x.ProcessedBytes()).c_str(), MiB(rate).c_str(),
+                     Clock(remainingMs).c_str());
+        shown_ = true;
+    }
+    void Clear() {
+        if (shown_) std::fprintf(stderr, "\r%80s\r", "");
+        shown_ = false;
+    }
+
+  private:
+    bool shown_ = false;
+};
+
+} // namespace
+
+int RunExtract(const std::vector<std::string>& args) {
+    std::string file, out;
+    std::optional<std::string> key, restore, onError;
+    bool junkPaths = false, absolutePaths = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "-o" || a == "--out")
+            out = value();
+        else if (a == "--key")
+            key = value();
+        else if (a == "--restore")
+            restore = value();
+        else if (a == "--on-error")
+            onError = value();
+        else if (a == "--junk-paths")
+            junkPaths = true;
+        else if (a == "--absolute-paths")
+            absolutePaths = true;
+        else if (a.rfind("-", 0) == 0)
+            throw UsageError("unknown option " + a);
+        else if (file.empty())
+            file = a;
+        else
+            throw UsageError("more than one archive");
+    }
+    if (file.empty() || out.empty()) throw UsageError("extract needs FILE and -o DIR");
+    if (restore && !kRestore.count(*restore)) throw UsageError("unknown --restore " + *restore);
+    if (onError && !kOnError.count(*onError)) throw UsageError("unknown --on-error " + *onError);
+
+    const bool terminal = OnTerminal();
+    std::filesystem::create_directories(out);
+    extract::TExtractor x;
+    PointAt(x, file, key ? &*key : nullptr);
+    x.SetExtractPath(platform::WindowsPath(std::filesystem::absolute(out).string()));
+    x.SetRestoreAction(restore    ? kRestore.at(*restore)
+                       : terminal ? extract::raAsk
+                                  : extract::raSkip);
+    x.SetErrorAction(onError    ? kOnError.at(*onError)
+                     : terminal ? archive::eaAsk
+                                : archive::eaContinue);
+    x.SetAllowAbsolutePaths(absolutePaths);
+    if (junkPaths) x.SetOptions(x.Options() & ~archive::OptionBit(archive::oRestorePath));
+
+    int failures = 0, written = 0;
+    ProgressBar bar;
+    x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry&,
+                            const std::string&) { ++written; };
+    // Each failing entry gets one line; the continue prompt shows it itself when it asks.
+    const bool asking = x.ErrorAction() == archive::eaAsk;
+    x.OnError = [&](archive::TArchiverRoot&, const std::exception& e,
+                    const archive::TFileEntry& entry, archive::TErrorAction&) {
+        ++failures;
+        bar.Clear();
+        if (!asking) std::cerr << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
+    };
+    if (terminal) {
+        x.OnShowTiming = [&](archive::TArchiverRoot&, archive::TDateTime, archive::TDateTime left) {
+            bar.Show(x, left * 86'400'000.0);
+        };
+    }
+    int status = 1;
+    try {
+        x.ExtractAll();
+        status = x.OperationStatus() == 1 && failures == 0 ? 0 : 1;
+    } catch (const archive::EAbort&) {
+        bar.Clear();
+        std::cerr << "cancelled\n";
+        return 1;
+    }
+    bar.Clear();
+    std::cerr << file << ": " << written << " files written";
+    if (failures > 0) std::cerr << ", " << failures << " failed";
+    std::cerr << '\n';
+    return status;
+}
+
+} // namespace vexo::tool

@@ -1,0 +1,69 @@
+// Test.cpp - "test": reads and checks every block of every entry, writing nothing.
+#include "ExtractTool.h"
+#include "Tool.h"
+
+#include "archive/Exceptions.h"
+#include "archive/Format.h"
+#include "archive/PathRoutines.h"
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+
+namespace vexo::tool {
+
+bool OnTerminal() {
+    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1;
+}
+
+void PointAt(extract::TExtractor& x, const std::string& path, const std::string* key) {
+    if (!std::filesystem::is_regular_file(path))
+        throw archive::Exception("No such archive: " + path);
+    const std::string windows = platform::WindowsPath(std::filesystem::absolute(path).string());
+    if (archive::IsExeFile(windows)) {
+        auto s = platform::OpenFile(windows, platform::OpenMode::ReadShareAll);
+        x.SetSFXCodeSize(archive::FindArchiveStart(*s));
+    }
+    x.SetFileName(windows);
+    if (key != nullptr) {
+        const std::string text = platform::Utf8ToCp1252(*key);
+        x.OnRequestCryptKey = [text](archive::TArchiverRoot&, std::string& k) { k = text; };
+    }
+}
+
+int RunTest(const std::vector<std::string>& args) {
+    std::string file;
+    std::optional<std::string> key;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--key") {
+            if (i + 1 >= args.size()) throw UsageError("--key needs a value");
+            key = args[++i];
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw UsageError("unknown option " + args[i]);
+        } else if (file.empty()) {
+            file = args[i];
+        } else {
+            throw UsageError("more than one archive");
+        }
+    }
+    if (file.empty()) throw UsageError("test needs an archive");
+
+    extract::TExtractor x;
+    PointAt(x, file, key ? &*key : nullptr);
+    // No terminal questions: a missing key is an empty one and shows as a wrong key.
+    if (!key) x.OnRequestCryptKey = [](archive::TArchiverRoot&, std::string& k) { k.clear(); };
+    int failures = 0, entries = 0;
+    x.OnDisplayMessage = [&](archive::TArchiverRoot&, const std::string&) { ++entries; };
+    x.TestArchive([&](const archive::TFileEntry& entry, const std::exception& e) {
+        ++failures;
+        std::cout << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
+    });
+    std::cerr << file << ": " << entries << " entries, " << failures << " failing\n";
+    return failures == 0 && x.OperationStatus() == 1 ? 0 : 1;
+}
+
+} // namespace vexo::tool
