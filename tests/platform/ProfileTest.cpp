@@ -57,7 +57,7 @@ TEST(Profile, SemanticsTable) {
         {"default trailing spaces cut", "", "S", "K", "C:\\VEXO  ", "C:\\VEXO"},
         {"UTF-8 mark skipped", "\xEF\xBB\xBF[S]\nK=N\xC3\xB3minas\n", "S", "K", "d", "N\xF3minas"},
         {"ANSI bytes kept", "[S]\nK=N\xF3minas\n", "S", "K", "d", "N\xF3minas"},
-        {"UTF-16 mark", std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\xF3\0\n\0", 20), "S", "K", "d",
+        {"UTF-16 mark", std::string("\xFF\xFE[\0S\0]\0\n\0K\0=\0\xF3\0\n\0", 18), "S", "K", "d",
          "\xF3"},
     };
     for (const auto& c : cases)
