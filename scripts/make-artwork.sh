@@ -16,7 +16,7 @@ light=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
   -font "$font" -pointsize 64 -fill '#eef4ed' -annotate +44+110 'VEXO' \
   -font "$light" -pointsize 20 -fill '#8da9c4' -annotate +46+142 'Contabilidad' \
   -font "$light" -pointsize 20 -fill '#8da9c4' -annotate +46+168 'para Windows' \
-  -font "$light" -pointsize 11 -fill '#eef4ed' -annotate +46+200 'Programas de gestión Dalvo' \
+  -font "$light" -pointsize 9 -fill '#eef4ed' -annotate +46+198 'Programas de gestión Dalvo' \
   -quality 90 -sampling-factor 2x2 -strip data/background.jpg
 
 # 16 x 16 folder glyph for the browse buttons.
