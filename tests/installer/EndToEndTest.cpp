@@ -1,0 +1,206 @@
+// EndToEndTest.cpp - installers made by the package builder, run unattended in a prefix.
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#if defined(VEXO_INSTALAR) && defined(VEXO_ARCHIVE_TOOL)
+
+namespace vexo::installer {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class EndToEndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vexo-e2e-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        prefix_ = root_ / "prefix";
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    Result Run(const std::string& command) {
+        fs::path out = root_ / "out.txt", err = root_ / "err.txt";
+        std::string line = "VEXO_PREFIX=" + Quote(prefix_.string()) + " VEXO_USER=ana " + command +
+                           " </dev/null >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        int raw = std::system(line.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(out);
+        r.err = Slurp(err);
+        return r;
+    }
+
+    /// Builds an installer from the sample package's files with the given options.
+    fs::path Build(const std::string& name, const std::string& options,
+                   const std::string& manifest = std::string(VEXO_SAMPLE_PACKAGE) + "/MANIFEST") {
+        fs::path exe = root_ / name;
+        Result r =
+            Run(Quote(VEXO_ARCHIVE_TOOL) + " build --out " + Quote(exe.string()) + " --stub " +
+                Quote(VEXO_INSTALAR) + " " + options + " --manifest " + Quote(manifest));
+        EXPECT_EQ(r.status, 0) << r.err;
+        fs::permissions(exe, fs::perms::owner_exec, fs::perm_options::add);
+        return exe;
+    }
+
+    Result Install(const fs::path& exe, const std::string& args = "") {
+        return Run(Quote(exe.string()) + " --unattended " + args);
+    }
+
+    fs::path Drive(const std::string& rest) { return prefix_ / "drive_c" / rest; }
+
+    fs::path root_, prefix_;
+};
+
+const std::string kFull = "--package-version 10.05 --package-code 1 --package-date 2009-02-12 "
+                          "--product-code DALVO";
+
+TEST_F(EndToEndTest, SamplePackageInstallsByRuleAndMakesShortcuts) {
+    fs::path exe = Build("ZPX16.EXE", kFull);
+    Result r = Install(exe);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("Package date:       12 de Febrero del 2009"), std::string::npos);
+    EXPECT_NE(r.out.find("Package version:    Versión 10,05"), std::string::npos);
+    EXPECT_NE(r.out.find("Package title:      Presupuestos"), std::string::npos);
+    EXPECT_NE(r.out.find("Proposed directory: C:\\VEXO\\DALVO\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Extraction root:    C:\\VEXO\\DALVO\n"), std::string::npos);
+    EXPECT_NE(r.out.find("skipped by rule  Programa\\NOTAS.TXT"), std::string::npos);
+    EXPECT_NE(r.out.find("Instalación Finalizada"), std::string::npos);
+    EXPECT_EQ(r.err, "");
+    for (const char* f :
+         {"VEXO/DALVO/Programa/DALVO.EXE", "VEXO/DALVO/Programa/LEEME.TXT",
+          "VEXO/DALVO/Programa/DALVO.INI", "VEXO/DALVO/Datos/EMPRESAS.DAT",
+          "VEXO/DALVO/Datos/Estructuras/BALANCES.EST",
+          "VEXO/DALVO/Datos/Generador Informes/MAYOR.INF",
+          "VEXO/DALVO/Datos/Asientos Nóminas/NOMINAS.ASI", "VEXO/DALVO/Ejemplos/EJEMPLO.TXT"})
+        EXPECT_TRUE(fs::exists(Drive(f))) << f;
+    EXPECT_FALSE(fs::exists(Drive("VEXO/DALVO/Programa/NOTAS.TXT")));
+    EXPECT_TRUE(fs::exists(Drive("users/ana/Desktop/DalvoVexo.lnk")));
+    EXPECT_TRUE(fs::exists(
+        Drive("ProgramData/Microsoft/Windows/Start Menu/Vexo Informática/DalvoVexo.lnk")));
+
+    // Second run: the desktop shortcut proposes the product; "I" files kept, "P" replaced.
+    std::ofstream(Drive("VEXO/DALVO/Datos/EMPRESAS.DAT")) << "datos del usuario";
+    std::ofstream(Drive("VEXO/DALVO/Programa/LEEME.TXT")) << "tocado";
+    Result again = Install(exe);
+    ASSERT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_NE(again.out.find("Proposed directory: C:\\VEXO\\DALVO\\\n"), std::string::npos)
+        << again.out;
+    EXPECT_NE(again.out.find("kept             Datos\\EMPRESAS.DAT"), std::string::npos);
+    EXPECT_NE(again.out.find("kept             Programa\\DALVO.INI"), std::string::npos);
+    EXPECT_NE(again.out.find("written          Programa\\LEEME.TXT"), std::string::npos);
+    EXPECT_NE(again.out.find("kept             Programa\\AYUDA.TXT"), std::string::npos);
+    EXPECT_EQ(Slurp(Drive("VEXO/DALVO/Datos/EMPRESAS.DAT")), "datos del usuario");
+    EXPECT_NE(Slurp(Drive("VEXO/DALVO/Programa/LEEME.TXT")), "tocado");
+}
+
+TEST_F(EndToEndTest, DirectoryAsHostOrWindowsPath) {
+    fs::path exe = Build("cualquier nombre.exe", kFull);
+    fs::path host = root_ / "destino";
+    fs::create_directories(host);
+    Result r = Install(exe, "--dir " + Quote(host.string()));
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(fs::exists(host / "Programa" / "DALVO.EXE"));
+    EXPECT_NE(r.out.find("Package title:      \n"), std::string::npos); // no row matches
+
+    // No drive D: in the prefix: the first file fails and the continue prompt takes its safe
+    // answer, which counts as a declined question.
+    Result w = Install(exe, "--dir 'D:\\no\\drive'");
+    EXPECT_EQ(w.status, 3) << w.out;
+    EXPECT_NE(w.err.find("Desea continuar"), std::string::npos) << w.err;
+    EXPECT_NE(w.out.find("Instalación Incorrecta"), std::string::npos) << w.out;
+
+    Result win = Install(exe, "--dir 'C:\\Otra Carpeta'");
+    ASSERT_EQ(win.status, 0) << win.out << win.err;
+    EXPECT_TRUE(fs::exists(Drive("Otra Carpeta/Ejemplos/EJEMPLO.TXT")));
+}
+
+TEST_F(EndToEndTest, NewerInstalledProgramIsDeclinedUnlessYes) {
+    // The sample's DALVO.EXE carries version 10,05; this package says 10,00.
+    fs::path exe = Build("ZPX16.EXE", "--package-version 10 --product-code DALVO");
+    ASSERT_EQ(Install(exe).status, 0); // first time: nothing installed yet
+    fs::remove(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT"));
+    Result no = Install(exe);
+    EXPECT_EQ(no.status, 3) << no.out << no.err;
+    EXPECT_NE(no.out.find("La Versión Instalada es Mayor que la Actual. ¿Deseas Continuar? "
+                          "[Vale/Cancelar] -> Cancelar"),
+              std::string::npos)
+        << no.out;
+    EXPECT_FALSE(fs::exists(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT")));
+    Result yes = Install(exe, "--yes");
+    EXPECT_EQ(yes.status, 0) << yes.out << yes.err;
+    EXPECT_TRUE(fs::exists(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT")));
+}
+
+TEST_F(EndToEndTest, UpdateWithoutProgramFailsWithItsMessage) {
+    fs::path exe = Build("ZPX16.EXE", "--package-code 1962503 --product-code DALVO");
+    Result r = Install(exe);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Zpx16: No se encontró el Programa: C:\\VEXO\\DALVO\\Programa\\DALVO.EXE\n");
+    EXPECT_FALSE(fs::exists(Drive("VEXO/DALVO/Ejemplos")));
+}
+
+TEST_F(EndToEndTest, ProgramWithoutArchiveEndsAfterTheError) {
+    fs::path exe = root_ / "ZPX16.EXE";
+    fs::copy_file(VEXO_INSTALAR, exe);
+    Result r = Install(exe);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Zpx16: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("ZPX16.EXE"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(EndToEndTest, UsageErrorsAndHelp) {
+    Result bad = Run(Quote(VEXO_INSTALAR) + " --bogus");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("unknown argument: --bogus"), std::string::npos);
+    EXPECT_EQ(Run(Quote(VEXO_INSTALAR) + " --yes").status, 2);
+    EXPECT_EQ(Run(Quote(VEXO_INSTALAR) + " --unattended --dir").status, 2);
+    Result help = Run(Quote(VEXO_INSTALAR) + " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--unattended"), std::string::npos);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+} // namespace
+} // namespace vexo::installer
+
+#endif
