@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the tools and runs the sample: builds a package from data/sample and shows it.
+# Builds everything and runs the sample installer: makes build/demo/ZPX16.EXE from data/package
+# and runs it (its window with a display, else unattended into a prefix under build/).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
