@@ -1,6 +1,8 @@
-// Checksum.cpp - reference loop over the byte image of the CRC-32 table.
+// Checksum.cpp - the block checksum: the literal table-image loop, a word-table loop, and a
+// batch form that steps several independent areas side by side.
 #include "archive/Checksum.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vexo::archive {
@@ -8,7 +10,7 @@ namespace {
 
 // The table as the little-endian byte image the checksum addresses; 3 spare bytes past the end
 // are never reached (the highest offset read is 255 + 3 = 258).
-std::array<std::uint8_t, 1024> MakeTableImage() {
+constexpr std::array<std::uint8_t, 1024> MakeTableImage() {
     std::array<std::uint8_t, 1024> image{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
@@ -20,26 +22,132 @@ std::array<std::uint8_t, 1024> MakeTableImage() {
     return image;
 }
 
-const std::array<std::uint8_t, 1024>& TableImage() {
-    static const std::array<std::uint8_t, 1024> image = MakeTableImage();
-    return image;
+constexpr std::array<std::uint8_t, 1024> kImage = MakeTableImage();
+
+constexpr std::uint32_t WordAt(std::size_t i) {
+    return static_cast<std::uint32_t>(kImage[i]) | static_cast<std::uint32_t>(kImage[i + 1]) << 8 |
+           static_cast<std::uint32_t>(kImage[i + 2]) << 16 |
+           static_cast<std::uint32_t>(kImage[i + 3]) << 24;
 }
+
+// The 256 words the checksum can reach, gathered once so each step is one aligned load.
+constexpr std::array<std::uint32_t, 256> MakeWords() {
+    std::array<std::uint32_t, 256> words{};
+    for (std::size_t i = 0; i < 256; ++i)
+        words[i] = WordAt(i);
+    return words;
+}
+
+constexpr std::array<std::uint32_t, 256> kWords = MakeWords();
+
+inline std::uint32_t Step(std::uint32_t value, std::uint8_t b) {
+    return (value >> 8) ^ kWords[(value ^ b) & 0xFF];
+}
+
+std::uint32_t WordLoop(std::uint32_t value, const std::uint8_t* p, std::size_t len) {
+    for (std::size_t k = 0; k < len; ++k)
+        value = Step(value, p[k]);
+    return value;
+}
+
+// K chains advanced over the same number of bytes; unrolled so the values stay in registers.
+template <int K>
+void Interleaved(std::uint32_t* values, const std::uint8_t* const* p, std::size_t len) {
+    std::uint32_t v[K];
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j)
+        v[j] = values[j];
+    for (std::size_t k = 0; k < len; ++k) {
+#pragma GCC unroll 8
+        for (int j = 0; j < K; ++j)
+            v[j] = Step(v[j], p[j][k]);
+    }
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j)
+        values[j] = v[j];
+}
+
+constexpr int kLanes = 8;
 
 } // namespace
 
-std::uint32_t ArchiveChecksum(std::uint32_t value, const void* data, std::size_t len) {
+std::uint32_t ArchiveChecksumReference(std::uint32_t value, const void* data, std::size_t len) {
     if (data == nullptr || len == 0) return value;
-    const auto& image = TableImage();
     const auto* p = static_cast<const std::uint8_t*>(data);
     for (std::size_t k = 0; k < len; ++k) {
         std::size_t i = (value ^ p[k]) & 0xFF;
-        std::uint32_t w = static_cast<std::uint32_t>(image[i]) |
-                          static_cast<std::uint32_t>(image[i + 1]) << 8 |
-                          static_cast<std::uint32_t>(image[i + 2]) << 16 |
-                          static_cast<std::uint32_t>(image[i + 3]) << 24;
+        std::uint32_t w = static_cast<std::uint32_t>(kImage[i]) |
+                          static_cast<std::uint32_t>(kImage[i + 1]) << 8 |
+                          static_cast<std::uint32_t>(kImage[i + 2]) << 16 |
+                          static_cast<std::uint32_t>(kImage[i + 3]) << 24;
         value = (value >> 8) ^ w;
     }
     return value;
+}
+
+std::uint32_t ArchiveChecksum(std::uint32_t value, const void* data, std::size_t len) {
+    if (data == nullptr || len == 0) return value;
+    return WordLoop(value, static_cast<const std::uint8_t*>(data), len);
+}
+
+void ArchiveChecksumMany(std::span<ChecksumArea> areas) {
+    // Lanes hold the areas in progress; each round advances every busy lane by the shortest
+    // remainder among them, then refills the lanes that finished.
+    std::array<ChecksumArea*, kLanes> lane{};
+    std::array<const std::uint8_t*, kLanes> at{};
+    std::array<std::size_t, kLanes> left{};
+    std::array<std::uint32_t, kLanes> value{};
+    std::size_t next = 0;
+    for (;;) {
+        int busy = 0;
+        for (int j = 0; j < kLanes; ++j) {
+            while (lane[j] == nullptr && next < areas.size()) {
+                ChecksumArea& a = areas[next++];
+                if (a.data == nullptr || a.len == 0) continue;
+                lane[j] = &a;
+                at[j] = static_cast<const std::uint8_t*>(a.data);
+                left[j] = a.len;
+                value[j] = a.value;
+            }
+            if (lane[j] != nullptr) ++busy;
+        }
+        if (busy == 0) return;
+        // Pack the busy lanes to the front so the kernel's width matches the work.
+        std::array<int, kLanes> index{};
+        int n = 0;
+        for (int j = 0; j < kLanes; ++j)
+            if (lane[j] != nullptr) index[n++] = j;
+        std::size_t step = left[index[0]];
+        for (int q = 1; q < n; ++q)
+            step = std::min(step, left[index[q]]);
+        std::array<const std::uint8_t*, kLanes> p{};
+        std::array<std::uint32_t, kLanes> v{};
+        for (int q = 0; q < n; ++q) {
+            p[q] = at[index[q]];
+            v[q] = value[index[q]];
+        }
+        // Idle lanes of the chosen width repeat lane 0; their results are dropped.
+        for (int q = n; q < kLanes; ++q)
+            p[q] = p[0];
+        if (n == 1)
+            v[0] = WordLoop(v[0], p[0], step);
+        else if (n == 2)
+            Interleaved<2>(v.data(), p.data(), step);
+        else if (n <= 4)
+            Interleaved<4>(v.data(), p.data(), step);
+        else
+            Interleaved<8>(v.data(), p.data(), step);
+        for (int q = 0; q < n; ++q) {
+            int j = index[q];
+            value[j] = v[q];
+            at[j] += step;
+            left[j] -= step;
+            if (left[j] == 0) {
+                lane[j]->value = value[j];
+                lane[j] = nullptr;
+            }
+        }
+    }
 }
 
 std::uint32_t StoredChecksum(const void* data, std::size_t len) {
