@@ -37,6 +37,8 @@ InstallerWindow::InstallerWindow(MainView& view, InstallerServices& services)
     extractor_.SetLanguage(archive::TLanguage::lgAutomatic);
     extractor_.SetOptions(archive::kDefaultOptions);
     extractor_.SetRestoreAction(extract::raOverwrite);
+    // A package only ever writes under the chosen directory, whatever names its archive holds.
+    extractor_.SetAllowAbsolutePaths(false);
     extractor_.Loaded();
     extractor_.OnAfterOpen = [this](archive::TArchiverRoot& s) { Extractor1AfterOpen(s); };
     extractor_.OnExtractFile = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,

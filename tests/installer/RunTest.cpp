@@ -258,6 +258,17 @@ TEST_F(RunTest, OtherPackagesKeepEngineFilesUnderTheRoot) {
     EXPECT_EQ(ReadFile(kRoot + "BTRIEVE\\W32MKDE.EXE"), "engine");
 }
 
+TEST_F(RunTest, StoredDrivesAndSharesStayUnderTheRoot) {
+    PackageSpec spec;
+    spec.files = {{"C:\\FUERA\\A.TXT", 'R', "a"}, {"\\\\srv\\share\\B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    w.bInstalarClick();
+    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_FALSE(ReadFile("C:\\FUERA\\A.TXT"));
+    EXPECT_EQ(ReadFile(kRoot + "FUERA\\A.TXT"), "a");
+    EXPECT_EQ(ReadFile(kRoot + "srv\\share\\B.TXT"), "b");
+}
+
 TEST_F(RunTest, RelativeDirectoryIsMadeAbsoluteAgainstCurrentDirectory) {
     PackageSpec spec;
     spec.files = {{"A.TXT", 'R', "a"}};
