@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     ui::QtPrompts prompts;
     archive::SetCurrentPrompts(&prompts);
     installer::InstallerServices services;
-    int status = 0;
+    int status = 1;
     {
         ui::TForm2 form(services);
         // A start-up that stopped early ends the program without entering the message loop.

@@ -1,0 +1,95 @@
+// UnattendedTest.cpp - the console view and the prompts that answer without a user.
+#include "installer/Unattended.h"
+#include "archive/PromptTexts.h"
+#include "platform/Encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vexo::installer {
+namespace {
+
+struct AnswerCase {
+    bool yes;
+    int continueAnswer;
+    int overwriteAnswer;
+    bool declined;
+};
+
+class UnattendedPromptsTest : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(UnattendedPromptsTest, SafeAnswerUnlessYes) {
+    archive::ResetPromptTexts();
+    std::ostringstream out, err;
+    ConsoleView view(out, err, GetParam().yes, false);
+    UnattendedPrompts prompts(view, err, GetParam().yes);
+    EXPECT_EQ(prompts.ContinuePrompt({"CRC incorrecto", "A.TXT", 10, 39856.5}),
+              GetParam().continueAnswer);
+    EXPECT_EQ(prompts.OverwritePrompt({"a", "b", 1, 2, 39856.5, 39856.5}),
+              GetParam().overwriteAnswer);
+    EXPECT_EQ(view.Declined(), GetParam().declined);
+    EXPECT_NE(err.str().find("CRC incorrecto"), std::string::npos) << err.str();
+    EXPECT_TRUE(out.str().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, UnattendedPromptsTest,
+    ::testing::Values(AnswerCase{false, archive::kContinueNo, archive::kOverwriteCancel, true},
+                      AnswerCase{true, archive::kContinueYes, archive::kOverwriteYes, false}));
+
+TEST(UnattendedPrompts, TextPromptsCannotBeAnsweredEvenWithYes) {
+    std::ostringstream out, err;
+    ConsoleView view(out, err, true, false);
+    UnattendedPrompts prompts(view, err, true);
+    std::string key = "old";
+    EXPECT_FALSE(prompts.PasswordQuery("Mensaje", "Clave", key));
+    EXPECT_EQ(key, "old");
+    EXPECT_TRUE(view.Declined());
+}
+
+TEST(UnattendedPrompts, SingleButtonMessageIsNotADecline) {
+    std::ostringstream out, err;
+    ConsoleView view(out, err, false, false);
+    UnattendedPrompts prompts(view, err, false);
+    EXPECT_EQ(prompts.MessageDlg("Aviso", archive::mtWarning, archive::mbOK, 0), archive::idOK);
+    EXPECT_FALSE(view.Declined());
+    EXPECT_EQ(
+        prompts.MessageDlg("Ocupado", archive::mtWarning, archive::mbOK | archive::mbCancel, 0),
+        archive::idCancel);
+    EXPECT_TRUE(view.Declined());
+}
+
+TEST(ConsoleView, BoxesGoToTheRightStreamInUtf8) {
+    std::ostringstream out, err;
+    ConsoleView view(out, err, false, false);
+    EXPECT_TRUE(
+        view.MessageBox(W1252("Instalación Finalizada"), BoxIcon::Confirmation, BoxButtons::Ok));
+    EXPECT_FALSE(view.MessageBox("Confirma Salida del Instalador", BoxIcon::Confirmation,
+                                 BoxButtons::OkCancel));
+    EXPECT_TRUE(view.Declined());
+    view.MessageBox(W1252("Sistema Operativo NO Válido"), BoxIcon::Error, BoxButtons::Ok);
+    view.ShowApplicationError("Zpx16", W1252("No se encontró el Programa:\r\n\r\nC:\\X"));
+    EXPECT_EQ(out.str(), "Instalación Finalizada\n"
+                         "Confirma Salida del Instalador [Vale/Cancelar] -> Cancelar\n");
+    EXPECT_EQ(err.str(), "Sistema Operativo NO Válido\n"
+                         "Zpx16: No se encontró el Programa: C:\\X\n");
+    EXPECT_TRUE(view.ErrorShown());
+}
+
+TEST(ConsoleView, ProgressOnlyOnATerminalAndClearedBeforeTheNextLine) {
+    std::ostringstream plain, err;
+    ConsoleView quiet(plain, err, false, false);
+    quiet.SetProgress(50);
+    EXPECT_EQ(plain.str(), "");
+
+    std::ostringstream tty;
+    ConsoleView terminal(tty, err, false, true);
+    terminal.SetProgress(50);
+    terminal.ReportFile("Datos\\A.DAT", "C:\\VEXO\\DALVO\\Datos\\", FileDecision::Kept);
+    EXPECT_EQ(tty.str(),
+              "\r  50%\r\033[K  kept             Datos\\A.DAT -> C:\\VEXO\\DALVO\\Datos\\\n");
+}
+
+} // namespace
+} // namespace vexo::installer
