@@ -1,6 +1,7 @@
 // EntryPipeline.cpp - restoring one entry: the restore decision, the output file, the block
 // loop with its checks, skipping an entry's data, and the per-entry error policy.
 #include "extract/Extractor.h"
+#include "extract/SafeOutputFile.h"
 
 #include "archive/Checksum.h"
 #include "archive/Exceptions.h"
@@ -14,6 +15,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace vexo::extract {
 
@@ -24,19 +26,27 @@ using archive::StateBitScope;
 
 namespace {
 
-// Stored names that climb out of the extraction directory are refused.
+// A component Windows may read as the parent directory: "..", and the dot runs and trailing
+// spaces it trims to that (".. ", "...").
+bool ClimbsUp(std::string_view component) {
+    while (!component.empty() && component.back() == ' ')
+        component.remove_suffix(1);
+    return component.size() >= 2 && component.find_first_not_of('.') == std::string_view::npos;
+}
+
+// Stored names that climb out of the extraction directory are refused. A drive colon also
+// separates: "C:..\x" is the parent of the drive's current directory, or of the extraction
+// root once a confined name loses its drive.
 bool HasParentComponent(const std::string& name) {
     std::size_t start = 0;
     while (start <= name.size()) {
-        std::size_t end = name.find_first_of("\\/", start);
+        std::size_t end = name.find_first_of("\\/:", start);
         if (end == std::string::npos) end = name.size();
-        if (name.compare(start, end - start, "..") == 0 && end - start == 2) return true;
+        if (ClimbsUp(std::string_view(name).substr(start, end - start))) return true;
         start = end + 1;
     }
     return false;
 }
-
-constexpr auto kReadWriteDenyWrite = static_cast<platform::OpenMode>(0x0022);
 
 } // namespace
 
@@ -119,16 +129,14 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         const bool single = HasOption(options_, archive::oOpenSingleSegment);
         const bool keep =
             platform::FileExists(destFile) && (currentEntry_.StartPosition != 0 || single);
-        std::uint32_t attributes = platform::GetFileAttributes(destFile);
-        if (attributes != platform::kInvalidAttributes)
-            platform::SetFileAttributes(destFile, attributes & 0x18u);
-        {
-            auto out =
-                CreateFileStream(destFile, keep ? kReadWriteDenyWrite : platform::OpenMode::Create);
-            ReadEntryData(*out);
-        }
+        // A whole file goes to a temporary name and replaces the destination only when
+        // complete: a failure part-way leaves the previous file as it was, not a torn one.
+        SafeOutputFile out(destFile, keep, archive::Format(Messages().CannotCreateFile, destFile));
+        ReadEntryData(out.Stream());
+        out.Close();
+        platform::SetFileAge(out.WrittenPath(), archive::DateTimeToDosDateTime(currentEntry_.Date));
+        out.Commit();
         ++filesProcessed_;
-        platform::SetFileAge(destFile, archive::DateTimeToDosDateTime(currentEntry_.Date));
         platform::SetFileAttributes(destFile, static_cast<std::uint32_t>(currentEntry_.Attributes));
         if (OnFileExtracted)
             OnFileExtracted(*this, currentEntry_, archive::ExtractFilePath(destFile));
@@ -174,6 +182,21 @@ void TCustomExtractor::ReadEntryData(platform::Stream& out) {
 }
 
 std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& stored) {
+    bool compressed = false;
+    const int plain = ReadCheckedPayload(budget, stored, compressed);
+    if (!compressed) {
+        std::memcpy(outBuffer_.data(), inBuffer_.data(), static_cast<std::size_t>(plain));
+        return static_cast<std::size_t>(plain);
+    }
+    int m = header_.BlockSize;
+    if (!UncompressBlock(outBuffer_.data(), m, inBuffer_.data(), plain) || m < 0 ||
+        static_cast<std::size_t>(m) > outBuffer_.size())
+        throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
+    return static_cast<std::size_t>(m);
+}
+
+int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stored,
+                                         bool& compressed) {
     const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
     const std::int64_t room = SegmentEnd() - stream_->Position();
     if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) {
@@ -182,7 +205,7 @@ std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& store
     }
     const std::int32_t blockLength = archive::ReadInt32(*stream_);
     const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
-    const bool compressed = blockLength >= 0;
+    compressed = blockLength >= 0;
     const std::int64_t n = compressed ? std::int64_t{blockLength} : -std::int64_t{blockLength};
     // A length the buffer or the piece cannot hold is a damaged block.
     if (n > static_cast<std::int64_t>(inBuffer_.size()) || n + archive::kBlockHeadSize > budget ||
@@ -205,15 +228,7 @@ std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& store
         if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
         throw archive::EArchiverBadCRC(Messages().BadCRC);
     }
-    if (!compressed) {
-        std::memcpy(outBuffer_.data(), inBuffer_.data(), static_cast<std::size_t>(plain));
-        return static_cast<std::size_t>(plain);
-    }
-    int m = header_.BlockSize;
-    if (!UncompressBlock(outBuffer_.data(), m, inBuffer_.data(), plain) || m < 0 ||
-        static_cast<std::size_t>(m) > outBuffer_.size())
-        throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
-    return static_cast<std::size_t>(m);
+    return plain;
 }
 
 void TCustomExtractor::SkipEntryData(std::int32_t entryOffset) {

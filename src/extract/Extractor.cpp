@@ -43,6 +43,7 @@ void TCustomExtractor::Assign(const archive::TArchiverRoot& source) {
         extractPath_ = other->extractPath_;
         restoreAction_ = other->restoreAction_;
         allowAbsolutePaths_ = other->allowAbsolutePaths_;
+        verifyBeforeExtract_ = other->verifyBeforeExtract_;
     }
     TArchiverRoot::Assign(source);
 }
@@ -98,6 +99,7 @@ void TCustomExtractor::ExtractAll() {
         OpenFirstSegment();
         ReadAndCheckHeader();
         operationStatus_ = -1;
+        if (verifyBeforeExtract_) VerifyBeforeExtracting();
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.
         if (abortFlag_) throw EAbort();

@@ -9,12 +9,20 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vexo::extract {
 
 class TBlowFish;
 class BlockInflater;
+
+/// The first entry whose blocks failed the whole-archive check, and why.
+struct BlockCheckFailure {
+    archive::TFileEntry Entry;
+    std::string Message; // the failure's own text (checksum, key, read error)
+    bool BadKey = false; // the checksum failed on an encrypted entry
+};
 
 class TCustomExtractor : public archive::TArchiverRoot {
   public:
@@ -50,6 +58,16 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// when the walk completed (failures included).
     void TestArchive(const std::function<void(const archive::TFileEntry& FileEntry,
                                               const std::exception& E)>& onFailure);
+
+    /// Reads every block of every entry and checks its checksum (after decryption when the
+    /// key is already held; encrypted entries are passed over otherwise), without decompressing
+    /// or writing anything. \returns the first failure, or nothing for a sound archive (and
+    /// when busy). Its own operation, as TestArchive.
+    std::optional<BlockCheckFailure> VerifyArchiveBlocks();
+    /// Whether ExtractAll runs that check before its first entry and ends, writing nothing,
+    /// with the failure's text and the entry's name when it fails. Off by default.
+    bool VerifyBeforeExtract() const { return verifyBeforeExtract_; }
+    void SetVerifyBeforeExtract(bool value) { verifyBeforeExtract_ = value; }
 
     /// Directory an entry goes to (without its file name).
     std::string ResolveDestination(const archive::TFileEntry& entry);
@@ -114,6 +132,17 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// Reads one block of the current entry into the output buffer; returns the decoded size
     /// and sets the bytes the block took in the archive. `budget` is what the piece has left.
     std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored);
+    /// Reads one block's payload into the input buffer, decrypts it when the entry is
+    /// encrypted and checks its checksum; \returns the plain length. Nothing is decoded.
+    int ReadCheckedPayload(std::int64_t budget, std::int64_t& stored, bool& compressed);
+    /// The whole-archive block check inside a running operation, from the first entry record
+    /// of the first segment on; counters and progress are left as they were.
+    std::optional<BlockCheckFailure> VerifyBlocksPass();
+    /// Checks the blocks of the entry record just read; `check` false only walks past them.
+    void VerifyEntryBlocks(bool check);
+    /// VerifyBlocksPass for ExtractAll: a failure is raised; otherwise the stream is put back
+    /// at the first entry.
+    void VerifyBeforeExtracting();
     /// Checks the sizes of the entry just read against the segment that holds it.
     void ValidateEntry();
     /// The loop over the entries shared by extraction and enumeration.
@@ -143,6 +172,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
     bool overwriteAll_ = false;
     bool isSolid_ = false;
     bool allowAbsolutePaths_ = true;
+    bool verifyBeforeExtract_ = false;
 
   private:
     void PerEntryExtract(int index);

@@ -305,6 +305,28 @@ bool RenameFile(std::string_view from, std::string_view to) {
     return true;
 }
 
+bool RenameFileReplacing(std::string_view from, std::string_view to) {
+    if (int fault = detail::CheckFault(FaultKind::Rename)) return FailWith(fault);
+    auto source = Resolve(from);
+    if (!source) return false;
+    auto target = Resolve(to);
+    if (!target) return false;
+    struct stat src {};
+    if (::lstat(source->c_str(), &src) != 0) return FailErrno(*source);
+    if (S_ISDIR(src.st_mode)) return FailWith(kErrorAccessDenied);
+    struct stat dst {};
+    if (::stat(target->c_str(), &dst) == 0) {
+        if (S_ISDIR(dst.st_mode) || detail::NoWriteBits(dst.st_mode))
+            return FailWith(kErrorAccessDenied);
+        if (detail::OpenInProcess(*target)) return FailWith(kErrorSharingViolation);
+    }
+    if (detail::OpenInProcess(*source)) return FailWith(kErrorSharingViolation);
+    if (::rename(source->c_str(), target->c_str()) != 0)
+        return FailWith(errno == ENOENT ? kErrorPathNotFound
+                                        : detail::WindowsErrorFromErrno(errno));
+    return true;
+}
+
 bool CreateDirectory(std::string_view path) {
     if (int fault = detail::CheckFault(FaultKind::CreateDirectory)) return FailWith(fault);
     auto host = Resolve(path);
