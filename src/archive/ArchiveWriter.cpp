@@ -20,27 +20,55 @@ void PutBlockHead(std::vector<std::uint8_t>& block, std::int32_t length, std::ui
 
 } // namespace
 
+std::uint8_t HeaderFlagsFor(const ArchiveWriterOptions& options) {
+    std::uint8_t flags = kHeaderStored;
+    if (options.Solid) flags |= kHeaderSolid;
+    if (options.KeepKey) flags |= kHeaderKeepKey;
+    return flags;
+}
+
+std::uint8_t FileEntryFlagsFor(const ArchiveWriterOptions& options) {
+    return options.Encrypt ? kEntryStored | kEntryEncrypted : kEntryStored;
+}
+
+namespace {
+
+// The plain payload (a zlib stream, or the bytes as they are) in the block's own form.
+std::vector<std::uint8_t> FinishBlock(const std::uint8_t* plain, std::size_t size, bool stored,
+                                      const PayloadEncoder& encrypt) {
+    std::vector<std::uint8_t> block(kBlockHeadSize, 0);
+    const std::uint32_t checksum = StoredChecksum(plain, size);
+    if (encrypt) {
+        const std::vector<std::uint8_t> payload = encrypt(std::span(plain, size));
+        block.insert(block.end(), payload.begin(), payload.end());
+    } else {
+        block.insert(block.end(), plain, plain + size);
+    }
+    const std::size_t n = block.size() - kBlockHeadSize;
+    if (n > static_cast<std::size_t>(kMaxSize)) throw EArchiver("Block payload too large");
+    const auto length = static_cast<std::int32_t>(n);
+    PutBlockHead(block, stored ? -length : length, checksum);
+    return block;
+}
+
+} // namespace
+
 std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
-                                      int level) {
-    std::vector<std::uint8_t> block;
+                                      int level, const PayloadEncoder& encrypt) {
     if (!store) {
         uLongf packed = compressBound(static_cast<uLong>(size));
-        block.resize(kBlockHeadSize + packed);
-        int rc = compress2(block.data() + kBlockHeadSize, &packed, data, static_cast<uLong>(size),
-                           level);
+        std::vector<std::uint8_t> zlib(packed);
+        int rc = compress2(zlib.data(), &packed, data, static_cast<uLong>(size), level);
         if (rc != Z_OK) throw EArchiver("zlib compression failed (" + std::to_string(rc) + ")");
-        if (packed < size) {
-            block.resize(kBlockHeadSize + packed);
-            PutBlockHead(block, static_cast<std::int32_t>(packed),
-                         StoredChecksum(block.data() + kBlockHeadSize, packed));
-            return block;
-        }
+        if (packed < size) return FinishBlock(zlib.data(), packed, false, encrypt);
     }
     // Stored: a negative length, the bytes unchanged; the checksum covers them all the same.
-    block.assign(kBlockHeadSize, 0);
-    block.insert(block.end(), data, data + size);
-    PutBlockHead(block, -static_cast<std::int32_t>(size), StoredChecksum(data, size));
-    return block;
+    return FinishBlock(data, size, true, encrypt);
+}
+
+std::vector<std::uint8_t> EncodeBlock(const ArchiveWriterOptions& options, const std::uint8_t* data,
+                                      std::size_t size) {
+    return EncodeBlock(data, size, options.Store, options.CompressionLevel, options.Encrypt);
 }
 
 ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options)
@@ -52,7 +80,7 @@ ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options
     header_.ArchiveID = options_.ArchiveID;
     header_.BlockSize = options_.BlockSize;
     header_.Segment = 1;
-    header_.Flags = kHeaderStored | kHeaderFinalSegment;
+    header_.Flags = HeaderFlagsFor(options_) | kHeaderFinalSegment;
     header_.UserData = options_.UserData;
     header_.Comment = options_.Comment;
     header_.EndOffset = static_cast<std::int32_t>(HeaderSize(header_));
@@ -85,7 +113,7 @@ void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_
     entry.Attributes = attributes;
     entry.Segment = 1;
     entry.Offset = RelativePosition();
-    entry.Flags = kEntryStored | kEntryLastPiece;
+    entry.Flags = FileEntryFlagsFor(options_) | kEntryLastPiece;
     entry.FileSize = entry.PieceSize = static_cast<std::int32_t>(size);
     entry.InstallRule = installRule;
     WriteFileEntry(out_, entry); // sizes are filled in once the blocks are written
@@ -95,7 +123,7 @@ void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_
     for (std::int64_t left = size; left > 0;) {
         auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
         data.ReadBuffer(buffer.data(), n);
-        auto block = EncodeBlock(buffer.data(), n, options_.Store, options_.CompressionLevel);
+        auto block = EncodeBlock(options_, buffer.data(), n);
         out_.WriteBuffer(block.data(), block.size());
         stored += static_cast<std::int64_t>(block.size());
         left -= static_cast<std::int64_t>(n);
@@ -130,6 +158,8 @@ void ArchiveWriter::AddFolder(const std::string& name, TDateTime date, std::int3
 }
 
 const TArchiveHeader& ArchiveWriter::Finish() {
+    if (options_.Solid && header_.ArchiveInfo.FileCount != 1)
+        throw EArchiver("A solid archive holds exactly one entry");
     std::int64_t end = out_.Position();
     out_.SetPosition(start_);
     WriteHeader(out_, header_);

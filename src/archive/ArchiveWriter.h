@@ -5,10 +5,17 @@
 #include "platform/Stream.h"
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace vexo::archive {
+
+/// Turns the plain payload of a block into the payload written for an encrypted entry. The
+/// archive layer has no cipher of its own; the caller hands one in.
+using PayloadEncoder =
+    std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t> plain)>;
 
 struct ArchiveWriterOptions {
     std::int32_t BlockSize = 65536; // file data per block
@@ -18,13 +25,29 @@ struct ArchiveWriterOptions {
     std::string Comment;
     std::array<std::uint8_t, kApplicationAreaSize> ApplicationArea{};
     TUserData UserData{};
+    /// When set, every file entry is flagged encrypted and the payload of each of its blocks
+    /// goes through it; the block checksum stays that of the plain payload.
+    PayloadEncoder Encrypt;
+    /// Header flag: the archive holds one entry that is itself a complete archive.
+    bool Solid = false;
+    /// Header flag: readers keep the key from one operation to the next.
+    bool KeepKey = false;
 };
+
+/// The header flags the options ask for, besides the final-segment mark.
+std::uint8_t HeaderFlagsFor(const ArchiveWriterOptions& options);
+/// The entry flags of a file with data under these options (the last-piece mark aside).
+std::uint8_t FileEntryFlagsFor(const ArchiveWriterOptions& options);
 
 /// One block as it is written: int32 length (negative for stored bytes), uint32 stored
 /// checksum of the payload as written, then the payload (a zlib stream or the bytes as they
-/// are). Compression that does not shrink the block stores it.
+/// are). Compression that does not shrink the block stores it. With `encrypt` the payload is
+/// what it makes of the plain one, and the length counts the encrypted bytes.
 std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
-                                      int level);
+                                      int level, const PayloadEncoder& encrypt = {});
+/// A block of file data as the options ask for it.
+std::vector<std::uint8_t> EncodeBlock(const ArchiveWriterOptions& options, const std::uint8_t* data,
+                                      std::size_t size);
 
 /// Writes one single-segment archive at the stream's current position (the archive start):
 /// a provisional header, then each entry followed by its blocks; Finish rewrites the header
@@ -43,7 +66,8 @@ class ArchiveWriter {
     void AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
                    char installRule);
 
-    /// Rewrites the header and leaves the stream just past the last entry.
+    /// Rewrites the header and leaves the stream just past the last entry. A solid archive
+    /// must hold exactly one entry (EArchiver otherwise).
     const TArchiveHeader& Finish();
 
     const TArchiveHeader& Header() const { return header_; }

@@ -44,7 +44,7 @@ void SegmentedArchiveWriter::StartSegment() {
     names_.push_back(SegmentFileName(parts_, k));
     out_ = platform::OpenFile(names_.back(), platform::OpenMode::Create);
     header_.Segment = static_cast<std::uint16_t>(k);
-    header_.Flags = kHeaderStored;
+    header_.Flags = HeaderFlagsFor(options_);
     header_.SegmentInfo = {};
     header_.ArchiveInfo = archive_;
     header_.EndOffset = static_cast<std::int32_t>(HeaderSize(header_));
@@ -111,7 +111,7 @@ void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
     entry.Name = name;
     entry.Date = date;
     entry.Attributes = attributes;
-    entry.Flags = kEntryStored;
+    entry.Flags = FileEntryFlagsFor(options_);
     entry.FileSize = static_cast<std::int32_t>(size);
     entry.InstallRule = installRule;
     ++archive_.FileCount;
@@ -138,7 +138,7 @@ void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
     for (std::int64_t left = size; left > 0;) {
         auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
         data.ReadBuffer(buffer.data(), n);
-        auto block = EncodeBlock(buffer.data(), n, options_.Store, options_.CompressionLevel);
+        auto block = EncodeBlock(options_, buffer.data(), n);
         const auto blockSize = static_cast<std::int64_t>(block.size());
         if (pieceOpen && !Fits(blockSize)) {
             EndPiece(entry, false);
@@ -188,6 +188,8 @@ void SegmentedArchiveWriter::AddFolder(const std::string& name, TDateTime date,
 
 void SegmentedArchiveWriter::Finish() {
     if (finished_) return;
+    if (options_.Solid && archive_.FileCount != 1)
+        throw EArchiver("A solid archive holds exactly one entry");
     EndSegment(true);
     finished_ = true;
 }

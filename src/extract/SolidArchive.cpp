@@ -5,11 +5,34 @@
 #include "archive/Exceptions.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vexo::extract {
 
 using archive::StateBitScope;
+
+namespace {
+
+// The temporary file is the component's own and never exists beforehand: the caller's restore
+// policy is about its destination files, and under "existing only" it would refuse to create
+// the temporary file and no solid archive could be opened.
+class RestoreActionScope {
+  public:
+    RestoreActionScope(TRestoreAction& action, TRestoreAction during)
+        : action_(action), saved_(action) {
+        action_ = during;
+    }
+    ~RestoreActionScope() { action_ = saved_; }
+    RestoreActionScope(const RestoreActionScope&) = delete;
+    RestoreActionScope& operator=(const RestoreActionScope&) = delete;
+
+  private:
+    TRestoreAction& action_;
+    TRestoreAction saved_;
+};
+
+} // namespace
 
 void TCustomExtractor::OpenSolidArchive() {
     isSolid_ = (header_.Flags & archive::kHeaderSolid) != 0;
@@ -22,8 +45,18 @@ void TCustomExtractor::OpenSolidArchive() {
                 ReadAndCheckHeader();
                 archive::ReadFileEntry(*stream_, currentEntry_);
                 ValidateEntry();
-                ExtractEntryAt(1, currentEntry_.Offset,
-                               static_cast<std::int32_t>(std::nearbyint(largestTotal_)), temp);
+                // The total is read from the file: a damaged one must not overflow the int.
+                const double total = largestTotal_ > 0 ? std::min(largestTotal_, 2147483647.0) : 0;
+                const std::int64_t expected = currentEntry_.FileSize;
+                {
+                    RestoreActionScope always(restoreAction_, raOverwrite);
+                    ExtractEntryAt(1, currentEntry_.Offset,
+                                   static_cast<std::int32_t>(std::nearbyint(total)), temp);
+                }
+                // An error answered with "continue" returns normally, but the inner archive is
+                // then incomplete (or missing): it must not stand in for the outer one.
+                if (!platform::FileExists(temp) || ExistingFileSize(temp) != expected)
+                    throw archive::EArchiver(Messages().CanNotCreateArchive);
                 processedBytes_ = 0;
                 timer_.ClearElapsed();
             } catch (...) {

@@ -2,11 +2,13 @@
 #include "Tool.h"
 
 #include "archive/ArchiveWriter.h"
-#include "archive/SegmentedArchiveWriter.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
+#include "archive/SegmentedArchiveWriter.h"
+#include "extract/PayloadEncryptor.h"
+#include "extract/SecureWipe.h"
 #include "platform/Encoding.h"
 #include "platform/Paths.h"
 
@@ -143,12 +145,51 @@ archive::PackageDate ParseDate(const std::string& text) {
     return d;
 }
 
+// The inner archive of a solid build, removed on every way out.
+class ScratchFile {
+  public:
+    explicit ScratchFile(const std::string& near) {
+        std::random_device random;
+        for (int i = 0; i < 100 && path_.empty(); ++i) {
+            char suffix[32];
+            std::snprintf(suffix, sizeof suffix, ".inner-%08x.tmp", random());
+            fs::path p = near + suffix;
+            if (!fs::exists(p)) path_ = p;
+        }
+        if (path_.empty()) throw archive::Exception("No free scratch name next to " + near);
+    }
+    ~ScratchFile() {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    std::string Path() const { return path_.string(); }
+
+  private:
+    fs::path path_;
+};
+
+// Encryption is only worth its name with a key the cipher uses: shorter or longer keys would
+// be replaced by none, and every entry flagged encrypted would open without any key.
+archive::PayloadEncoder EncryptorFor(const std::string& utf8) {
+    extract::SecretText key(platform::Utf8ToCp1252(utf8));
+    if (platform::Cp1252ToUtf8(std::string(key.View())) != utf8)
+        throw UsageError("--key must be Windows-1252 text");
+    if (!extract::IsEffectiveCipherKey(key.View()))
+        throw UsageError("--key needs 8 to 65 characters: the cipher ignores shorter and longer "
+                         "keys, which would leave the entries unprotected");
+    return extract::MakePayloadEncryptor(key.View());
+}
+
 } // namespace
 
 int RunBuild(const std::vector<std::string>& args) {
     std::string out, stub, manifest, dir, comment, productCode;
     long long tagSize = 0;
     std::optional<long long> archiveId, segmentSize;
+    std::optional<std::string> key;
+    bool solid = false;
     archive::ArchiveWriterOptions options;
     archive::PackageValues package;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -188,6 +229,12 @@ int RunBuild(const std::vector<std::string>& args) {
             segmentSize = ParseInteger(a, value());
         else if (a == "--manifest")
             manifest = value();
+        else if (a == "--key")
+            key = value();
+        else if (a == "--keep-key")
+            options.KeepKey = true;
+        else if (a == "--solid")
+            solid = true;
         else if (a.rfind("--", 0) == 0)
             throw UsageError("unknown option " + a);
         else if (dir.empty())
@@ -202,6 +249,8 @@ int RunBuild(const std::vector<std::string>& args) {
     if (stub.empty() && tagSize != 0) throw UsageError("--tag-size needs --stub");
     if (segmentSize && !stub.empty()) throw UsageError("--segment-size cannot be used with --stub");
     if (segmentSize && *segmentSize <= 0) throw UsageError("--segment-size must be positive");
+    if (options.KeepKey && !key) throw UsageError("--keep-key needs --key");
+    if (key) options.Encrypt = EncryptorFor(*key);
 
     std::vector<Item> items =
         manifest.empty() ? ItemsFromDirectory(dir) : ItemsFromManifest(manifest);
@@ -224,13 +273,38 @@ int RunBuild(const std::vector<std::string>& args) {
             }
         }
     };
+
+    // A solid build writes the ordinary archive first, then wraps it as the single entry of
+    // the outer archive. The entries inside are the encrypted ones; the wrapper is not, so
+    // the key is asked once, when the entries are extracted.
+    std::optional<ScratchFile> inner;
+    const std::size_t entries = items.size();
+    if (solid) {
+        inner.emplace(out);
+        {
+            HostFile file(inner->Path(), true);
+            archive::ArchiveWriter writer(file, options);
+            addItems(writer);
+            writer.Finish();
+        }
+        options.Encrypt = nullptr;
+        options.Solid = true;
+    }
+    auto fill = [&](auto& writer) {
+        if (!inner) return addItems(writer);
+        HostFile data(inner->Path(), false);
+        writer.AddFile(ToStoredName(fs::path(out).filename().string(), out),
+                       HostDate(inner->Path()), 0x20, 'R', data);
+    };
+    const char* kind = solid ? " entries in a solid archive" : " entries";
+
     if (segmentSize) {
         // Segment files are named from the output name through the platform's path mapping.
         archive::SegmentedArchiveWriter writer(platform::WindowsPath(fs::absolute(out).string()),
                                                options, *segmentSize);
-        addItems(writer);
+        fill(writer);
         writer.Finish();
-        std::cerr << out << ": " << items.size() << " entries in " << writer.SegmentNames().size()
+        std::cerr << out << ": " << entries << kind << ", " << writer.SegmentNames().size()
                   << " segments\n";
         return 0;
     }
@@ -248,10 +322,10 @@ int RunBuild(const std::vector<std::string>& args) {
         if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
     }
     archive::ArchiveWriter writer(file, options);
-    addItems(writer);
+    fill(writer);
     const archive::TArchiveHeader& h = writer.Finish();
     if (!stub.empty()) archive::WriteLocator(file, static_cast<std::int32_t>(start));
-    std::cerr << out << ": " << items.size() << " entries, " << h.EndOffset
+    std::cerr << out << ": " << entries << kind << ", " << h.EndOffset
               << " bytes of archive at offset " << start << '\n';
     return 0;
 }

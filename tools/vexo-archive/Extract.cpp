@@ -1,5 +1,6 @@
 // Extract.cpp - "extract": restores an archive into a host directory, following its segments.
 #include "ExtractTool.h"
+#include "TerminalPrompts.h"
 #include "Tool.h"
 
 #include "archive/Exceptions.h"
@@ -100,6 +101,9 @@ int RunExtract(const std::vector<std::string>& args) {
     if (onError && !kOnError.count(*onError)) throw UsageError("unknown --on-error " + *onError);
 
     const bool terminal = OnTerminal();
+    // Without --key the key is asked on the terminal; without a terminal the prompt is
+    // refused and the run ends as cancelled.
+    TerminalPrompts prompts;
     std::filesystem::create_directories(out);
     extract::TExtractor x;
     PointAt(x, file, key ? &*key : nullptr);
@@ -115,8 +119,11 @@ int RunExtract(const std::vector<std::string>& args) {
 
     int failures = 0, written = 0;
     ProgressBar bar;
+    // The inner archive of a solid archive, unpacked at open, is not one of the files.
     x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry&,
-                            const std::string&) { ++written; };
+                            const std::string&) {
+        if (!x.HasState(archive::sbUnpackingSolid)) ++written;
+    };
     // Each failing entry gets one line; the continue prompt shows it itself when it asks.
     const bool asking = x.ErrorAction() == archive::eaAsk;
     x.OnError = [&](archive::TArchiverRoot&, const std::exception& e,

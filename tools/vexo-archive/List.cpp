@@ -1,27 +1,62 @@
-// List.cpp - "list": every field of every entry record.
+// List.cpp - "list": every field of every entry record, gathered by the extractor's
+// enumeration, so segments are followed and a solid archive shows the entries inside it.
+#include "ExtractTool.h"
+#include "TerminalPrompts.h"
 #include "Tool.h"
 
-#include "archive/ArchiveReader.h"
+#include "archive/Exceptions.h"
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace vexo::tool {
 
+namespace {
+
+// The open enumerates and keeps a copy of every entry record in the file list.
+std::vector<archive::TFileEntry> Enumerate(const std::string& path, const std::string* key) {
+    TerminalPrompts prompts;
+    extract::TExtractor x;
+    PointAt(x, path, key);
+    x.SetOptions(x.Options() | archive::OptionBit(archive::oMaintainFileDirectory));
+    x.Open();
+    std::vector<archive::TFileEntry> entries;
+    for (const auto& item : x.FileList())
+        entries.push_back(item->Entry);
+    if (x.IsSolid()) std::cerr << path << ": solid archive; the entries inside it:\n";
+    x.Close();
+    return entries;
+}
+
+} // namespace
+
 int RunList(const std::vector<std::string>& args) {
     std::string path;
+    std::optional<std::string> key;
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json")
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
             json = true;
-        else if (path.empty() && a.rfind("--", 0) != 0)
+        } else if (a == "--key") {
+            // Only a solid archive whose wrapper is encrypted needs it.
+            if (i + 1 >= args.size()) throw UsageError("--key needs a value");
+            key = args[++i];
+        } else if (path.empty() && a.rfind("--", 0) != 0) {
             path = a;
-        else
+        } else {
             throw UsageError("unexpected argument \"" + a + "\"");
+        }
     }
     if (path.empty()) throw UsageError("no archive file given");
-    OpenedArchive a = OpenArchive(path);
-    auto entries = archive::ReadSegmentEntries(*a.file, a.start, a.header);
+    std::vector<archive::TFileEntry> entries;
+    try {
+        entries = Enumerate(path, key ? &*key : nullptr);
+    } catch (const archive::EAbort&) {
+        std::cerr << "cancelled\n";
+        return 1;
+    }
     if (json) {
         std::cout << "[";
         for (std::size_t i = 0; i < entries.size(); ++i) {

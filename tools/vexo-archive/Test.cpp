@@ -1,5 +1,6 @@
 // Test.cpp - "test": reads and checks every block of every entry, writing nothing.
 #include "ExtractTool.h"
+#include "TerminalPrompts.h"
 #include "Tool.h"
 
 #include "archive/Exceptions.h"
@@ -52,16 +53,23 @@ int RunTest(const std::vector<std::string>& args) {
     }
     if (file.empty()) throw UsageError("test needs an archive");
 
+    TerminalPrompts prompts;
     extract::TExtractor x;
     PointAt(x, file, key ? &*key : nullptr);
-    // No terminal questions: a missing key is an empty one and shows as a wrong key.
-    if (!key) x.OnRequestCryptKey = [](archive::TArchiverRoot&, std::string& k) { k.clear(); };
+    // Without a terminal to ask, a missing key is an empty one and shows as a wrong key.
+    if (!key && !OnTerminal())
+        x.OnRequestCryptKey = [](archive::TArchiverRoot&, std::string& k) { k.clear(); };
     int failures = 0, entries = 0;
     x.OnDisplayMessage = [&](archive::TArchiverRoot&, const std::string&) { ++entries; };
-    x.TestArchive([&](const archive::TFileEntry& entry, const std::exception& e) {
-        ++failures;
-        std::cout << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
-    });
+    try {
+        x.TestArchive([&](const archive::TFileEntry& entry, const std::exception& e) {
+            ++failures;
+            std::cout << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
+        });
+    } catch (const archive::EAbort&) {
+        std::cerr << "cancelled\n";
+        return 1;
+    }
     std::cerr << file << ": " << entries << " entries, " << failures << " failing\n";
     return failures == 0 && x.OperationStatus() == 1 ? 0 : 1;
 }

@@ -16,20 +16,18 @@ struct Command {
 
 // Later subcommands add a line here and a file of their own.
 const Command kCommands[] = {
-    {"build", vexo::tool::RunBuild},
-    {"info", vexo::tool::RunInfo},
-    {"list", vexo::tool::RunList},
-    {"test", vexo::tool::RunTest},
+    {"build", vexo::tool::RunBuild},     {"info", vexo::tool::RunInfo},
+    {"list", vexo::tool::RunList},       {"test", vexo::tool::RunTest},
     {"extract", vexo::tool::RunExtract},
 };
 
 const char* kUsage =
     "usage: vexo-archive build --out FILE [--stub PROGRAM] [--tag-size N] [--block-size N] "
     "[--store] [--segment-size N] [--comment TEXT] [--package-version V] [--package-code N] "
-    "[--package-date YYYY-MM-DD] [--product-code CODE] [--archive-id N] (--manifest MANIFEST | "
-    "DIR)\n"
+    "[--package-date YYYY-MM-DD] [--product-code CODE] [--archive-id N] [--key K [--keep-key]] "
+    "[--solid] (--manifest MANIFEST | DIR)\n"
     "       vexo-archive info FILE [--json]\n"
-    "       vexo-archive list FILE [--json]\n"
+    "       vexo-archive list FILE [--json] [--key K]\n"
     "       vexo-archive test FILE [--key K]\n"
     "       vexo-archive extract FILE -o DIR [--key K] [--restore overwrite|skip|update|ask|"
     "existing-only|update-existing] [--on-error ask|continue|abort] [--junk-paths] "
