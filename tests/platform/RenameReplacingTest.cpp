@@ -1,0 +1,85 @@
+// RenameReplacingTest.cpp - the replacing rename: one step, with Windows' refusals.
+#include "platform/Error.h"
+#include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
+#include "platform/ScopedTestPrefix.h"
+
+#include <gtest/gtest.h>
+
+using namespace vexo::platform;
+
+namespace {
+
+void WriteText(const std::string& path, std::string_view text) {
+    auto s = OpenFile(path, OpenMode::Create);
+    s->WriteBuffer(text.data(), text.size());
+}
+
+std::string ReadText(const std::string& path) {
+    auto s = OpenFile(path, OpenMode::Read);
+    std::string text(static_cast<std::size_t>(s->Size()), '\0');
+    s->ReadBuffer(text.data(), text.size());
+    return text;
+}
+
+class RenameReplacing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectory("C:\\r"));
+        WriteText(from_, "new");
+        WriteText(to_, "old");
+    }
+    ScopedTestPrefix prefix_;
+    const std::string from_ = "C:\\r\\~vx1.tmp";
+    const std::string to_ = "C:\\r\\file.txt";
+};
+
+TEST_F(RenameReplacing, ReplacesAnExistingFile) {
+    ASSERT_TRUE(RenameFileReplacing(from_, to_));
+    EXPECT_EQ(ReadText(to_), "new");
+    EXPECT_FALSE(FileExists(from_));
+}
+
+TEST_F(RenameReplacing, MovesToAFreeName) {
+    ASSERT_TRUE(RenameFileReplacing(from_, "C:\\r\\other.txt"));
+    EXPECT_EQ(ReadText("C:\\r\\other.txt"), "new");
+    EXPECT_EQ(ReadText(to_), "old");
+}
+
+TEST_F(RenameReplacing, ReplacesWhateverCaseTheOldNameHas) {
+    ASSERT_TRUE(RenameFileReplacing(from_, "C:\\R\\FILE.TXT"));
+    EXPECT_EQ(ReadText(to_), "new");
+    EXPECT_FALSE(FileExists(from_));
+}
+
+struct Refusal {
+    const char* what;
+    void (*arrange)(const std::string& to);
+    int error;
+};
+
+class RenameRefused : public RenameReplacing, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RenameRefused, LeavesBothFilesAsTheyWere) {
+    if (GetParam().arrange != nullptr) GetParam().arrange(to_);
+    std::unique_ptr<Stream> held;
+    if (GetParam().error == kErrorSharingViolation) held = OpenFile(to_, OpenMode::ReadShareAll);
+    ScopedFaults faults;
+    if (GetParam().arrange == nullptr) InjectFault(FaultKind::Rename);
+    EXPECT_FALSE(RenameFileReplacing(from_, to_));
+    EXPECT_EQ(LastError(), GetParam().error);
+    held.reset();
+    EXPECT_EQ(ReadText(from_), "new");
+    EXPECT_EQ(ReadText(to_), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, RenameRefused,
+    ::testing::Values(Refusal{"ReadOnlyTarget",
+                              [](const std::string& to) { SetFileAttributes(to, kAttrReadOnly); },
+                              kErrorAccessDenied},
+                      Refusal{"OpenTarget", [](const std::string&) {}, kErrorSharingViolation},
+                      Refusal{"InjectedFault", nullptr, kErrorAccessDenied}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+} // namespace
