@@ -313,7 +313,11 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             if (watched == frame1_->eDirPrograma())
                 return logic_->eDirProgramaKeyDown(installer::kVkReturn);
-            if (qobject_cast<QPushButton*>(watched)) return false; // a focused button clicks
+            // A focused button takes Enter itself, as on the platform the window comes from.
+            if (auto* focused = qobject_cast<QPushButton*>(watched)) {
+                if (focused->isEnabled()) focused->click();
+                return true;
+            }
             if (QPushButton* b = DefaultButton()) {
                 b->click();
                 return true;

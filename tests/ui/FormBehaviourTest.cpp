@@ -79,6 +79,19 @@ TEST_F(FormTest, EnterInTheDirectoryFieldInstalls) {
     EXPECT_EQ(ReadFile("C:\\OTRO\\A.TXT"), "a");
 }
 
+TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton) {
+    TForm2& f = Form();
+    ASSERT_TRUE(f.Create());
+    f.show();
+    boxes_.answers = {false};
+    auto* salir = Child<QPushButton>("bCancelar");
+    salir->setFocus();
+    QTest::keyClick(salir, Qt::Key_Return);
+    ASSERT_EQ(boxes_.asked.size(), 1u);
+    EXPECT_EQ(boxes_.asked[0].text, "Confirma Salida del Instalador");
+    EXPECT_FALSE(ReadFile("C:\\VEXO\\DALVO\\A.TXT")); // "Instalar" was not pressed
+}
+
 TEST_F(FormTest, FadeInTicksUpToOpaque) {
     TForm2& f = Form();
     ASSERT_TRUE(f.Create());
