@@ -232,26 +232,30 @@ int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stor
 }
 
 void TCustomExtractor::SkipEntryData(std::int32_t entryOffset) {
-    StateBitScope skipping(state_, archive::sbSkippingFile);
-    if (entryOffset < GetHeaderSize() || entryOffset >= header_.EndOffset)
-        throw EArchiver(Messages().BadCRC);
-    stream_->SetPosition(static_cast<std::int64_t>(startOffset_) + entryOffset);
-    archive::ReadFileEntry(*stream_, currentEntry_);
-    ValidateEntry();
-    const bool single = HasOption(options_, archive::oOpenSingleSegment);
-    for (;;) {
-        stream_->Seek(currentEntry_.PieceStoredSize, platform::SeekOrigin::Current);
-        processedBytes_ += currentEntry_.PieceStoredSize;
-        ShowProgress();
-        if ((currentEntry_.Flags & (archive::kEntryLastPiece | archive::kEntryFolder)) != 0 ||
-            single)
-            break;
-        archive::TFileEntry saved = currentEntry_;
-        if (!CheckSegmentEnd()) throw EArchiver(Messages().BadCRC);
-        currentEntry_.Segment = saved.Segment;
-        currentEntry_.Offset = saved.Offset;
+    {
+        StateBitScope skipping(state_, archive::sbSkippingFile);
+        if (entryOffset < GetHeaderSize() || entryOffset >= header_.EndOffset)
+            throw EArchiver(Messages().BadCRC);
+        stream_->SetPosition(static_cast<std::int64_t>(startOffset_) + entryOffset);
+        archive::ReadFileEntry(*stream_, currentEntry_);
+        ValidateEntry();
+        const bool single = HasOption(options_, archive::oOpenSingleSegment);
+        for (;;) {
+            stream_->Seek(currentEntry_.PieceStoredSize, platform::SeekOrigin::Current);
+            processedBytes_ += currentEntry_.PieceStoredSize;
+            ShowProgress();
+            if ((currentEntry_.Flags & (archive::kEntryLastPiece | archive::kEntryFolder)) != 0 ||
+                single)
+                break;
+            archive::TFileEntry saved = currentEntry_;
+            if (!CheckSegmentEnd()) throw EArchiver(Messages().BadCRC);
+            currentEntry_.Segment = saved.Segment;
+            currentEntry_.Offset = saved.Offset;
+        }
     }
     ++filesProcessed_;
+    // Outside the skipping state: an entry that ends its segment is followed by a new file in
+    // the next one, not by a continuation of itself.
     CheckSegmentEnd();
 }
 
