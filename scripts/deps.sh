@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   liblnk-utils
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 
 #include "archive/Exceptions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vexo::archive {
@@ -11,6 +12,9 @@ namespace {
 constexpr std::int64_t kMsPerDay = 86'400'000;
 // Days from 1970-01-01 to 1899-12-30.
 constexpr std::int64_t kEpochShift = -25569;
+// 0001-01-01 00:00 and 9999-12-31 23:59:59.999.
+constexpr double kFirstDay = -693593.0;
+constexpr double kLastDay = 2958465.999;
 
 // Days since 1970-01-01 of a civil date (H. Hinnant's algorithm).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -53,6 +57,10 @@ bool IsValidCivil(const CivilDateTime& c) {
 }
 
 CivilDateTime DateTimeToCivil(TDateTime value) {
+    // Dates come from files: a damaged one (NaN, infinite, beyond the years 1..9999) is held
+    // to that range so the conversions below stay defined.
+    if (!(value == value)) value = 0;
+    value = std::clamp(value, kFirstDay, kLastDay);
     double whole = std::trunc(value);
     auto day = static_cast<std::int64_t>(whole);
     auto ms = static_cast<std::int64_t>(std::llround(std::fabs(value - whole) * kMsPerDay));
