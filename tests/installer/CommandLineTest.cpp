@@ -26,7 +26,9 @@ TEST_P(CommandLineTest, Parses) {
     }
     EXPECT_EQ(c.yes, GetParam().yes);
     EXPECT_EQ(c.directory.has_value(), GetParam().dir != nullptr);
-    if (GetParam().dir) EXPECT_EQ(*c.directory, GetParam().dir);
+    if (GetParam().dir) {
+        EXPECT_EQ(*c.directory, GetParam().dir);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -190,8 +190,8 @@ TEST_P(RuleTest, PlacesAndDecides) {
     EXPECT_EQ(view_.files[0].second, expected);
 }
 
-// The six directories by default: Datos\, Datos\Estructuras\ (1-3), Datos\Generador Informes\
-// (4, 6), Datos\Asientos Nóminas\ (5); the other rules keep the stored directory.
+// The six directories by default: "Datos", "Datos\Estructuras" (1-3), "Datos\Generador Informes"
+// (4, 6), "Datos\Asientos Nóminas" (5); the other rules keep the stored directory.
 INSTANTIATE_TEST_SUITE_P(
     Rules, RuleTest,
     ::testing::Values(
