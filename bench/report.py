@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""Turns the measurements of bench/run.sh into bench/RESULTS.md (written to stdout)."""
+import argparse
+import json
+import os
+import platform
+import statistics
+import subprocess
+
+
+def sh(cmd):
+    try:
+        return subprocess.run(cmd, shell=True, capture_output=True, text=True).stdout.strip()
+    except OSError:
+        return ""
+
+
+def corpus_bytes(path):
+    total = files = 0
+    for d, _, names in os.walk(path):
+        for n in names:
+            total += os.path.getsize(os.path.join(d, n))
+            files += 1
+    return total, files
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--work", required=True)
+    ap.add_argument("--runs", type=int, required=True)
+    ap.add_argument("--build", required=True)
+    ap.add_argument("--contenders", required=True)
+    a = ap.parse_args()
+    w = a.work
+    total, files = corpus_bytes(os.path.join(w, "corpus"))
+    mib = total / 1048576.0
+    sizes = {n: os.path.getsize(os.path.join(w, n))
+             for n in ("corpus.vxa", "corpus-key.vxa", "corpus.zip", "corpus.tar.gz")}
+
+    rows = {}
+    order = []
+    with open(os.path.join(w, "times.tsv")) as f:
+        next(f)
+        for line in f:
+            name, _, sec, rss, user, sys_ = line.rstrip("\n").split("\t")
+            if name not in rows:
+                rows[name] = []
+                order.append(name)
+            rows[name].append((float(sec), int(rss), float(user), float(sys_)))
+
+    def med(name, k=0):
+        return statistics.median(r[k] for r in rows[name])
+
+    out = []
+    p = out.append
+    p("# Extraction benchmark results")
+    p("")
+    p("Written by `bench/run.sh` from one run; every figure below comes from that run.")
+    p("")
+    p("## Machine and load")
+    p("")
+    p("- CPU: %s, %s logical cores (`nproc`); memory %s" % (
+        sh("lscpu | sed -n 's/^Model name: *//p'") or platform.processor(), sh("nproc"),
+        sh("free -h | awk '/^Mem:/{print $2}'")))
+    p("- Kernel: %s; file system of the scratch directory: %s" % (
+        platform.release(), sh("df -T %s | awk 'NR==2{print $2}'" % w)))
+    p("- Load at start: `%s`" % open(os.path.join(w, "load-start.txt")).read().strip())
+    p("- Load at end: `%s`" % open(os.path.join(w, "load-end.txt")).read().strip())
+    p("- The machine is shared: other jobs (compilers, test suites) ran during the measurement; "
+      "ratios within one round are the figures to read, absolute MiB/s vary with the load.")
+    p("- Build: `%s`, CMake build type Release (GCC %s)." % (
+        a.build, sh("gcc -dumpfullversion")))
+    p("")
+    p("## Corpus")
+    p("")
+    p("%d files, %.1f MiB (`bench/corpus.py`: half structured binaries, a fifth incompressible, "
+      "the rest text). Archive %.1f MiB (%.0f %% of the input, level 9, 64 KiB blocks); encrypted "
+      "archive %.1f MiB; zip -9 %.1f MiB; tar.gz %.1f MiB." % (
+          files, mib, sizes["corpus.vxa"] / 1048576.0, 100.0 * sizes["corpus.vxa"] / total,
+          sizes["corpus-key.vxa"] / 1048576.0, sizes["corpus.zip"] / 1048576.0,
+          sizes["corpus.tar.gz"] / 1048576.0))
+    p("")
+    p("Checksum of every block of the archive, literal form vs word-table loop vs batch form "
+      "vs the stored value: `%s`" % open(os.path.join(w, "checksums.txt")).read().strip())
+    p("")
+    p("## Extraction throughput")
+    p("")
+    p("%d timed rounds after one warm-up; in each round every contender runs once, in the order "
+      "below (A B C ... A B C ...). Before each run the previous output tree is moved aside, the "
+      "output folder made afresh, `sync`, then the moved files truncated to 0 bytes (no inode "
+      "freed during the measurement). Throughput = corpus bytes / wall time. Peak resident memory "
+      "from `/usr/bin/time -f %%M`." % a.runs)
+    p("")
+    p("| contender | median MiB/s | slowest - fastest MiB/s | median s | user s | sys s | peak RSS MiB | vs bsdtar | vs floor |")
+    p("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    bsd = "bsdtar -xf (zip)"
+    flo = "bench/floor"
+    for n in order:
+        s = med(n)
+        slow = max(r[0] for r in rows[n])
+        fast = min(r[0] for r in rows[n])
+        p("| %s | %.0f | %.0f - %.0f | %.3f | %.2f | %.2f | %.1f | %s | %s |" % (
+            n, mib / s, mib / slow, mib / fast, s, med(n, 2), med(n, 3),
+            max(r[1] for r in rows[n]) / 1024.0,
+            "%.2f" % (med(bsd) / s) if bsd in rows else "-",
+            "%.2f" % (med(flo) / s) if flo in rows else "-"))
+    p("")
+    p("Commands (OUT is the output folder of the run):")
+    p("")
+    p("```")
+    for line in a.contenders.splitlines():
+        name, cmd = line.split("|", 1)
+        p("%-36s %s" % (name, cmd))
+    p("```")
+    p("")
+
+    p("## Opening an installer and identifying its package")
+    p("")
+    p("In-process, warm page cache, 101 runs each: find the archive through the locator, open "
+      "it (header read and checked, `OnAfterOpen` reads the package values and forms the title), "
+      "close (`bench/open`).")
+    p("")
+    p("| installer | size | median ms | fastest ms | slowest ms |")
+    p("|---|---:|---:|---:|---:|")
+    opens = {}
+    for line in open(os.path.join(w, "open.tsv")):
+        parts = line.split()
+        if len(parts) >= 5:
+            opens[parts[0]] = float(parts[2])
+            p("| %s | %s bytes | %s | %s | %s |" % (parts[0], parts[1], parts[2], parts[3],
+                                                    parts[4]))
+    p("")
+
+    p("## Micro-benchmarks (Google Benchmark, median of 5 repetitions, CPU time)")
+    p("")
+    micro = {}
+    with open(os.path.join(w, "micro.json")) as f:
+        data = json.load(f)
+    p("| benchmark | ns per iteration | MB/s |")
+    p("|---|---:|---:|")
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        name = b["run_name"]
+        bps = b.get("bytes_per_second")
+        micro[name] = bps
+        p("| %s | %.0f | %s |" % (name, b["cpu_time"], "%.0f" % (bps / 1e6) if bps else "-"))
+    p("")
+
+    p("## Targets")
+    p("")
+    p("| target | measured | met |")
+    p("|---|---|---|")
+    vx = "vexo-archive extract"
+    enc = "vexo-archive extract (encrypted)"
+    if vx in rows and bsd in rows:
+        r = med(bsd) / med(vx)
+        p("| extraction >= 1.5 x bsdtar | %.2f x | %s |" % (r, "yes" if r >= 1.5 else "no"))
+    if vx in rows and flo in rows:
+        r = med(flo) / med(vx)
+        p("| extraction >= 2 x bench/floor | %.2f x | %s |" % (r, "yes" if r >= 2 else "no"))
+    ref = micro.get("BM_ChecksumByteWise")
+    for k in ("BM_ChecksumBatch/8", "BM_ChecksumBatch/4"):
+        if ref and micro.get(k):
+            r = micro[k] / ref
+            p("| checksum >= 2.5 x the byte-wise loop (%s) | %.2f x | %s |" % (
+                k.split("/")[-1] + " blocks side by side", r, "yes" if r >= 2.5 else "no"))
+    if micro.get("BM_ChecksumBatch/1") and ref:
+        r = micro["BM_ChecksumBatch/1"] / ref
+        p("| checksum of one lone block vs the byte-wise loop | %.2f x | no (see below) |" % r)
+    peak = max(max(r[1] for r in rows[n]) for n in (vx, enc) if n in rows) / 1024.0
+    p("| peak RSS < 16 MiB | %.1f MiB | %s |" % (peak, "yes" if peak < 16 else "no"))
+    if "1g" in opens:
+        p("| open + identify a 1 GiB installer < 10 ms | %.3f ms (small installer %.3f ms) | %s |"
+          % (opens["1g"], opens.get("small", 0), "yes" if opens["1g"] < 10 else "no"))
+    if vx in rows and enc in rows:
+        r = med(enc) / med(vx)
+        p("| encrypted extraction <= 1.5 x plain | %.2f x | %s |" % (r, "yes" if r <= 1.5 else "no"))
+    p("")
+    print("\n".join(out))
+
+
+if __name__ == "__main__":
+    main()

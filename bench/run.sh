@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# bench/run.sh - the extraction benchmark: builds the corpus and its archives, times every
+# contender in alternating rounds, runs the micro-benchmarks and writes bench/RESULTS.md.
+# Environment: VEXO_BENCH_BUILD (build dir, default build-bench), VEXO_BENCH_WORK (scratch,
+# default /tmp/vexo-bench), VEXO_BENCH_RUNS (timed rounds, default 7), VEXO_BENCH_RESULTS,
+# VEXO_BENCH_MIB and VEXO_BENCH_FILES (corpus size, default 200 MiB in 2,000 files).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${VEXO_BENCH_BUILD:-$root/build-bench}
+work=${VEXO_BENCH_WORK:-/tmp/vexo-bench}
+runs=${VEXO_BENCH_RUNS:-7}
+corpus_mib=${VEXO_BENCH_MIB:-200}
+corpus_files=${VEXO_BENCH_FILES:-2000}
+results=${VEXO_BENCH_RESULTS:-$here/RESULTS.md}
+key=bench-clave-2024
+
+# The contenders' own packages; the build and the tests never need them.
+packages=(libarchive-tools p7zip-full zip unzip time python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+echo "== build ($build)"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_BUILD_TESTS=OFF \
+  -DVEXO_BUILD_BENCH=ON >/dev/null
+targets=(vexo-archive vexo-bench-micro vexo-bench-floor vexo-bench-checksums vexo-bench-open)
+if grep -q '^VEXO_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then targets+=(instalar); fi
+cmake --build "$build" -j2 --target "${targets[@]}"
+tool=$build/tools/vexo-archive/vexo-archive
+program=$build/src/ui/instalar
+
+mkdir -p "$work"
+log=$work/run.log
+: >"$log"
+uptime >"$work/load-start.txt"
+
+# Corpus and archives are made once per generator version and kept between runs.
+stamp=$( (cat "$here/corpus.py"; echo "$corpus_mib $corpus_files") | sha1sum | cut -c1-12)
+if [ ! -f "$work/corpus.$stamp" ]; then
+  echo "== corpus"
+  rm -rf "$work/corpus" "$work"/corpus.* "$work"/ZPX16.EXE
+  python3 "$here/corpus.py" "$work/corpus" --mib "$corpus_mib" --files "$corpus_files" | tee -a "$log"
+  touch "$work/corpus.$stamp"
+fi
+if [ ! -f "$work/archives.$stamp" ]; then
+  echo "== archives"
+  "$tool" build --out "$work/corpus.vxa" "$work/corpus" >>"$log"
+  "$tool" build --out "$work/corpus-key.vxa" --key "$key" "$work/corpus" >>"$log"
+  (cd "$work/corpus" && zip -9 -r -q "$work/corpus.zip" .)
+  tar -czf "$work/corpus.tar.gz" -C "$work/corpus" .
+  touch "$work/archives.$stamp"
+fi
+if [ -x "$program" ]; then
+  mkdir -p "$work/installer"
+  "$tool" build --out "$work/installer/ZPX16.EXE" --stub "$program" "$work/corpus" >>"$log"
+  chmod +x "$work/installer/ZPX16.EXE"
+fi
+
+echo "== every block through the three checksum forms"
+"$build/bench/checksums" "$work/corpus.vxa" | tee "$work/checksums.txt"
+
+# name|command; OUT is the output directory of the run.
+contenders=(
+  "vexo-archive extract|$tool extract $work/corpus.vxa -o OUT"
+  "vexo-archive extract (encrypted)|$tool extract $work/corpus-key.vxa -o OUT --key $key"
+  "bsdtar -xf (zip)|bsdtar -xf $work/corpus.zip -C OUT"
+  "7z x -y (zip)|7z x -y -oOUT $work/corpus.zip"
+  "unzip -q -o (zip)|unzip -q -o $work/corpus.zip -d OUT"
+  "tar -xzf|tar -xzf $work/corpus.tar.gz -C OUT"
+  "bench/floor|$build/bench/floor $work/corpus.vxa OUT"
+)
+if [ -x "$program" ]; then
+  contenders+=("installer --unattended|env VEXO_PREFIX=$work/prefix QT_QPA_PLATFORM=offscreen $work/installer/ZPX16.EXE --unattended --dir OUT --yes")
+fi
+
+# Reset without freeing inodes right before a run: move the last output aside, sync, then
+# empty the moved files (the machines' notes on benchmarking explain why).
+reset_out() {
+  local out=$1 slot=$2
+  if [ -d "$out" ]; then
+    mkdir -p "$work/trash"
+    mv "$out" "$work/trash/$slot"
+  fi
+  mkdir -p "$out"
+  sync
+  if [ -d "$work/trash/$slot" ]; then find "$work/trash/$slot" -type f -exec truncate -s 0 {} +; fi
+}
+
+# Left-overs of an interrupted run: freed inodes would slow the first runs, so wait them out.
+if [ -e "$work/out" ] || [ -e "$work/trash" ]; then
+  rm -rf "$work/out" "$work/trash" "$work/prefix"
+  sync
+  echo "(waiting 90 s after deleting an earlier run's output)"
+  sleep 90
+fi
+times=$work/times.tsv
+printf 'contender\tround\tseconds\tmax_rss_kb\tuser\tsys\n' >"$times"
+for round in $(seq 0 "$runs"); do
+  echo "== round $round of $runs (0 is the warm-up)"
+  for i in "${!contenders[@]}"; do
+    name=${contenders[$i]%%|*}
+    command=${contenders[$i]#*|}
+    out=$work/out/c$i
+    reset_out "$out" "c$i.r$round"
+    command=${command//OUT/$out}
+    t0=$(date +%s%N)
+    /usr/bin/time -o "$work/time.txt" -f '%M %U %S' $command >>"$log" 2>&1 ||
+      { echo "$name failed, see $log" >&2; exit 1; }
+    t1=$(date +%s%N)
+    read -r rss user sys <"$work/time.txt"
+    if [ "$round" -gt 0 ]; then
+      printf '%s\t%d\t%s\t%s\t%s\t%s\n' "$name" "$round" \
+        "$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", (b-a)/1e9}')" "$rss" "$user" "$sys" >>"$times"
+    fi
+  done
+done
+# Every contender must have produced the corpus; compare the last round's output once.
+for i in "${!contenders[@]}"; do
+  diff -rq "$work/corpus" "$work/out/c$i" >/dev/null ||
+    { echo "${contenders[$i]%%|*} did not reproduce the corpus" >&2; exit 1; }
+done
+
+echo "== opening an installer and identifying its package"
+mkdir -p "$work/open-small" "$work/open-1g" "$work/open-src"
+echo "hola" >"$work/open-src/LEEME.TXT"
+head -c 4096 /dev/zero >"$work/open-small/stub"
+truncate -s 1G "$work/open-1g/stub"
+for d in open-small open-1g; do
+  "$tool" build --out "$work/$d/ZPX16.EXE" --stub "$work/$d/stub" "$work/open-src" >>"$log"
+  rm -f "$work/$d/stub"
+done
+{
+  printf 'small\t%s\t' "$(stat -c %s "$work/open-small/ZPX16.EXE")"
+  "$build/bench/open" "$work/open-small/ZPX16.EXE" 101
+  printf '1g\t%s\t' "$(stat -c %s "$work/open-1g/ZPX16.EXE")"
+  "$build/bench/open" "$work/open-1g/ZPX16.EXE" 101
+} | tee "$work/open.tsv"
+rm -f "$work/open-1g/ZPX16.EXE"
+
+echo "== micro-benchmarks"
+"$build/bench/vexo-bench-micro" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$work/micro.json" --benchmark_out_format=json >>"$log" 2>&1
+uptime >"$work/load-end.txt"
+
+python3 "$here/report.py" --work "$work" --runs "$runs" --build "$build" \
+  --contenders "$(printf '%s\n' "${contenders[@]}")" >"$results"
+rm -rf "$work/out" "$work/trash" "$work/prefix"
+echo "== written $results"
