@@ -39,6 +39,9 @@ InstallerWindow::InstallerWindow(MainView& view, InstallerServices& services)
     extractor_.SetRestoreAction(extract::raOverwrite);
     // A package only ever writes under the chosen directory, whatever names its archive holds.
     extractor_.SetAllowAbsolutePaths(false);
+    // A damaged download is refused before the first file is written: every block's checksum
+    // is read once before the extraction starts.
+    extractor_.SetVerifyBeforeExtract(true);
     extractor_.Loaded();
     extractor_.OnAfterOpen = [this](archive::TArchiverRoot& s) { Extractor1AfterOpen(s); };
     extractor_.OnExtractFile = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,
