@@ -56,12 +56,12 @@ bool SetFileAge(std::string_view path, std::int32_t dosDateTime);
 
 bool DeleteFile(std::string_view path);
 bool RenameFile(std::string_view from, std::string_view to); // fails when `to` exists
+bool CreateDirectory(std::string_view path);                 // parent must exist
+bool RemoveDirectory(std::string_view path);
 /// Renames `from` to `to`, replacing an existing file `to` in one step (as MoveFileEx with
 /// MOVEFILE_REPLACE_EXISTING): a read-only, open or directory `to` is refused and left as it
 /// is. Counts as a rename for fault injection.
 bool RenameFileReplacing(std::string_view from, std::string_view to);
-bool CreateDirectory(std::string_view path);                 // parent must exist
-bool RemoveDirectory(std::string_view path);
 
 struct FindEntry {
     std::string name; // the name only, Windows-1252
