@@ -87,8 +87,8 @@ void WriteTotals(platform::Stream& s, const TArchiveTotals& totals);
 
 /// Reads the header at the stream's position. Clears `header` first; answers false (with the
 /// rest of the record zero) when the signature differs from `expectedSignature`. Short reads
-/// raise the stream's read error; a comment length that is negative or beyond the stream's end
-/// raises EArchiver. The caller rejects Version > 1.
+/// raise the stream's read error, and so does a comment length that is negative or beyond the
+/// stream's end, before allocating. The caller rejects Version > 1.
 bool ReadHeader(platform::Stream& s, TArchiveHeader& header,
                 std::int32_t expectedSignature = kArchiveSignature);
 
@@ -98,7 +98,7 @@ void WriteHeader(platform::Stream& s, const TArchiveHeader& header,
                  std::int32_t signature = kArchiveSignature, bool addingFile = false);
 
 /// Reads one entry record; the stream is then at the entry's data. A name length that is
-/// negative or beyond the stream's end raises EArchiver before allocating.
+/// negative or beyond the stream's end raises the stream's read error before allocating.
 void ReadFileEntry(platform::Stream& s, TFileEntry& entry);
 void WriteFileEntry(platform::Stream& s, const TFileEntry& entry);
 

@@ -63,15 +63,11 @@ void WriteExtended(platform::Stream& s, const ExtendedBytes& value) {
     s.WriteBuffer(value.data(), value.size());
 }
 
-std::string ReadLongString(platform::Stream& s, std::string_view what) {
-    std::int64_t at = s.Position();
+std::string ReadLongString(platform::Stream& s, std::string_view /*what*/) {
     std::int32_t n = ReadInt32(s);
-    std::int64_t remaining = s.Size() - s.Position();
-    // A damaged length must not turn into a huge allocation or a silent misread.
-    if (n < 0 || n > remaining)
-        throw EArchiver(Format(W1252("Longitud de %s no válida (%d) en la posición %d: quedan %d "
-                                     "bytes"),
-                               std::string(what), n, at, remaining));
+    // A length the rest of the stream cannot hold is a file shorter than its field: the read
+    // error it would end in, raised before a huge length turns into a huge allocation.
+    if (n < 0 || n > s.Size() - s.Position()) throw platform::EReadError();
     std::string value(static_cast<std::size_t>(n), '\0');
     if (n > 0) s.ReadBuffer(value.data(), value.size());
     return value;

@@ -21,7 +21,8 @@ ExtendedBytes ReadExtended(platform::Stream& s);
 void WriteExtended(platform::Stream& s, const ExtendedBytes& value);
 
 /// int32 byte count, then the bytes. A count that is negative or larger than what remains in
-/// the stream raises EArchiver before anything is allocated; `what` names the field in the text.
+/// the stream raises the stream's read error before anything is allocated (`what` names the
+/// field for readers of the call).
 std::string ReadLongString(platform::Stream& s, std::string_view what = "texto");
 void WriteLongString(platform::Stream& s, std::string_view value);
 

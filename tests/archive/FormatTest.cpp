@@ -209,12 +209,8 @@ TEST_P(DamagedNameLength, RefusedBeforeAllocating) {
     PutInt32At(b.data(), GetParam().length);
     platform::MemoryStream s(b);
     TFileEntry e;
-    try {
-        ReadFileEntry(s, e);
-        FAIL() << "no exception";
-    } catch (const EArchiver& ex) {
-        EXPECT_NE(std::string(ex.what()).find("nombre"), std::string::npos) << ex.what();
-    }
+    // No file can hold the name: the stream's read error, before anything is allocated.
+    EXPECT_THROW(ReadFileEntry(s, e), platform::EReadError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, DamagedNameLength,
@@ -230,7 +226,7 @@ TEST(DamagedComment, LengthBeyondStreamRefused) {
     PutInt32At(&s.Bytes()[321], 1'000'000'000);
     s.SetPosition(0);
     TArchiveHeader back;
-    EXPECT_THROW(ReadHeader(s, back), EArchiver);
+    EXPECT_THROW(ReadHeader(s, back), platform::EReadError);
 }
 
 TEST(SegmentEntries, EndOffsetAndPieceSizesAreChecked) {
