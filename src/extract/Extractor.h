@@ -15,7 +15,7 @@
 namespace vexo::extract {
 
 class TBlowFish;
-class BlockInflater;
+class Inflater;
 
 /// The first entry whose blocks failed the whole-archive check, and why.
 struct BlockCheckFailure {
@@ -194,7 +194,7 @@ class TExtractor : public TCustomExtractor {
 
   private:
     std::unique_ptr<TBlowFish> cipher_;
-    std::unique_ptr<BlockInflater> inflater_;
+    std::unique_ptr<Inflater> inflater_;
 };
 
 } // namespace vexo::extract

@@ -1,9 +1,9 @@
 // TExtractor.cpp - the extractor with the built-in block transformations: zlib decompression
 // and Blowfish decryption of encrypted payloads.
-#include "extract/BlockDecoder.h"
 #include "extract/BlowFish.h"
 #include "extract/EncryptedBlock.h"
 #include "extract/Extractor.h"
+#include "extract/Inflate.h"
 
 #include <cstring>
 #include <span>
@@ -11,7 +11,7 @@
 namespace vexo::extract {
 
 TExtractor::TExtractor()
-    : cipher_(std::make_unique<TBlowFish>()), inflater_(std::make_unique<BlockInflater>()) {
+    : cipher_(std::make_unique<TBlowFish>()), inflater_(std::make_unique<Inflater>()) {
     cipher_->SetInputType(TSourceType::SourceByteArray);
     cipher_->SetCipherMode(TCipherMode::ECBMode);
 }
