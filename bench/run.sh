@@ -16,7 +16,7 @@ results=${VEXO_BENCH_RESULTS:-$here/RESULTS.md}
 key=bench-clave-2024
 
 # The contenders' own packages; the build and the tests never need them.
-packages=(libarchive-tools p7zip-full zip unzip time python3)
+packages=(libarchive-tools p7zip-full zip unzip time strace python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -125,6 +125,19 @@ done
 for i in "${!contenders[@]}"; do
   diff -rq "$work/corpus" "$work/out/c$i" >/dev/null ||
     { echo "${contenders[$i]%%|*} did not reproduce the corpus" >&2; exit 1; }
+done
+
+echo "== system calls of one extraction each (not timed)"
+for i in "${!contenders[@]}"; do
+  case ${contenders[$i]%%|*} in
+  "vexo-archive extract" | "bench/floor" | "bsdtar -xf (zip)") ;;
+  *) continue ;;
+  esac
+  out=$work/out/c$i
+  reset_out "$out" "c$i.strace"
+  command=${contenders[$i]#*|}
+  command=${command//OUT/$out}
+  strace -f -c -o "$work/strace.c$i.txt" $command >>"$log" 2>&1
 done
 
 echo "== opening an installer and identifying its package"
