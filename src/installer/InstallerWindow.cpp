@@ -5,6 +5,7 @@
 #include "archive/PathRoutines.h"
 #include "archive/Real48.h"
 #include "environment/ProgramIdentity.h"
+#include "installer/ArchiveListing.h"
 #include "installer/DirectoryProposal.h"
 #include "installer/InstallRules.h"
 #include "installer/InstallerTexts.h"
@@ -56,6 +57,10 @@ InstallerWindow::InstallerWindow(MainView& view, InstallerServices& services)
     extractor_.OnError = [this](archive::TArchiverRoot& s, const std::exception& e,
                                 const archive::TFileEntry& entry, archive::TErrorAction& action) {
         Extractor1Error(s, e, entry, action);
+    };
+    extractor_.OnFileExtracted = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,
+                                        const std::string& dest) {
+        Extractor1FileExtracted(s, e, dest);
     };
 }
 
@@ -256,6 +261,8 @@ void InstallerWindow::bInstalarClick() {
     lastRunResult_ = 0;
     failureShown_ = false;
     cancelRequested_ = false;
+    extractionStarted_ = false;
+    outcomes_.Clear();
     EnterInstallingState();
     view_.ProcessMessages();
     installedVersion_ = 0;
@@ -264,9 +271,36 @@ void InstallerWindow::bInstalarClick() {
     } catch (...) {
         LeaveInstallingState();
         if (ShowException(std::current_exception())) lastRunResult_ = -1;
+        ReportRunSummary();
         return;
     }
     LeaveInstallingState();
+    ReportRunSummary();
+}
+
+void InstallerWindow::Extract() {
+    extractionStarted_ = true;
+    try {
+        extractor_.ExtractAll();
+    } catch (...) {
+        Report(outcomes_.Finish(extractor_.OperationStatus()));
+        throw;
+    }
+    Report(outcomes_.Finish(extractor_.OperationStatus()));
+}
+
+void InstallerWindow::Report(const std::vector<EntryOutcome>& settled) {
+    for (const EntryOutcome& e : settled)
+        if (e.outcome != FileOutcome::NotReached) view_.ReportEntry(e);
+}
+
+void InstallerWindow::ReportRunSummary() {
+    if (!extractionStarted_) return;
+    std::optional<EntryListing> listing;
+    // A completed extraction met every entry; only a stopped one has names left to find.
+    if (view_.WantsRunSummary() && extractor_.OperationStatus() != 1)
+        listing = ListArchiveEntries(extractor_);
+    view_.ReportRunSummary(outcomes_.Summary(listing));
 }
 
 void InstallerWindow::InstallRun() {
@@ -302,7 +336,7 @@ void InstallerWindow::InstallRun() {
     if (cancelRequested_) throw archive::EAbort();
 
     extractor_.Open();
-    extractor_.ExtractAll();
+    Extract();
 
     switch (extractor_.OperationStatus()) {
     case 1:
@@ -346,7 +380,7 @@ void InstallerWindow::Extractor1ExtractFile(archive::TArchiverRoot& Sender,
                                            destination, Accept, targets_, services_);
     DestPath = outcome.destination;
     Accept = outcome.accept;
-    view_.ReportFile(FileEntry.Name, DestPath, outcome.decision);
+    Report(outcomes_.Reached(FileEntry, DestPath, outcome.decision, Accept));
 
     view_.SetCurrentFileText("..\\" + FileEntry.Name);
     view_.ProcessMessages();
@@ -368,7 +402,14 @@ void InstallerWindow::Extractor1FinishOperation(archive::TArchiverRoot& Sender) 
 void InstallerWindow::Extractor1Error(archive::TArchiverRoot& Sender, const std::exception& E,
                                       const archive::TFileEntry& FileEntry,
                                       archive::TErrorAction& ErrorAction) {
-    // The configured action (ask) stays in force.
+    // The configured action (ask) stays in force; whatever the answer, this file is left out.
+    Report(outcomes_.Failed(FileEntry));
+}
+
+void InstallerWindow::Extractor1FileExtracted(archive::TArchiverRoot& Sender,
+                                              const archive::TFileEntry& FileEntry,
+                                              const std::string& DestPath) {
+    Report(outcomes_.Written(FileEntry));
 }
 
 } // namespace vexo::installer

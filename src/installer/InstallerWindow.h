@@ -6,6 +6,7 @@
 #include "environment/Configuration.h"
 #include "extract/Extractor.h"
 #include "installer/MainView.h"
+#include "installer/RunOutcomes.h"
 #include "installer/Services.h"
 
 #include <array>
@@ -60,6 +61,8 @@ class InstallerWindow {
     void Extractor1FinishOperation(archive::TArchiverRoot& Sender);
     void Extractor1Error(archive::TArchiverRoot& Sender, const std::exception& E,
                          const archive::TFileEntry& FileEntry, archive::TErrorAction& ErrorAction);
+    void Extractor1FileExtracted(archive::TArchiverRoot& Sender,
+                                 const archive::TFileEntry& FileEntry, const std::string& DestPath);
 
     // State, for the program and for tests.
     int PlatformId() const { return platformId_; }
@@ -79,6 +82,8 @@ class InstallerWindow {
     /// The last run's end: 1 "Instalación Finalizada" shown, -1 "Instalación Incorrecta" or an
     /// error shown, 0 nothing shown (declined, cancelled or no run yet).
     int LastRunResult() const { return lastRunResult_; }
+    /// What became of each entry the last extraction reached.
+    const OutcomeLedger& Outcomes() const { return outcomes_; }
 
   private:
     void Startup();
@@ -87,6 +92,11 @@ class InstallerWindow {
     void RequestCancel();
     /// The standard exception display; the silent abort shows nothing. \returns false for it.
     bool ShowException(std::exception_ptr e);
+    /// Runs the extraction and settles the outcome of the entry it was on when it ended.
+    void Extract();
+    void Report(const std::vector<EntryOutcome>& settled);
+    /// The summary of the run's extraction, if one was started.
+    void ReportRunSummary();
 
     MainView& view_;
     InstallerServices& services_;
@@ -107,6 +117,8 @@ class InstallerWindow {
     int lastRunResult_ = 0;
     bool failureShown_ = false;
     bool cancelRequested_ = false;
+    OutcomeLedger outcomes_;
+    bool extractionStarted_ = false;
 };
 
 } // namespace vexo::installer

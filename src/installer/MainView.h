@@ -5,7 +5,7 @@
 #pragma once
 
 #include "environment/FolderBrowser.h"
-#include "installer/InstallRules.h"
+#include "installer/RunOutcomes.h"
 
 #include <string>
 
@@ -65,9 +65,14 @@ class MainView {
     /// The folder browser owned by frame 1.
     virtual environment::FolderBrowser& FolderBrowser() = 0;
 
-    /// The install rule's verdict on one entry (only a console cares).
-    virtual void ReportFile(const std::string& storedName, const std::string& destination,
-                            FileDecision decision) {}
+    // What became of the archive's entries (only a console cares).
+    /// One entry's outcome, as soon as it is settled: written, kept, skipped by rule or failed.
+    virtual void ReportEntry(const EntryOutcome& outcome) {}
+    /// Whether ReportRunSummary wants the entries a stopped run did not reach: listing them
+    /// reads the archive's entry records once more.
+    virtual bool WantsRunSummary() const { return false; }
+    /// Once per extraction that was started, at the very end of the run.
+    virtual void ReportRunSummary(const RunSummary& summary) {}
 };
 
 } // namespace vexo::installer

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <vector>
 
 namespace vexo::installer {
 
@@ -32,16 +33,26 @@ std::string OneLine(const std::string& cp1252) {
     return out;
 }
 
-const char* DecisionWord(FileDecision d) {
-    switch (d) {
-    case FileDecision::Written:
+const char* OutcomeWord(FileOutcome o) {
+    switch (o) {
+    case FileOutcome::Written:
         return "written        ";
-    case FileDecision::Kept:
+    case FileOutcome::Kept:
         return "kept           ";
-    case FileDecision::SkippedByRule:
+    case FileOutcome::SkippedByRule:
         return "skipped by rule";
+    case FileOutcome::Failed:
+        return "failed         ";
+    case FileOutcome::NotReached:
+        return "not reached    ";
     }
     return "";
+}
+
+std::string EntryLine(const EntryOutcome& e) {
+    std::string line = Utf8(e.storedName);
+    if (!e.destination.empty()) line += " -> " + Utf8(e.destination);
+    return line;
 }
 
 } // namespace
@@ -88,11 +99,43 @@ void ConsoleView::ShowApplicationError(const std::string& title, const std::stri
     err_ << Utf8(title) << ": " << OneLine(text) << "\n";
 }
 
-void ConsoleView::ReportFile(const std::string& storedName, const std::string& destination,
-                             FileDecision decision) {
+void ConsoleView::ReportEntry(const EntryOutcome& outcome) {
     EndProgressLine();
-    out_ << "  " << DecisionWord(decision) << "  " << Utf8(storedName) << " -> "
-         << Utf8(destination) << "\n";
+    out_ << "  " << OutcomeWord(outcome.outcome) << "  " << EntryLine(outcome) << "\n";
+}
+
+void ConsoleView::ReportRunSummary(const RunSummary& summary) {
+    EndProgressLine();
+    if (summary.complete) {
+        out_ << "Summary: " << summary.Written() << " written, " << summary.Kept() << " kept, "
+             << summary.Failed() << " failed\n";
+        return;
+    }
+    out_ << "The run stopped before the end: " << summary.Written() << " written, "
+         << summary.Kept() << " kept, " << summary.Failed() << " failed, " << summary.NotReached()
+         << " not reached\n";
+    struct Group {
+        const char* title;
+        std::vector<FileOutcome> outcomes;
+    };
+    const Group groups[] = {{"written", {FileOutcome::Written}},
+                            {"kept", {FileOutcome::Kept, FileOutcome::SkippedByRule}},
+                            {"failed", {FileOutcome::Failed}},
+                            {"not reached", {FileOutcome::NotReached}}};
+    for (const Group& g : groups) {
+        bool titled = false;
+        for (const EntryOutcome& e : summary.entries) {
+            if (std::find(g.outcomes.begin(), g.outcomes.end(), e.outcome) == g.outcomes.end())
+                continue;
+            if (!titled) out_ << "  " << g.title << ":\n";
+            titled = true;
+            out_ << "    " << EntryLine(e)
+                 << (e.outcome == FileOutcome::SkippedByRule ? " (skipped by rule)" : "") << "\n";
+        }
+    }
+    if (!summary.listComplete)
+        out_ << "  The archive could not be read to its end: entries after those listed were "
+                "not reached either.\n";
 }
 
 // ---- Prompts --------------------------------------------------------------------------------

@@ -49,8 +49,11 @@ class ConsoleView final : public MainView {
     bool MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
     void ShowApplicationError(const std::string& title, const std::string& text) override;
     environment::FolderBrowser& FolderBrowser() override { return browser_; }
-    void ReportFile(const std::string& storedName, const std::string& destination,
-                    FileDecision decision) override;
+    void ReportEntry(const EntryOutcome& outcome) override;
+    bool WantsRunSummary() const override { return true; }
+    /// A complete run: the counts. A stopped one: the counts and the names of each group, so
+    /// the administrator knows what the product was left with.
+    void ReportRunSummary(const RunSummary& summary) override;
 
     /// Called by the prompts below when they refuse.
     void NoteDeclined() { declined_ = true; }

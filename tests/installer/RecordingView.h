@@ -57,7 +57,9 @@ class RecordingView : public MainView {
     bool shown = false, closed = false, timerEnabled = false;
     int opacity = 0;
     std::vector<int> opacities;
-    std::vector<std::pair<std::string, FileDecision>> files;
+    std::vector<std::pair<std::string, FileOutcome>> files; // destination file, outcome
+    bool wantsSummary = true;
+    std::vector<RunSummary> summaries;
 
     void SetLabelFecha(const std::string& t) override { fecha = t; }
     void SetLabelVersion(const std::string& t) override { version = t; }
@@ -107,9 +109,12 @@ class RecordingView : public MainView {
         errors.emplace_back(title, text);
     }
     environment::FolderBrowser& FolderBrowser() override { return browser; }
-    void ReportFile(const std::string& name, const std::string& dest, FileDecision d) override {
-        files.emplace_back(dest + name.substr(name.find_last_of('\\') + 1), d);
+    void ReportEntry(const EntryOutcome& e) override {
+        const std::string& name = e.storedName;
+        files.emplace_back(e.destination + name.substr(name.find_last_of('\\') + 1), e.outcome);
     }
+    bool WantsRunSummary() const override { return wantsSummary; }
+    void ReportRunSummary(const RunSummary& s) override { summaries.push_back(s); }
 
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> out;

@@ -151,6 +151,33 @@ struct RuleCase {
 
 class RuleTest : public RunTest, public ::testing::WithParamInterface<RuleCase> {};
 
+const char* ExistingName(Existing e) {
+    switch (e) {
+    case Existing::Missing:
+        return "Missing";
+    case Existing::Older:
+        return "Older";
+    case Existing::Newer:
+        return "Newer";
+    case Existing::Same:
+        return "SameDate";
+    }
+    return "Unknown";
+}
+
+// The value as test listings show it: "rule F, Programa\AYUDA.TXT, Older -> written".
+void PrintTo(const RuleCase& c, std::ostream* os) {
+    *os << "rule " << c.rule << ", " << c.stored << ", " << ExistingName(c.existing) << " -> "
+        << (c.written ? "written" : "not written");
+}
+
+// "RuleF_Older_Written": the rule letter, the file already there, and the verdict.
+std::string RuleCaseName(const ::testing::TestParamInfo<RuleCase>& info) {
+    const RuleCase& c = info.param;
+    return std::string("Rule") + c.rule + "_" + ExistingName(c.existing) + "_" +
+           (c.written ? "Written" : "NotWritten");
+}
+
 TEST_P(RuleTest, PlacesAndDecides) {
     const RuleCase& c = GetParam();
     archive::TDateTime entryDate = At(2009, 2, 12, 9, 36, 37);
@@ -184,9 +211,9 @@ TEST_P(RuleTest, PlacesAndDecides) {
     }
     ASSERT_EQ(view_.files.size(), 1u);
     EXPECT_EQ(view_.files[0].first, target);
-    FileDecision expected = c.written       ? FileDecision::Written
-                            : c.rule == 'X' ? FileDecision::SkippedByRule
-                                            : FileDecision::Kept;
+    FileOutcome expected = c.written       ? FileOutcome::Written
+                           : c.rule == 'X' ? FileOutcome::SkippedByRule
+                                           : FileOutcome::Kept;
     EXPECT_EQ(view_.files[0].second, expected);
 }
 
@@ -222,7 +249,8 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{'X', "Programa\\NOTAS.TXT", "Programa\\", Existing::Missing, false},
         RuleCase{'X', "Programa\\NOTAS.TXT", "Programa\\", Existing::Older, false},
         RuleCase{'R', "Ejemplos\\E.TXT", "Ejemplos\\", Existing::Missing, true},
-        RuleCase{'R', "Ejemplos\\E.TXT", "Ejemplos\\", Existing::Newer, true}));
+        RuleCase{'R', "Ejemplos\\E.TXT", "Ejemplos\\", Existing::Newer, true}),
+    RuleCaseName);
 
 TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
     WriteFile(kRoot + "Programa\\DALVO.INI", "[PATH]\r\nPATHDATOS=D:\\EMPRESAS\\DATOS\r\n");

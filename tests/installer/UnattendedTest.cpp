@@ -86,10 +86,63 @@ TEST(ConsoleView, ProgressOnlyOnATerminalAndClearedBeforeTheNextLine) {
     std::ostringstream tty;
     ConsoleView terminal(tty, err, false, true);
     terminal.SetProgress(50);
-    terminal.ReportFile("Datos\\A.DAT", "C:\\VEXO\\DALVO\\Datos\\", FileDecision::Kept);
+    terminal.ReportEntry({"Datos\\A.DAT", "C:\\VEXO\\DALVO\\Datos\\", FileOutcome::Kept});
     EXPECT_EQ(tty.str(),
               "\r  50%\r\033[K  kept             Datos\\A.DAT -> C:\\VEXO\\DALVO\\Datos\\\n");
 }
+
+struct SummaryCase {
+    const char* name;
+    RunSummary summary;
+    const char* printed;
+};
+
+void PrintTo(const SummaryCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ConsoleSummaryTest : public ::testing::TestWithParam<SummaryCase> {};
+
+TEST_P(ConsoleSummaryTest, Prints) {
+    std::ostringstream out, err;
+    ConsoleView view(out, err, false, false);
+    view.ReportRunSummary(GetParam().summary);
+    EXPECT_EQ(out.str(), GetParam().printed);
+    EXPECT_TRUE(err.str().empty());
+}
+
+const std::vector<EntryOutcome> kMixed = {
+    {"A.TXT", "C:\\R\\", FileOutcome::Written},
+    {"Datos\\E.DAT", "C:\\R\\Datos\\", FileOutcome::Kept},
+    {"N.TXT", "C:\\R\\", FileOutcome::SkippedByRule},
+    {"B.TXT", "C:\\R\\", FileOutcome::Failed},
+    {W1252("Programa\\Módulo.BPL"), "", FileOutcome::NotReached}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Summaries, ConsoleSummaryTest,
+    ::testing::Values(
+        // A complete run: the counts only (the kept ones include those skipped by rule).
+        SummaryCase{"Complete", {true, true, kMixed}, "Summary: 1 written, 2 kept, 1 failed\n"},
+        SummaryCase{"Stopped",
+                    {false, true, kMixed},
+                    "The run stopped before the end: 1 written, 2 kept, 1 failed, 1 not reached\n"
+                    "  written:\n"
+                    "    A.TXT -> C:\\R\\\n"
+                    "  kept:\n"
+                    "    Datos\\E.DAT -> C:\\R\\Datos\\\n"
+                    "    N.TXT -> C:\\R\\ (skipped by rule)\n"
+                    "  failed:\n"
+                    "    B.TXT -> C:\\R\\\n"
+                    "  not reached:\n"
+                    "    Programa\\Módulo.BPL\n"},
+        SummaryCase{"StoppedListCutShort",
+                    {false, false, {{"A.TXT", "", FileOutcome::NotReached}}},
+                    "The run stopped before the end: 0 written, 0 kept, 0 failed, 1 not reached\n"
+                    "  not reached:\n"
+                    "    A.TXT\n"
+                    "  The archive could not be read to its end: entries after those listed were "
+                    "not reached either.\n"}),
+    [](const ::testing::TestParamInfo<SummaryCase>& info) { return info.param.name; });
 
 } // namespace
 } // namespace vexo::installer
