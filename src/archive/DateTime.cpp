@@ -98,7 +98,8 @@ TDateTime DosDateTimeToDateTime(std::int32_t packed) {
     c.hour = static_cast<int>(time >> 11);
     c.minute = static_cast<int>((time >> 5) & 63);
     c.second = static_cast<int>((time & 31) * 2);
-    return CivilToDateTime(c);
+    // File systems can hand back stamps that are no date at all; they count as unknown.
+    return IsValidCivil(c) ? CivilToDateTime(c) : 0;
 }
 
 std::int32_t DateTimeToDosDateTime(TDateTime value) {

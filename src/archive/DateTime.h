@@ -23,7 +23,7 @@ TDateTime CivilToDateTime(const CivilDateTime& civil);
 bool IsValidCivil(const CivilDateTime& civil);
 
 /// Packed DOS date-time (date in the high word, two-second time in the low word) to TDateTime.
-/// Raises Exception when the packed fields are not a valid date and time.
+/// 0 when the packed fields are not a valid date and time.
 TDateTime DosDateTimeToDateTime(std::int32_t packed);
 
 /// TDateTime to the packed DOS form, seconds truncated to even; 0 outside 1980..2107.

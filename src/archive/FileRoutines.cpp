@@ -18,6 +18,17 @@
 
 namespace vexo::archive {
 
+bool IsDriveReady(char letter) {
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    if (letter < 'A' || letter > 'Z') throw Exception("Not a valid drive ID");
+    return platform::DiskSize(letter - 'A' + 1) != -1;
+}
+
+bool IsRemovableDrive(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':') return false;
+    return platform::GetDriveType(path.substr(0, 2) + "\\") == platform::DriveType::Removable;
+}
+
 bool IsExistingDirectory(const std::string& path) {
     std::uint32_t attrs = platform::GetFileAttributes(path);
     return attrs != platform::kInvalidAttributes && (attrs & platform::kAttrDirectory) != 0;

@@ -11,6 +11,13 @@
 
 namespace vexo::archive {
 
+/// Whether drive `letter` (a to z, either case) reports a size; no system error box is shown
+/// for a drive without medium. Raises Exception "Not a valid drive ID" for any other character.
+bool IsDriveReady(char letter);
+
+/// Whether the drive part of `path` is a removable drive.
+bool IsRemovableDrive(const std::string& path);
+
 /// Whether `path` names an existing directory (its attributes carry the directory bit).
 bool IsExistingDirectory(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include "archive/Checksum.h"
 #include "archive/Exceptions.h"
+#include "archive/FileRoutines.h"
 #include "archive/PathRoutines.h"
 #include "archive/Prompts.h"
 #include "archive/StreamIO.h"
@@ -64,7 +65,7 @@ bool TCustomExtractor::DecideRestore(const std::string& destFile) {
     const bool exists = platform::FileExists(destFile);
     archive::TDateTime existingDate = 0;
     if (exists && (restoreAction_ == raUpdate || restoreAction_ == raUpdateExisting))
-        existingDate = ExistingFileDate(destFile);
+        existingDate = archive::GetFileDate(destFile);
     switch (DecideRestoreAction(restoreAction_, exists, existingDate, currentEntry_.Date)) {
     case RestoreDecision::Extract:
         return true;
@@ -82,9 +83,9 @@ bool TCustomExtractor::ConfirmOverwrite(const std::string& destFile) {
     archive::OverwritePromptData data;
     data.ExistingName = archive::ShortenPath(destFile, 50);
     data.ArchivedName = archive::ShortenPath(currentEntry_.Name, 50);
-    data.ExistingSize = ExistingFileSize(destFile);
+    data.ExistingSize = archive::GetFileSize(destFile);
     data.ArchivedSize = currentEntry_.FileSize;
-    data.ExistingDate = ExistingFileDate(destFile);
+    data.ExistingDate = archive::GetFileDate(destFile);
     data.ArchivedDate = currentEntry_.Date;
     int answer = archive::CurrentPrompts().OverwritePrompt(data);
     ResumeTiming();

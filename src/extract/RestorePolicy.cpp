@@ -28,26 +28,4 @@ RestoreDecision DecideRestoreAction(TRestoreAction action, bool destinationExist
     return RestoreDecision::Skip;
 }
 
-archive::TDateTime ExistingFileDate(const std::string& path) {
-    try {
-        // Opened with full sharing first, as the date must come from a readable file.
-        auto stream = platform::OpenFile(path, platform::OpenMode::ReadShareAll);
-        stream.reset();
-        std::int32_t age = platform::GetFileAge(path);
-        if (age == -1) return 0;
-        return archive::DosDateTimeToDateTime(age);
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
-std::int64_t ExistingFileSize(const std::string& path) {
-    try {
-        if (!platform::FileExists(path)) return 0;
-        return platform::OpenFile(path, platform::OpenMode::ReadShareAll)->Size();
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 } // namespace vexo::extract

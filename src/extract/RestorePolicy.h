@@ -24,10 +24,4 @@ enum class RestoreDecision { Extract, Skip, Ask };
 RestoreDecision DecideRestoreAction(TRestoreAction action, bool destinationExists,
                                     archive::TDateTime existingDate, archive::TDateTime entryDate);
 
-/// The destination's last-write time as a date-time; 0 when it cannot be opened or has no
-/// valid date.
-archive::TDateTime ExistingFileDate(const std::string& path);
-/// The destination's size; 0 when it cannot be read.
-std::int64_t ExistingFileSize(const std::string& path);
-
 } // namespace vexo::extract

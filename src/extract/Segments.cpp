@@ -1,6 +1,6 @@
 // Segments.cpp - archives spread over several files: moving to the next segment, finding the
 // final one, the insert-disk and locate prompts, and the continuation check.
-#include "extract/DriveChecks.h"
+#include "archive/FileRoutines.h"
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"
@@ -59,7 +59,7 @@ void TCustomExtractor::OpenSegment(int n) {
     fileName_ = GetSegmentFileName(n);
     TArchiveHeader found;
     if (!IsArchiveSegment(fileName_, found) || found.Segment != n) {
-        if (IsRemovableDrive(fileName_))
+        if (archive::IsRemovableDrive(fileName_))
             InsertDiskLoop(n);
         else
             LocateSegmentLoop(n);
@@ -87,7 +87,7 @@ void TCustomExtractor::CheckContinuation(const archive::TFileEntry& saved,
 bool TCustomExtractor::AcceptDriveAnswer(std::string& drive, const std::string& remembered) {
     if (drive.size() < 2 || drive[1] != ':') drive = remembered;
     if (drive.empty()) return false;
-    return IsDriveReady(drive[0]);
+    return archive::IsDriveReady(drive[0]);
 }
 
 void TCustomExtractor::InsertDiskLoop(int n) {
@@ -167,7 +167,7 @@ void TCustomExtractor::OpenLastSegment() {
         }
     }
     if (!found) {
-        if (IsRemovableDrive(fileName_))
+        if (archive::IsRemovableDrive(fileName_))
             InsertLastDiskLoop();
         else
             LocateLastSegmentLoop(k);

@@ -3,6 +3,7 @@
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"
+#include "archive/FileRoutines.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -55,7 +56,7 @@ void TCustomExtractor::OpenSolidArchive() {
                 }
                 // An error answered with "continue" returns normally, but the inner archive is
                 // then incomplete (or missing): it must not stand in for the outer one.
-                if (!platform::FileExists(temp) || ExistingFileSize(temp) != expected)
+                if (!platform::FileExists(temp) || archive::GetFileSize(temp) != expected)
                     throw archive::EArchiver(Messages().CanNotCreateArchive);
                 processedBytes_ = 0;
                 timer_.ClearElapsed();

@@ -21,12 +21,6 @@ struct OsVersion {
 /// the NT family, or one of Wine's names (win98, winxp, win7, win10...). Default 10.0.
 OsVersion GetOsVersion();
 
-/// The packed DOS date-time (local time) as a date-time value; 0 when it is no valid date.
-double FileDateToDateTime(std::int32_t dosDateTime);
-/// A date-time value as a packed DOS date-time (two-second resolution, seconds rounded down);
-/// -1 outside 1980..2107.
-std::int32_t DateTimeToFileDate(double dateTime);
-
 /// The current user's name, Windows-1252 ($VEXO_USER overrides the host's login name).
 std::string UserName();
 

@@ -126,7 +126,25 @@ TEST(DateTime, DosPackedRoundTripTruncatesToEvenSeconds) {
 
 TEST(DateTime, DosOutsideRange) {
     EXPECT_EQ(DateTimeToDosDateTime(CivilToDateTime({1979, 12, 31, 0, 0, 0, 0})), 0);
-    EXPECT_THROW(DosDateTimeToDateTime(0), Exception); // month 0, day 0
+}
+
+TEST(DateTime, DosPackedTable) {
+    struct Case {
+        std::uint32_t dos;
+        TDateTime dateTime;
+    } cases[] = {
+        {(29u << 25) | (2u << 21) | (12u << 16) | (9u << 11) | (36u << 5) | 18u,
+         39856.0 + (9 * 3600 + 36 * 60 + 36) / 86400.0},     // 2009-02-12 09:36:36
+        {(1u << 21) | (1u << 16), 29221.0},                  // 1980-01-01
+        {(127u << 25) | (12u << 21) | (31u << 16), 75971.0}, // 2107-12-31
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(DosDateTimeToDateTime(static_cast<std::int32_t>(c.dos)), c.dateTime, 1e-9);
+        EXPECT_EQ(static_cast<std::uint32_t>(DateTimeToDosDateTime(c.dateTime)), c.dos);
+    }
+    // Stamps that are no date count as unknown instead of failing.
+    for (std::uint32_t bad : {0u, (2u << 21) | (30u << 16), (1u << 21) | (1u << 16) | (24u << 11)})
+        EXPECT_EQ(DosDateTimeToDateTime(static_cast<std::int32_t>(bad)), 0.0) << std::hex << bad;
 }
 
 } // namespace

@@ -116,3 +116,22 @@ TEST(FileRoutines, SFXGeneratorTakesDefaultsForAMissingFile) {
     EXPECT_EQ(generator.SFXCodeSize(), 0);
     EXPECT_EQ(generator.TagInfoSize(), 0);
 }
+
+TEST(FileRoutines, DriveAnswers) {
+    platform::ScopedTestPrefix prefix;
+    EXPECT_TRUE(IsDriveReady('c')); // a letter names its drive in either case
+    EXPECT_TRUE(IsDriveReady('C'));
+    EXPECT_FALSE(IsDriveReady('Q')); // not mapped in the prefix
+    for (char notALetter : {'1', ':', '\\', '\0'}) {
+        try {
+            IsDriveReady(notALetter);
+            ADD_FAILURE() << "no exception for " << int(notALetter);
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), "Not a valid drive ID");
+        }
+    }
+    EXPECT_FALSE(IsRemovableDrive("C:\\Inst\\DISK.001"));
+    platform::SetDriveTypeOverride('A', platform::DriveType::Removable);
+    EXPECT_TRUE(IsRemovableDrive("A:\\DISK.001"));
+    EXPECT_FALSE(IsRemovableDrive("\\\\server\\share\\DISK.001"));
+}

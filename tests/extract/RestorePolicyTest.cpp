@@ -3,6 +3,7 @@
 #include "ExtractorFixture.h"
 
 #include "archive/Exceptions.h"
+#include "archive/FileRoutines.h"
 
 namespace vexo::extract::testing {
 namespace {
@@ -59,7 +60,7 @@ TEST_P(Policy, DecidesAsTheTableSays) {
     if (c.dest == Dest::Unreadable) {
         // Held open without sharing: its date cannot be read, so it counts as 0.
         lock = platform::OpenFile(dest, static_cast<platform::OpenMode>(0x0010));
-        EXPECT_EQ(ExistingFileDate(dest), 0.0);
+        EXPECT_EQ(archive::GetFileDate(dest), 0.0);
         lock.reset();
         EXPECT_EQ(DecideRestoreAction(c.action, true, 0, entryDate),
                   c.extracted ? RestoreDecision::Extract : RestoreDecision::Skip);

@@ -56,7 +56,9 @@ TEST_F(Segments, WriterNamesSegmentsAndSplitsTheMiddleFileIntoThreePieces) {
             }
             s->Seek(e.PieceStoredSize, platform::SeekOrigin::Current);
         }
-        if (i == 2) EXPECT_EQ(h.ArchiveInfo.FileCount, 3);
+        if (i == 2) {
+            EXPECT_EQ(h.ArchiveInfo.FileCount, 3);
+        }
     }
     EXPECT_EQ(pieces, 3);
 }

@@ -29,27 +29,6 @@ TEST(System, NowMatchesTheLocalClock) {
     EXPECT_GT(now, 45000.0); // after 2023
 }
 
-TEST(System, DosDateConversionTable) {
-    struct Case {
-        std::int32_t dos;
-        double dateTime;
-    } cases[] = {
-        {static_cast<std::int32_t>((29u << 25) | (2u << 21) | (12u << 16) | (9u << 11) |
-                                   (36u << 5) | 18u),
-         39856.0 + (9 * 3600 + 36 * 60 + 36) / 86400.0}, // 2009-02-12 09:36:36
-        {static_cast<std::int32_t>((0u << 25) | (1u << 21) | (1u << 16)), 29221.0}, // 1980-01-01
-    };
-    for (const auto& c : cases) {
-        EXPECT_NEAR(FileDateToDateTime(c.dos), c.dateTime, 1e-9);
-        EXPECT_EQ(DateTimeToFileDate(c.dateTime), c.dos);
-    }
-    // Odd seconds round down to the two-second grid.
-    EXPECT_EQ(DateTimeToFileDate(39856.0 + (9 * 3600 + 36 * 60 + 37) / 86400.0), cases[0].dos);
-    EXPECT_EQ(DateTimeToFileDate(1000.0), -1);                    // 1902
-    EXPECT_EQ(FileDateToDateTime((2u << 21) | (30u << 16)), 0.0); // 30 February 1980
-    EXPECT_EQ(FileDateToDateTime(0), 0.0);
-}
-
 TEST(System, VersionFromConfiguration) {
     ScopedTestPrefix prefix;
     struct Case {
