@@ -295,6 +295,35 @@ std::optional<ParsedPath> ParseWindowsPath(std::string_view path, int& error, bo
     return parsed;
 }
 
+namespace {
+
+// Canonical forms of drive targets, keyed by the link's text: a relinked drive has another
+// text, so the cache never answers for a changed link.
+std::mutex g_canonicalMutex;
+std::vector<std::pair<std::string, std::string>> g_canonical;
+
+std::string CanonicalDriveTarget(const std::string& target) {
+    {
+        std::lock_guard lock(g_canonicalMutex);
+        for (const auto& [key, value] : g_canonical)
+            if (key == target) return value;
+    }
+    std::error_code ec;
+    fs::path canon = fs::canonical(target, ec);
+    std::string host = ec ? fs::path(target).lexically_normal().string() : canon.string();
+    while (host.size() > 1 && host.back() == '/')
+        host.pop_back();
+    if (host == "/") host.clear();
+    if (!ec) {
+        std::lock_guard lock(g_canonicalMutex);
+        if (g_canonical.size() >= 64) g_canonical.clear();
+        g_canonical.emplace_back(target, host);
+    }
+    return host;
+}
+
+} // namespace
+
 std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error) {
     std::string host;
     if (parsed.unixForm) {
@@ -305,19 +334,36 @@ std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error) {
             error = kErrorPathNotFound;
             return std::nullopt;
         }
-        std::error_code ec;
-        fs::path canon = fs::canonical(host, ec);
-        host = ec ? fs::path(host).lexically_normal().string() : canon.string();
-        while (host.size() > 1 && host.back() == '/')
-            host.pop_back();
-        if (host == "/") host.clear();
+        host = CanonicalDriveTarget(host);
+    }
+    // Most names are spelt as they are on disk: one lstat of the whole path (or of its parent,
+    // for a name about to be created) spares the walk component by component.
+    std::size_t first = 0;
+    bool lastKnownMissing = false; // its exact spelling was just looked for
+    if (!parsed.components.empty()) {
+        std::string parent = host;
+        for (std::size_t i = 0; i + 1 < parsed.components.size(); ++i)
+            parent += "/" + Cp1252ToUtf8(parsed.components[i]);
+        std::string whole = parent + "/" + Cp1252ToUtf8(parsed.components.back());
+        struct stat st {};
+        if (lstat(whole.c_str(), &st) == 0) {
+            host = std::move(whole);
+            first = parsed.components.size();
+        } else if (parsed.components.size() > 1 && lstat(parent.c_str(), &st) == 0 &&
+                   S_ISDIR(st.st_mode)) {
+            host = std::move(parent);
+            first = parsed.components.size() - 1;
+            lastKnownMissing = true;
+        }
     }
     bool searching = true;
-    for (const std::string& comp : parsed.components) {
+    for (std::size_t index = first; index < parsed.components.size(); ++index) {
+        const std::string& comp = parsed.components[index];
         std::string utf8 = Cp1252ToUtf8(comp);
         std::string exact = host + "/" + utf8;
         struct stat st {};
-        if (!searching || lstat(exact.c_str(), &st) == 0) {
+        bool skipExact = lastKnownMissing && index == first;
+        if (!searching || (!skipExact && lstat(exact.c_str(), &st) == 0)) {
             host = std::move(exact);
             continue;
         }

@@ -139,3 +139,39 @@ TEST(Paths, ModuleFileNameIsAWindowsPath) {
     EXPECT_EQ(module.substr(0, 3), "Z:\\");
     EXPECT_TRUE(FileExists(module));
 }
+
+TEST(Paths, ExactAndFoldedSpellingsResolveAlike) {
+    ScopedTestPrefix prefix;
+    fs::create_directories(prefix.Host("drive_c/VEXO/DALVO/Programa"));
+    std::ofstream(prefix.Host("drive_c/VEXO/DALVO/Programa/DALVO.EXE")) << "x";
+    const std::string program = prefix.Host("drive_c/VEXO/DALVO/Programa/DALVO.EXE");
+    struct Case {
+        const char* windows;
+        std::string host;
+    } cases[] = {
+        {"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", program}, // spelt as on disk
+        {"c:\\vexo\\dalvo\\programa\\dalvo.exe", program}, // every part folded
+        {"C:\\VEXO\\DALVO\\Programa\\dalvo.exe", program}, // only the name folded
+        {"C:\\VEXO\\DALVO\\Programa\\NUEVO.TXT",           // a name to be created
+         prefix.Host("drive_c/VEXO/DALVO/Programa/NUEVO.TXT")},
+        {"C:\\vexo\\dalvo\\NUEVO\\X.TXT", prefix.Host("drive_c/VEXO/DALVO/NUEVO/X.TXT")},
+    };
+    for (const auto& c : cases) {
+        auto host = HostPath(c.windows);
+        ASSERT_TRUE(host) << c.windows;
+        EXPECT_EQ(fs::path(*host).lexically_normal(), fs::path(c.host).lexically_normal())
+            << c.windows;
+    }
+}
+
+TEST(Paths, ARelinkedDriveIsFollowedAtOnce) {
+    ScopedTestPrefix prefix;
+    fs::create_directories(prefix.Host("one"));
+    fs::create_directories(prefix.Host("two"));
+    fs::create_directory_symlink(prefix.Host("one"), prefix.Host("dosdevices/d:"));
+    ASSERT_TRUE(HostPath("D:\\x.txt"));
+    EXPECT_EQ(fs::path(*HostPath("D:\\x.txt")).parent_path(), fs::canonical(prefix.Host("one")));
+    fs::remove(prefix.Host("dosdevices/d:"));
+    fs::create_directory_symlink(prefix.Host("two"), prefix.Host("dosdevices/d:"));
+    EXPECT_EQ(fs::path(*HostPath("D:\\x.txt")).parent_path(), fs::canonical(prefix.Host("two")));
+}
