@@ -27,11 +27,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 int ToCp1252(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<int>(cp);
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] != 0 && kHigh[i] == cp)
-            return 0x80 + i;
+        if (kHigh[i] != 0 && kHigh[i] == cp) return 0x80 + i;
     return -1;
 }
 
@@ -39,13 +37,11 @@ int ToCp1252(char32_t cp) {
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     auto b = static_cast<std::uint8_t>(s[i]);
     std::size_t len = b >= 0xF0 && b < 0xF8 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
-    if (len == 0 || i + len > s.size())
-        return 0;
+    if (len == 0 || i + len > s.size()) return 0;
     cp = len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : b & 0x07;
     for (std::size_t k = 1; k < len; ++k) {
         auto c = static_cast<std::uint8_t>(s[i + k]);
-        if ((c & 0xC0) != 0x80)
-            return 0;
+        if ((c & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (c & 0x3F);
     }
     // Overlong forms and surrogates are not UTF-8.
@@ -97,22 +93,17 @@ std::string Utf8ToCp1252(std::string_view text) {
 std::string UpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
 }
 
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
     }
     return true;
 }

@@ -1,2 +1,4 @@
 /* The smallest program that links; the fixtures exist for their resources. */
-int main(void) { return 0; }
+int main(void) {
+    return 0;
+}
