@@ -74,39 +74,6 @@ std::string Utf8(const std::string& cp1252) {
     return platform::Cp1252ToUtf8(cp1252);
 }
 
-std::string JsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (char ch : utf8) {
-        auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
-}
-
 std::string DateTimeText(double dateTime) {
     archive::CivilDateTime c = archive::DateTimeToCivil(dateTime);
     char buf[48];

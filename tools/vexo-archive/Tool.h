@@ -2,6 +2,7 @@
 #pragma once
 
 #include "archive/Format.h"
+#include "common/Json.h"
 #include "platform/Stream.h"
 
 #include <cstdio>
@@ -44,7 +45,7 @@ struct OpenedArchive {
 /// ".EXE" names through their locator trailer, every other file as a bare archive.
 OpenedArchive OpenArchive(const std::string& path);
 
-std::string JsonString(const std::string& utf8);
+using tools::JsonString;
 std::string Utf8(const std::string& cp1252);
 std::string DateTimeText(double dateTime);
 

@@ -1,6 +1,7 @@
 // Report.h - what a vexo-env command found, printed as plain lines or as one JSON object.
 #pragma once
 
+#include "common/Json.h"
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -27,8 +28,5 @@ class Report {
     using Value = std::variant<std::string, bool, NumberLiteral>;
     std::vector<std::pair<std::string, Value>> fields_;
 };
-
-/// A JSON string literal of UTF-8 text.
-std::string JsonString(std::string_view utf8);
 
 } // namespace vexo::tools
