@@ -17,8 +17,8 @@ std::string FormatText(std::string_view text, const std::vector<FormatArg>& args
             out += c;
             continue;
         }
-        char spec = text[++i];
-        if (spec == '%') {
+        char conversion = text[++i];
+        if (conversion == '%') {
             out += '%';
             continue;
         }
@@ -26,13 +26,13 @@ std::string FormatText(std::string_view text, const std::vector<FormatArg>& args
             throw Exception("Format '" + std::string(text) +
                             "' invalid or incompatible with argument");
         const FormatArg& arg = args[next++];
-        if (spec == 's' && std::holds_alternative<std::string>(arg)) {
+        if (conversion == 's' && std::holds_alternative<std::string>(arg)) {
             out += std::get<std::string>(arg);
-        } else if ((spec == 'd' || spec == 'x' || spec == 'X') &&
+        } else if ((conversion == 'd' || conversion == 'x' || conversion == 'X') &&
                    std::holds_alternative<std::int64_t>(arg)) {
             char buf[32];
             auto v = std::get<std::int64_t>(arg);
-            if (spec == 'd')
+            if (conversion == 'd')
                 std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
             else
                 std::snprintf(buf, sizeof buf, "%llX",

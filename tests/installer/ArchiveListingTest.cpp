@@ -18,9 +18,9 @@ std::vector<std::string> Names(const EntryListing& l) {
 class ArchiveListingTest : public InstallerTest {
   protected:
     InstallerWindow& Started() {
-        PackageSpec spec;
-        spec.files = {{"A.TXT", 'R', "a"}, {"Datos\\B.DAT", 'I', "b"}, {"C.TXT", 'X', "c"}};
-        InstallerWindow& w = Window(kInstaller, spec);
+        PackageSpec pkg;
+        pkg.files = {{"A.TXT", 'R', "a"}, {"Datos\\B.DAT", 'I', "b"}, {"C.TXT", 'X', "c"}};
+        InstallerWindow& w = Window(kInstaller, pkg);
         EXPECT_TRUE(w.FormCreate());
         return w;
     }

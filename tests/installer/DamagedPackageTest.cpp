@@ -21,11 +21,11 @@ void DamageLastBlock(const std::string& host) {
 }
 
 TEST_F(InstallerTest, ADamagedPackageWritesNothingAndNamesTheEntry) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', std::string(70000, 'a')},
-                  {"Datos\\B.TXT", 'R', "b"},
-                  {"C.TXT", 'R', std::string(3000, 'c')}};
-    InstallerWindow& w = Window(kInstaller, spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', std::string(70000, 'a')},
+                 {"Datos\\B.TXT", 'R', "b"},
+                 {"C.TXT", 'R', std::string(3000, 'c')}};
+    InstallerWindow& w = Window(kInstaller, pkg);
     DamageLastBlock(Host(kInstaller));
     WriteFile(kRoot + "A.TXT", "old a");
     ASSERT_TRUE(w.FormCreate());
@@ -41,9 +41,9 @@ TEST_F(InstallerTest, ADamagedPackageWritesNothingAndNamesTheEntry) {
 }
 
 TEST_F(InstallerTest, ASoundPackageIsCheckedAndInstalled) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', std::string(70000, 'a')}, {"C.TXT", 'R', "c"}};
-    InstallerWindow& w = Window(kInstaller, spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', std::string(70000, 'a')}, {"C.TXT", 'R', "c"}};
+    InstallerWindow& w = Window(kInstaller, pkg);
     WriteFile(kRoot + "A.TXT", "old a");
     ASSERT_TRUE(w.FormCreate());
     w.bInstalarClick();

@@ -124,7 +124,7 @@ class InstallerTest : public ::testing::Test {
 
     /// Writes a self-extracting installer: a program image, the tag block, the archive and
     /// the locator.
-    static void MakeInstaller(const std::string& windowsPath, const PackageSpec& spec) {
+    static void MakeInstaller(const std::string& windowsPath, const PackageSpec& pkg) {
         std::filesystem::create_directories(std::filesystem::path(Host(windowsPath)).parent_path());
         auto out = platform::OpenFile(windowsPath, platform::OpenMode::Create);
         std::string image = "MZ stand-in program image";
@@ -136,16 +136,16 @@ class InstallerTest : public ::testing::Test {
 
         archive::TArchiveHeader scratch;
         archive::PackageValues values;
-        values.PackageVersion = archive::DoubleToReal48(spec.version);
-        values.PackageCode = spec.code;
-        values.PackageDate = spec.date;
-        values.ProductCode = spec.productCode;
+        values.PackageVersion = archive::DoubleToReal48(pkg.version);
+        values.PackageCode = pkg.code;
+        values.PackageDate = pkg.date;
+        values.ProductCode = pkg.productCode;
         archive::WritePackageValues(scratch, values);
         archive::ArchiveWriterOptions options;
         options.ApplicationArea = scratch.ApplicationArea;
         options.UserData = scratch.UserData;
         archive::ArchiveWriter writer(*out, options);
-        for (const PackageFile& f : spec.files) {
+        for (const PackageFile& f : pkg.files) {
             std::vector<std::uint8_t> bytes(f.content.begin(), f.content.end());
             writer.AddFile(f.name, f.date != 0 ? f.date : At(2009, 2, 12), 0x20, f.rule, bytes);
         }
@@ -155,8 +155,8 @@ class InstallerTest : public ::testing::Test {
     }
 
     /// Makes the installer and a window logic that believes it is that installer.
-    InstallerWindow& Window(const std::string& installerPath, const PackageSpec& spec) {
-        MakeInstaller(installerPath, spec);
+    InstallerWindow& Window(const std::string& installerPath, const PackageSpec& pkg) {
+        MakeInstaller(installerPath, pkg);
         services_.module = installerPath;
         window_ = std::make_unique<InstallerWindow>(view_, services_);
         view_.window = window_.get();

@@ -55,10 +55,10 @@ class RunSummaryTest : public InstallerTest, public ::testing::WithParamInterfac
 
 TEST_P(RunSummaryTest, OutcomesMatchTheDisk) {
     const SummaryCase& c = GetParam();
-    PackageSpec spec;
+    PackageSpec pkg;
     for (const PackagedFile& f : Files())
-        spec.files.push_back({f.stored, f.rule, f.content});
-    InstallerWindow& w = Window(kInstaller, spec);
+        pkg.files.push_back({f.stored, f.rule, f.content});
+    InstallerWindow& w = Window(kInstaller, pkg);
     for (const PackagedFile& f : Files())
         if (f.previous) WriteFile(kRoot + f.target, *f.previous);
     switch (c.damage) {
@@ -178,11 +178,11 @@ INSTANTIATE_TEST_SUITE_P(
 class RunSummaryEdges : public InstallerTest {};
 
 TEST_F(RunSummaryEdges, NoSummaryWhenTheRunStopsBeforeExtracting) {
-    PackageSpec spec;
-    spec.code = archive::kUpdatePackageCode;
-    spec.productCode = "DALVO";
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Window(kInstaller, spec);
+    PackageSpec pkg;
+    pkg.code = archive::kUpdatePackageCode;
+    pkg.productCode = "DALVO";
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Window(kInstaller, pkg);
     ASSERT_TRUE(w.FormCreate());
     w.bInstalarClick();
     ASSERT_EQ(view_.errors.size(), 1u); // the program is missing
@@ -190,9 +190,9 @@ TEST_F(RunSummaryEdges, NoSummaryWhenTheRunStopsBeforeExtracting) {
 }
 
 TEST_F(RunSummaryEdges, AWindowThatDoesNotAskIsNotMadeToReadTheArchiveAgain) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}, {"C.TXT", 'R', "c"}};
-    InstallerWindow& w = Window(kInstaller, spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}, {"C.TXT", 'R', "c"}};
+    InstallerWindow& w = Window(kInstaller, pkg);
     view_.wantsSummary = false;
     ASSERT_TRUE(w.FormCreate());
     bool once = false;
@@ -211,9 +211,9 @@ TEST_F(RunSummaryEdges, AWindowThatDoesNotAskIsNotMadeToReadTheArchiveAgain) {
 }
 
 TEST_F(RunSummaryEdges, EachRunStartsItsOwnLedger) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"Datos\\EMP.DAT", 'I', "data"}};
-    InstallerWindow& w = Window(kInstaller, spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"Datos\\EMP.DAT", 'I', "data"}};
+    InstallerWindow& w = Window(kInstaller, pkg);
     ASSERT_TRUE(w.FormCreate());
     w.bInstalarClick();
     w.bInstalarClick();
@@ -243,10 +243,10 @@ class UnattendedSummaryTest : public InstallerTest,
 TEST_P(UnattendedSummaryTest, DamagedSecondEntry) {
     const ConsoleCase& c = GetParam();
     archive::ResetPromptTexts();
-    PackageSpec spec;
+    PackageSpec pkg;
     for (const PackagedFile& f : Files())
-        spec.files.push_back({f.stored, f.rule, f.content});
-    MakeInstaller(kInstaller, spec);
+        pkg.files.push_back({f.stored, f.rule, f.content});
+    MakeInstaller(kInstaller, pkg);
     ASSERT_TRUE(DamageInflate(Host(kInstaller), Files()[1].content));
     services_.module = kInstaller;
     std::ostringstream out, err;

@@ -12,8 +12,8 @@ const std::string kRoot = "C:\\VEXO\\DALVO\\";
 
 class RunTest : public InstallerTest {
   protected:
-    InstallerWindow& Started(const std::string& name, const PackageSpec& spec) {
-        InstallerWindow& w = Window("C:\\descargas\\" + name, spec);
+    InstallerWindow& Started(const std::string& name, const PackageSpec& pkg) {
+        InstallerWindow& w = Window("C:\\descargas\\" + name, pkg);
         EXPECT_TRUE(w.FormCreate());
         return w;
     }
@@ -30,10 +30,10 @@ class RunTest : public InstallerTest {
 };
 
 TEST_F(RunTest, FullPackageIntoEmptyDirectoryExtractsAndMakesShortcuts) {
-    PackageSpec spec;
-    spec.productCode = "DALVO";
-    spec.files = {{"Programa\\DALVO.EXE", 'P', "program"}, {"Datos\\EMPRESAS.DAT", 'I', "data"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.productCode = "DALVO";
+    pkg.files = {{"Programa\\DALVO.EXE", 'P', "program"}, {"Datos\\EMPRESAS.DAT", 'I', "data"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     EXPECT_EQ(w.LastRunResult(), 1);
     EXPECT_EQ(w.InstalledVersion(), 0.0);
@@ -51,21 +51,21 @@ TEST_F(RunTest, FullPackageIntoEmptyDirectoryExtractsAndMakesShortcuts) {
 }
 
 TEST_F(RunTest, EmptyProductCodeNeverLooksForAProgram) {
-    PackageSpec spec;
-    spec.code = archive::kUpdatePackageCode; // even an update: nothing to check without a code
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Started("ZPX19.EXE", spec);
+    PackageSpec pkg;
+    pkg.code = archive::kUpdatePackageCode; // even an update: nothing to check without a code
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX19.EXE", pkg);
     w.bInstalarClick();
     EXPECT_EQ(w.LastRunResult(), 1);
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");
 }
 
 TEST_F(RunTest, UpdateWithoutInstalledProgramFailsBeforeExtracting) {
-    PackageSpec spec;
-    spec.code = archive::kUpdatePackageCode;
-    spec.productCode = "DALVO";
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.code = archive::kUpdatePackageCode;
+    pkg.productCode = "DALVO";
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].first, "Zpx16");
@@ -91,14 +91,14 @@ class VersionTest : public RunTest, public ::testing::WithParamInterface<Version
 
 TEST_P(VersionTest, NewerInstalledProgramAsks) {
     const VersionCase& c = GetParam();
-    PackageSpec spec;
-    spec.productCode = c.productCode;
-    spec.version = c.package;
-    spec.files = {{"A.TXT", 'R', "a"}};
+    PackageSpec pkg;
+    pkg.productCode = c.productCode;
+    pkg.version = c.package;
+    pkg.files = {{"A.TXT", 'R', "a"}};
     std::string program = kRoot + "Programa\\" + c.programFile;
     WriteFile(program, "installed");
     services_.versions[program] = c.installed;
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     if (c.asked) view_.answers.push_back(c.answer);
     w.bInstalarClick();
     EXPECT_EQ(w.InstalledVersion(), c.installed);
@@ -126,11 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{"modx", "MODX.BPL", 3.0, 1.0, true, false, false}));
 
 TEST_F(RunTest, UnreadableProgramVersionIsAnError) {
-    PackageSpec spec;
-    spec.productCode = "DALVO";
-    spec.files = {{"A.TXT", 'R', "a"}};
+    PackageSpec pkg;
+    pkg.productCode = "DALVO";
+    pkg.files = {{"A.TXT", 'R', "a"}};
     WriteFile(kRoot + "Programa\\DALVO.EXE", "no version resource here");
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_NE(view_.errors[0].second.find("DALVO.EXE"), std::string::npos);
@@ -181,8 +181,8 @@ std::string RuleCaseName(const ::testing::TestParamInfo<RuleCase>& info) {
 TEST_P(RuleTest, PlacesAndDecides) {
     const RuleCase& c = GetParam();
     archive::TDateTime entryDate = At(2009, 2, 12, 9, 36, 37);
-    PackageSpec spec;
-    spec.files = {{c.stored, c.rule, "new", entryDate}};
+    PackageSpec pkg;
+    pkg.files = {{c.stored, c.rule, "new", entryDate}};
     std::string stored = c.stored;
     std::string target = kRoot + c.landsIn + stored.substr(stored.rfind('\\') + 1);
     switch (c.existing) {
@@ -198,7 +198,7 @@ TEST_P(RuleTest, PlacesAndDecides) {
         WriteFile(target, "old", entryDate);
         break; // stored at 09:36:36
     }
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     EXPECT_EQ(w.LastRunResult(), 1);
     std::optional<std::string> content = ReadFile(target);
@@ -256,9 +256,9 @@ TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
     WriteFile(kRoot + "Programa\\DALVO.INI", "[PATH]\r\nPATHDATOS=D:\\EMPRESAS\\DATOS\r\n");
     std::filesystem::create_directories(root_ + "/d");
     std::filesystem::create_symlink(root_ + "/d", root_ + "/prefix/dosdevices/d:");
-    PackageSpec spec;
-    spec.files = {{"X\\EMP.DAT", 'I', "i"}, {"X\\B.EST", '1', "1"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"X\\EMP.DAT", 'I', "i"}, {"X\\B.EST", '1', "1"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     EXPECT_EQ(w.TargetDirectories().data, "D:\\EMPRESAS\\DATOS\\");
     EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\EMP.DAT"), "i");
@@ -266,9 +266,9 @@ TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
 }
 
 TEST_F(RunTest, CorporateTaxPackageSendsEngineFilesToTheSharedDirectory) {
-    PackageSpec spec;
-    spec.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}, {"Programa\\IMPBIZ.EXE", 'R', "p"}};
-    InstallerWindow& w = Started("VIZUVE.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}, {"Programa\\IMPBIZ.EXE", 'R', "p"}};
+    InstallerWindow& w = Started("VIZUVE.EXE", pkg);
     EXPECT_TRUE(w.SharedEngineRedirect());
     view_.directory = "C:\\VEXO\\VIZUVE\\";
     w.bInstalarClick();
@@ -278,18 +278,18 @@ TEST_F(RunTest, CorporateTaxPackageSendsEngineFilesToTheSharedDirectory) {
 }
 
 TEST_F(RunTest, OtherPackagesKeepEngineFilesUnderTheRoot) {
-    PackageSpec spec;
-    spec.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     EXPECT_FALSE(w.SharedEngineRedirect());
     w.bInstalarClick();
     EXPECT_EQ(ReadFile(kRoot + "BTRIEVE\\W32MKDE.EXE"), "engine");
 }
 
 TEST_F(RunTest, StoredDrivesAndSharesStayUnderTheRoot) {
-    PackageSpec spec;
-    spec.files = {{"C:\\FUERA\\A.TXT", 'R', "a"}, {"\\\\srv\\share\\B.TXT", 'R', "b"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"C:\\FUERA\\A.TXT", 'R', "a"}, {"\\\\srv\\share\\B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     EXPECT_EQ(w.LastRunResult(), 1);
     EXPECT_FALSE(ReadFile("C:\\FUERA\\A.TXT"));
@@ -298,9 +298,9 @@ TEST_F(RunTest, StoredDrivesAndSharesStayUnderTheRoot) {
 }
 
 TEST_F(RunTest, RelativeDirectoryIsMadeAbsoluteAgainstCurrentDirectory) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     view_.directory = "conta\\dalvo";
     w.bInstalarClick();
     EXPECT_EQ(w.ExtractionRoot(), "C:\\users\\ana\\conta\\dalvo");
@@ -309,10 +309,10 @@ TEST_F(RunTest, RelativeDirectoryIsMadeAbsoluteAgainstCurrentDirectory) {
 }
 
 TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
-    PackageSpec spec;
+    PackageSpec pkg;
     for (char c = 'A'; c <= 'E'; ++c)
-        spec.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(1, c)});
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+        pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(1, c)});
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     int entries = 0;
     view_.onProcessMessages = [&] {
         if (view_.currentFile != "..\\B.TXT" || entries++ != 0) return;
@@ -344,9 +344,9 @@ TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
 }
 
 TEST_F(RunTest, CancelDeclinedLetsTheRunGoOn) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     bool once = false;
     view_.onProcessMessages = [&] {
         if (!w.Busy() || once) return;
@@ -360,9 +360,9 @@ TEST_F(RunTest, CancelDeclinedLetsTheRunGoOn) {
 }
 
 TEST_F(RunTest, ClosingWhileBusyRequestsAbortAndLetsTheWindowClose) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     bool once = false;
     view_.onProcessMessages = [&] {
         if (view_.currentFile != "..\\A.TXT" || once) return;
@@ -379,9 +379,9 @@ TEST_F(RunTest, ClosingWhileBusyRequestsAbortAndLetsTheWindowClose) {
 }
 
 TEST_F(RunTest, CancelConfirmedBeforeTheExtractionStartsIsNotLost) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     bool once = false;
     view_.onProcessMessages = [&] {
         // The first busy message processing comes before the archive is opened.
@@ -398,9 +398,9 @@ TEST_F(RunTest, CancelConfirmedBeforeTheExtractionStartsIsNotLost) {
 }
 
 TEST_F(RunTest, FailedFileAnsweredNoEndsWithOneFailureMessage) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     archive::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
     prompts.QueueResult(archive::kContinueNo);
@@ -416,9 +416,9 @@ TEST_F(RunTest, FailedFileAnsweredNoEndsWithOneFailureMessage) {
 }
 
 TEST_F(RunTest, FailedFileAnsweredYesSkipsItAndFinishes) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     archive::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
     prompts.QueueResult(archive::kContinueYes);
@@ -431,15 +431,15 @@ TEST_F(RunTest, FailedFileAnsweredYesSkipsItAndFinishes) {
 }
 
 TEST_F(RunTest, SecondRunKeepsLabelsAndAppliesRulesAgain) {
-    PackageSpec spec;
-    spec.files = {{"Datos\\EMP.DAT", 'I', "first"}, {"Programa\\P.TXT", 'P', "first"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"Datos\\EMP.DAT", 'I', "first"}, {"Programa\\P.TXT", 'P', "first"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.bInstalarClick();
     ASSERT_EQ(w.LastRunResult(), 1);
     WriteFile(kRoot + "Datos\\EMP.DAT", "user data");
     WriteFile(kRoot + "Programa\\P.TXT", "changed");
     // The archive replaced on disk does not change what the window shows.
-    PackageSpec other = spec;
+    PackageSpec other = pkg;
     other.version = 99;
     MakeInstaller("C:\\descargas\\ZPX16.EXE", other);
     std::string before = view_.version;
@@ -451,9 +451,9 @@ TEST_F(RunTest, SecondRunKeepsLabelsAndAppliesRulesAgain) {
 }
 
 TEST_F(RunTest, EnterInDirectoryFieldStartsTheRun) {
-    PackageSpec spec;
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Started("ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Started("ZPX16.EXE", pkg);
     EXPECT_FALSE(w.eDirProgramaKeyDown('A'));
     EXPECT_TRUE(w.eDirProgramaKeyDown(kVkReturn));
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");

@@ -8,11 +8,11 @@ namespace {
 class StartupTest : public InstallerTest {};
 
 TEST_F(StartupTest, IdentifiesPackageAndProposesDirectory) {
-    PackageSpec spec;
-    spec.version = 1.0;
-    spec.code = 1;
-    spec.files = {{"A.TXT", 'R', "a"}};
-    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-09.EXE", spec);
+    PackageSpec pkg;
+    pkg.version = 1.0;
+    pkg.code = 1;
+    pkg.files = {{"A.TXT", 'R', "a"}};
+    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-09.EXE", pkg);
     ASSERT_TRUE(w.FormCreate());
     EXPECT_EQ(view_.fecha, "12 de Febrero del 2009");
     EXPECT_EQ(view_.version, W1252("Versión 1,00"));
@@ -35,9 +35,9 @@ TEST_F(StartupTest, IdentifiesPackageAndProposesDirectory) {
 }
 
 TEST_F(StartupTest, LowerCaseNameIsUpperCasedForTitleAndProposal) {
-    PackageSpec spec;
-    spec.code = archive::kUpdatePackageCode;
-    InstallerWindow& w = Window("C:\\descargas\\zpx20.exe", spec);
+    PackageSpec pkg;
+    pkg.code = archive::kUpdatePackageCode;
+    InstallerWindow& w = Window("C:\\descargas\\zpx20.exe", pkg);
     ASSERT_TRUE(w.FormCreate());
     EXPECT_EQ(w.InstallerFileName(), "ZPX20.EXE");
     EXPECT_EQ(view_.programa, W1252("Actualización Depósito y Legalización de Libros"));
@@ -46,17 +46,17 @@ TEST_F(StartupTest, LowerCaseNameIsUpperCasedForTitleAndProposal) {
 }
 
 TEST_F(StartupTest, VersionZeroEmptiesTheLabel) {
-    PackageSpec spec;
-    spec.version = 0;
-    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", spec);
+    PackageSpec pkg;
+    pkg.version = 0;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", pkg);
     ASSERT_TRUE(w.FormCreate());
     EXPECT_EQ(view_.version, "");
     EXPECT_EQ(view_.programa, "Presupuestos");
 }
 
 TEST_F(StartupTest, UnconvertibleYearEndsStartupWithTheConversionError) {
-    PackageSpec spec;
-    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-9.EXE", spec);
+    PackageSpec pkg;
+    InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-9.EXE", pkg);
     EXPECT_FALSE(w.FormCreate());
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].first, "Aeat-zori-9");
@@ -94,16 +94,16 @@ TEST_F(StartupTest, UnknownPlatformShowsTheWindowAndItsErrorThenStops) {
 }
 
 TEST_F(StartupTest, NameMatchingNoRowStillStarts) {
-    PackageSpec spec;
-    InstallerWindow& w = Window("C:\\descargas\\ZPX16 (2).EXE", spec);
+    PackageSpec pkg;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16 (2).EXE", pkg);
     ASSERT_TRUE(w.FormCreate());
     EXPECT_EQ(view_.programa, "");
     EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO");
 }
 
 TEST_F(StartupTest, BrowseReplacesDirectoryOnlyWhenConfirmed) {
-    PackageSpec spec;
-    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", spec);
+    PackageSpec pkg;
+    InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", pkg);
     ASSERT_TRUE(w.FormCreate());
     w.bDirClick();
     EXPECT_EQ(view_.browser.shownTitle, W1252("Selecciona el Directorio de Instalación"));

@@ -9,8 +9,8 @@ class WindowStateTest : public InstallerTest {
   protected:
     InstallerWindow& Idle(int platformId = 2) {
         services_.platformId = platformId;
-        PackageSpec spec;
-        InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", spec);
+        PackageSpec pkg;
+        InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", pkg);
         EXPECT_TRUE(w.FormCreate());
         return w;
     }

@@ -17,9 +17,9 @@ QString U(const char* utf8) {
 }
 
 TEST_F(FormTest, StartupFillsLabelsAndShowsFrameOne) {
-    PackageSpec spec;
-    spec.version = 1234.5;
-    TForm2& f = Form("AEAT-ZORI-09.EXE", spec);
+    PackageSpec pkg;
+    pkg.version = 1234.5;
+    TForm2& f = Form("AEAT-ZORI-09.EXE", pkg);
     ASSERT_TRUE(f.Create());
     EXPECT_EQ(Child<QLabel>("LabelFecha")->text(), U("12 de Febrero del 2009"));
     EXPECT_EQ(Child<QLabel>("LabelVersion")->text(), U("Versión 1.234,50"));
@@ -123,10 +123,10 @@ TEST_F(FormTest, EscapeWhileIdleAsksAndCancelKeepsTheWindow) {
 }
 
 TEST_F(FormTest, EscapeWhileBusyCancelsAndCloses) {
-    PackageSpec spec;
+    PackageSpec pkg;
     for (char c = 'A'; c <= 'F'; ++c)
-        spec.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
-    TForm2& f = Form("ZPX16.EXE", spec);
+        pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
+    TForm2& f = Form("ZPX16.EXE", pkg);
     ASSERT_TRUE(f.Create());
     f.show();
     bool once = false;
@@ -146,10 +146,10 @@ TEST_F(FormTest, EscapeWhileBusyCancelsAndCloses) {
 }
 
 TEST_F(FormTest, ExitButtonWhileBusyCancelsAndReturnsToFrameOne) {
-    PackageSpec spec;
+    PackageSpec pkg;
     for (char c = 'A'; c <= 'F'; ++c)
-        spec.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
-    TForm2& f = Form("ZPX16.EXE", spec);
+        pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
+    TForm2& f = Form("ZPX16.EXE", pkg);
     ASSERT_TRUE(f.Create());
     f.show();
     bool once = false;

@@ -53,10 +53,10 @@ class FormTest : public installer::test::InstallerTest {
         InstallerTest::TearDown();
     }
 
-    TForm2& Form(const std::string& name = "ZPX16.EXE", PackageSpec spec = {}) {
-        if (spec.files.empty()) spec.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
+    TForm2& Form(const std::string& name = "ZPX16.EXE", PackageSpec pkg = {}) {
+        if (pkg.files.empty()) pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
         std::string path = "C:\\descargas\\" + name;
-        MakeInstaller(path, spec);
+        MakeInstaller(path, pkg);
         services_.module = path;
         form_ = std::make_unique<TForm2>(services_);
         form_->SetBoxPresenter(&boxes_);
