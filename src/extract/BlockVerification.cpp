@@ -18,11 +18,7 @@ std::optional<BlockCheckFailure> TCustomExtractor::VerifyArchiveBlocks() {
     StartOperation();
     std::optional<BlockCheckFailure> failure;
     Bracketed([&] {
-        EnsureOpen();
-        totalBytes_ = largestTotal_;
-        OpenFirstSegment();
-        ReadAndCheckHeader();
-        operationStatus_ = -1;
+        BeginReadingRun();
         failure = VerifyBlocksPass();
         operationStatus_ = 1;
     });

@@ -87,6 +87,14 @@ void TCustomExtractor::WalkEntries(const std::function<void(int index)>& perEntr
     }
 }
 
+void TCustomExtractor::BeginReadingRun() {
+    EnsureOpen();
+    totalBytes_ = largestTotal_;
+    OpenFirstSegment();
+    ReadAndCheckHeader();
+    operationStatus_ = -1;
+}
+
 void TCustomExtractor::ExtractAll() {
     if (CheckBusy()) return;
     if (extractPath_.empty()) throw EArchiver(Messages().NeedExtractPath);
@@ -94,11 +102,7 @@ void TCustomExtractor::ExtractAll() {
     operation_ = archive::opExtract;
     StartOperation();
     Bracketed([&] {
-        EnsureOpen();
-        totalBytes_ = largestTotal_;
-        OpenFirstSegment();
-        ReadAndCheckHeader();
-        operationStatus_ = -1;
+        BeginReadingRun();
         if (verifyBeforeExtract_) VerifyBeforeExtracting();
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.

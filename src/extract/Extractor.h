@@ -145,6 +145,9 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void VerifyBeforeExtracting();
     /// Checks the sizes of the entry just read against the segment that holds it.
     void ValidateEntry();
+    /// The start shared by extraction, testing and the block check: open, total, first segment,
+    /// header; the run then counts as failed until it completes.
+    void BeginReadingRun();
     /// The loop over the entries shared by extraction and enumeration.
     void WalkEntries(const std::function<void(int index)>& perEntry);
 

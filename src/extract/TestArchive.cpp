@@ -43,11 +43,7 @@ void TCustomExtractor::TestArchive(
     operation_ = archive::opExtract; // encrypted entries ask for the key as extraction does
     StartOperation();
     Bracketed([&] {
-        EnsureOpen();
-        totalBytes_ = largestTotal_;
-        OpenFirstSegment();
-        ReadAndCheckHeader();
-        operationStatus_ = -1;
+        BeginReadingRun();
         WalkEntries([&](int) {
             const archive::TFileEntry entry = currentEntry_;
             const std::string text =
