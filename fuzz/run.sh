@@ -38,7 +38,7 @@ for t in "${targets[@]}"; do
   work="$(mktemp -d "${TMPDIR:-/tmp}/vexo-fuzz-$t.XXXXXX")"
   TMPDIR="$work" ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$bin" -max_total_time="$seconds" -error_exitcode=1 -timeout_exitcode=1 -timeout=10 -rss_limit_mb=2048 \
+    "$bin" -max_total_time="$seconds" -error_exitcode=1 -timeout_exitcode="${VEXO_FUZZ_TIMEOUT_EXITCODE:-1}" -timeout=10 -rss_limit_mb=2048 \
     -malloc_limit_mb="$malloc_limit_mb" -max_len="$max_len" -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "$build/fuzz/seeds/$t" >"$log" 2>&1
   rc=$?
