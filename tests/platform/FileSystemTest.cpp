@@ -1,5 +1,6 @@
 // FileSystemTest.cpp - file operations with Windows answers on a temporary prefix.
 #include "platform/FileSystem.h"
+#include "FileText.h"
 #include "platform/Error.h"
 #include "platform/ScopedTestPrefix.h"
 
@@ -16,17 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteText(const std::string& path, std::string_view text) {
-    auto s = OpenFile(path, OpenMode::Create);
-    s->WriteBuffer(text.data(), text.size());
-}
-
-std::string ReadText(const std::string& path) {
-    auto s = OpenFile(path, OpenMode::Read);
-    std::string text(static_cast<std::size_t>(s->Size()), '\0');
-    s->ReadBuffer(text.data(), text.size());
-    return text;
-}
+using test::ReadText;
+using test::WriteText;
 
 std::int32_t Dos(int y, int mo, int d, int h, int mi, int s) {
     return static_cast<std::int32_t>(

@@ -1,4 +1,5 @@
 // RenameReplacingTest.cpp - the replacing rename: one step, with Windows' refusals.
+#include "FileText.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
@@ -10,17 +11,8 @@ using namespace vexo::platform;
 
 namespace {
 
-void WriteText(const std::string& path, std::string_view text) {
-    auto s = OpenFile(path, OpenMode::Create);
-    s->WriteBuffer(text.data(), text.size());
-}
-
-std::string ReadText(const std::string& path) {
-    auto s = OpenFile(path, OpenMode::Read);
-    std::string text(static_cast<std::size_t>(s->Size()), '\0');
-    s->ReadBuffer(text.data(), text.size());
-    return text;
-}
+using test::ReadText;
+using test::WriteText;
 
 class RenameReplacing : public ::testing::Test {
   protected:
