@@ -4,8 +4,9 @@
 # Targets and seeds come from the fuzz build ($VEXO_FUZZ_BUILD, else build-fuzz; made with
 # "cmake --preset fuzz && cmake --build --preset fuzz"). The growing corpus stays in
 # <build>/fuzz/corpus/TARGET, crashes land in <build>/fuzz/artifacts/TARGET, the full log in
-# <build>/fuzz/logs/TARGET.log. Prints one line of figures per target; exits 1 when a target
-# found a crash, a leak, a timeout or an allocation above the limit, 77 when there is no fuzz build.
+# <build>/fuzz/logs/TARGET.log. Units that once failed are kept in fuzz/findings/TARGET and run
+# again every time. Prints one line of figures per target; exits 1 when a target found a crash,
+# a leak, a timeout or an allocation above the limit, 77 when there is no fuzz build.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 seconds="${1:?usage: fuzz/run.sh SECONDS [TARGET...]}"
@@ -34,13 +35,16 @@ for t in "${targets[@]}"; do
     version_info) max_len=32768 ;;
     *) max_len=8192 ;;
   esac
+  # Past findings are replayed first, every run.
+  findings=()
+  [ -d "$here/findings/$t" ] && findings=("$here/findings/$t")
   # The extraction target writes into its own prefix; keep it off the user's temp directory.
   work="$(mktemp -d "${TMPDIR:-/tmp}/vexo-fuzz-$t.XXXXXX")"
   TMPDIR="$work" ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$bin" -max_total_time="$seconds" -error_exitcode=1 -timeout_exitcode="${VEXO_FUZZ_TIMEOUT_EXITCODE:-1}" -timeout=10 -rss_limit_mb=2048 \
+    "$bin" -max_total_time="$seconds" -error_exitcode=1 -timeout_exitcode=1 -timeout=10 -rss_limit_mb=2048 \
     -malloc_limit_mb="$malloc_limit_mb" -max_len="$max_len" -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "$corpus" "$build/fuzz/seeds/$t" >"$log" 2>&1
+    -artifact_prefix="$artifacts/" "$corpus" "$build/fuzz/seeds/$t" "${findings[@]}" >"$log" 2>&1
   rc=$?
   rm -rf "$work"
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)

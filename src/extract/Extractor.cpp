@@ -81,8 +81,12 @@ void TCustomExtractor::WalkEntries(const std::function<void(int index)>& perEntr
                 return;
             if (!CheckSegmentEnd()) return;
         }
+        const std::int64_t recordAt = stream_->Position() - startOffset_;
         ReadFileEntry();
         ValidateEntry();
+        // Skipping seeks back to the stored Offset: one naming another record would walk in
+        // a circle.
+        if (currentEntry_.Offset != recordAt) throw EArchiver(Messages().BadCRC);
         perEntry(index++);
     }
 }
