@@ -289,6 +289,8 @@ class TArchiverRoot {
     /// Runs `body` inside an operation already started: FinishOperation follows on every
     /// way out.
     template <typename Body> void Bracketed(Body&& body) {
+        // An operation walks many names in few directories: list each directory once.
+        platform::LookupCacheScope lookups;
         try {
             body();
         } catch (...) {

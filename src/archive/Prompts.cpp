@@ -3,6 +3,7 @@
 
 #include "archive/ConsolePrompts.h"
 #include "archive/PromptTexts.h"
+#include "platform/FileSystem.h"
 
 #include <cstdio>
 
@@ -123,6 +124,8 @@ int RefusingAnswer(const PromptView& view) {
 }
 
 PromptService& CurrentPrompts() {
+    // A prompt lets the user change things on disk: what look-ups remembered may be stale.
+    platform::ForgetLookups();
     if (g_current != nullptr) return *g_current;
     static ConsolePrompts console;
     return console;

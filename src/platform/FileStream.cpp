@@ -6,8 +6,12 @@
 #include "platform/FileSystem.h"
 #include "platform/HostPaths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
@@ -59,10 +63,14 @@ void Release(const FileKey& key, int id) {
     if (it->second.empty()) g_open.erase(it);
 }
 
+// The position lives here rather than in the descriptor: reads and writes go through
+// pread/pwrite, so asking for it or moving it costs no system call.
 class FileStream final : public Stream {
   public:
-    FileStream(int fd, FileKey key, int id, unsigned access)
-        : fd_(fd), key_(key), id_(id), access_(access) {}
+    FileStream(int fd, FileKey key, int id, unsigned access, bool buffered)
+        : fd_(fd), key_(key), id_(id), access_(access) {
+        if (buffered) buffer_.resize(kReadBuffer);
+    }
     ~FileStream() override {
         ::close(fd_);
         Release(key_, id_);
@@ -75,8 +83,23 @@ class FileStream final : public Stream {
         }
         auto* out = static_cast<char*>(buffer);
         std::size_t done = 0;
+        // What the buffer holds of this range first, then large remainders straight into the
+        // caller's memory: block data is not copied twice.
+        if (!buffer_.empty() && pos_ >= bufferStart_ && pos_ < bufferStart_ + bufferFill_) {
+            const auto at = static_cast<std::size_t>(pos_ - bufferStart_);
+            done = std::min(count, bufferFill_ - at);
+            std::memcpy(out, buffer_.data() + at, done);
+            pos_ += static_cast<std::int64_t>(done);
+        }
+        if (done < count && !buffer_.empty() && count - done < buffer_.size()) {
+            if (!Fill()) return done;
+            const std::size_t n = std::min(count - done, bufferFill_);
+            std::memcpy(out + done, buffer_.data(), n);
+            pos_ += static_cast<std::int64_t>(n);
+            done += n;
+        }
         while (done < count) {
-            ssize_t n = ::read(fd_, out + done, count - done);
+            ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(pos_));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 SetLastError(detail::WindowsErrorFromErrno(errno));
@@ -84,6 +107,7 @@ class FileStream final : public Stream {
             }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
+            pos_ += n;
         }
         return done;
     }
@@ -104,29 +128,31 @@ class FileStream final : public Stream {
         const auto* in = static_cast<const char*>(buffer);
         std::size_t done = 0;
         while (done < limit) {
-            ssize_t n = ::write(fd_, in + done, limit - done);
+            ssize_t n = ::pwrite(fd_, in + done, limit - done, static_cast<off_t>(pos_));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 SetLastError(n < 0 ? detail::WindowsErrorFromErrno(errno) : kErrorDiskFull);
                 return done;
             }
             done += static_cast<std::size_t>(n);
+            pos_ += n;
         }
         if (diskFull) SetLastError(diskFull);
         return done;
     }
 
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
-        int whence = origin == SeekOrigin::Begin     ? SEEK_SET
-                     : origin == SeekOrigin::Current ? SEEK_CUR
-                                                     : SEEK_END;
-        off_t pos = ::lseek(fd_, static_cast<off_t>(offset), whence);
-        if (pos < 0) {
-            int code = errno == EINVAL ? kErrorNegativeSeek : detail::WindowsErrorFromErrno(errno);
+        std::int64_t base = origin == SeekOrigin::Begin     ? 0
+                            : origin == SeekOrigin::Current ? pos_
+                                                            : Size();
+        if ((offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset) ||
+            base + offset < 0) {
+            const int code = offset > 0 ? kErrorInvalidParameter : kErrorNegativeSeek;
             SetLastError(code);
             throw PlatformError(code, SystemErrorMessage(code));
         }
-        return pos;
+        pos_ = base + offset;
+        return pos_;
     }
 
     std::int64_t Size() override {
@@ -141,8 +167,7 @@ class FileStream final : public Stream {
     void Truncate() override {
         int code = kErrorAccessDenied;
         if (access_ & kAccessWrite) {
-            off_t pos = ::lseek(fd_, 0, SEEK_CUR);
-            if (pos >= 0 && ::ftruncate(fd_, pos) == 0) return;
+            if (::ftruncate(fd_, static_cast<off_t>(pos_)) == 0) return;
             code = detail::WindowsErrorFromErrno(errno);
         }
         SetLastError(code);
@@ -150,10 +175,31 @@ class FileStream final : public Stream {
     }
 
   private:
+    static constexpr std::size_t kReadBuffer = 4096;
+
+    // Reads the buffer's worth from the current position; false on an error or at the end.
+    bool Fill() {
+        bufferStart_ = pos_;
+        bufferFill_ = 0;
+        for (;;) {
+            ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), static_cast<off_t>(pos_));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) SetLastError(detail::WindowsErrorFromErrno(errno));
+            if (n <= 0) return false;
+            bufferFill_ = static_cast<std::size_t>(n);
+            return true;
+        }
+    }
+
     int fd_;
     FileKey key_;
     int id_;
     unsigned access_;
+    std::int64_t pos_ = 0;
+    // Only for streams nobody else may write: their bytes cannot change under the buffer.
+    std::vector<char> buffer_;
+    std::int64_t bufferStart_ = 0;
+    std::size_t bufferFill_ = 0;
 };
 
 [[noreturn]] void Fail(int code, std::string_view path) {
@@ -188,14 +234,17 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     }
 
     int error = 0;
-    auto host = detail::ResolveHost(path, error);
+    detail::ResolveInfo info;
+    auto host = detail::ResolveHost(path, error, false, &info);
     if (!host) Fail(error, path);
     if (create) {
         if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault, path);
     }
 
+    using Known = detail::ResolveInfo::Known;
+    if (info.known == Known::ParentMissing) Fail(kErrorPathNotFound, path);
     struct stat st {};
-    bool exists = ::stat(host->c_str(), &st) == 0;
+    bool exists = info.known != Known::Missing && ::stat(host->c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) Fail(kErrorAccessDenied, path);
     if (!exists && !create) Fail(detail::NotFoundCode(*host), path);
     // Root ignores permission bits; Windows does not let anyone write a read-only file.
@@ -223,9 +272,11 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
         ::close(fd);
         Fail(kErrorSharingViolation, path);
     }
-    auto stream = std::make_unique<FileStream>(fd, key, id, access);
-    if (create && ::ftruncate(fd, 0) != 0)
+    const bool buffered = access == kAccessRead && !(share & kShareWrite);
+    auto stream = std::make_unique<FileStream>(fd, key, id, access, buffered);
+    if (create && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
         Fail(detail::WindowsErrorFromErrno(errno), path); // stream closes on unwind
+    if (create && !exists) detail::NoteCreated(*host, DT_REG);
     return stream;
 }
 

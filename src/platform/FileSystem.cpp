@@ -32,11 +32,20 @@ constexpr const char* kDosAttribName = "user.DOSATTRIB";
 // Bits the mode carries; everything else lives in the extended attribute.
 constexpr std::uint32_t kModeBits = kAttrReadOnly | kAttrDirectory;
 
-std::optional<std::string> Resolve(std::string_view path) {
+std::optional<std::string> Resolve(std::string_view path, detail::ResolveInfo* info = nullptr) {
     int error = 0;
-    auto host = detail::ResolveHost(path, error);
+    auto host = detail::ResolveHost(path, error, false, info);
     if (!host) SetLastError(error);
     return host;
+}
+
+using Known = detail::ResolveInfo::Known;
+
+// A name the look-up memory knows to be missing fails as the host would have failed it.
+bool KnownMissing(const detail::ResolveInfo& info) {
+    if (info.known == Known::Missing) SetLastError(kErrorFileNotFound);
+    if (info.known == Known::ParentMissing) SetLastError(kErrorPathNotFound);
+    return info.known == Known::Missing || info.known == Known::ParentMissing;
 }
 
 bool FailWith(int code) {
@@ -150,25 +159,32 @@ bool NoWriteBits(unsigned mode) {
 } // namespace detail
 
 bool FileExists(std::string_view path) {
-    auto host = Resolve(path);
+    detail::ResolveInfo info;
+    auto host = Resolve(path, &info);
     struct stat st {};
-    if (!host) return false;
+    if (!host || KnownMissing(info)) return false;
+    if (info.known == Known::File) return true;
+    if (info.known == Known::Directory) return FailWith(kErrorFileNotFound);
     if (::stat(host->c_str(), &st) != 0) return FailErrno(*host);
     return S_ISDIR(st.st_mode) ? FailWith(kErrorFileNotFound) : true;
 }
 
 bool DirectoryExists(std::string_view path) {
-    auto host = Resolve(path);
+    detail::ResolveInfo info;
+    auto host = Resolve(path, &info);
     struct stat st {};
-    if (!host) return false;
+    if (!host || KnownMissing(info)) return false;
+    if (info.known == Known::Directory) return true;
+    if (info.known == Known::File) return FailWith(kErrorPathNotFound);
     if (::stat(host->c_str(), &st) != 0) return FailErrno(*host);
     return S_ISDIR(st.st_mode) ? true : FailWith(kErrorPathNotFound);
 }
 
 std::uint32_t GetFileAttributes(std::string_view path) {
-    auto host = Resolve(path);
+    detail::ResolveInfo info;
+    auto host = Resolve(path, &info);
     struct stat st {};
-    if (!host) return kInvalidAttributes;
+    if (!host || KnownMissing(info)) return kInvalidAttributes;
     if (::stat(host->c_str(), &st) != 0) {
         FailErrno(*host);
         return kInvalidAttributes;
@@ -200,9 +216,10 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
 }
 
 std::int32_t GetFileAge(std::string_view path) {
-    auto host = Resolve(path);
+    detail::ResolveInfo info;
+    auto host = Resolve(path, &info);
     struct stat st {};
-    if (!host) return -1;
+    if (!host || KnownMissing(info)) return -1;
     if (::stat(host->c_str(), &st) != 0) {
         FailErrno(*host);
         return -1;
@@ -254,6 +271,7 @@ bool DeleteFile(std::string_view path) {
         if (detail::OpenInProcess(*host)) return FailWith(kErrorSharingViolation);
     }
     if (::unlink(host->c_str()) != 0) return FailErrno(*host);
+    detail::NoteRemoved(*host);
     return true;
 }
 
@@ -290,6 +308,8 @@ bool RenameFile(std::string_view from, std::string_view to) {
         // File systems without no-replace renames: a hard link never replaces either.
         if (!S_ISDIR(src.st_mode) && ::link(source->c_str(), target->c_str()) == 0) {
             ::unlink(source->c_str());
+            detail::NoteRemoved(*source);
+            detail::NoteCreated(*target, DT_REG);
             return true;
         }
         if (errno != EEXIST && ::lstat(target->c_str(), &dst) != 0)
@@ -302,6 +322,8 @@ bool RenameFile(std::string_view from, std::string_view to) {
         return FailWith(errno == ENOENT ? kErrorPathNotFound
                                         : detail::WindowsErrorFromErrno(errno));
     }
+    detail::NoteRemoved(*source);
+    detail::NoteCreated(*target, S_ISDIR(src.st_mode) ? DT_DIR : DT_UNKNOWN);
     return true;
 }
 
@@ -324,6 +346,8 @@ bool RenameFileReplacing(std::string_view from, std::string_view to) {
     if (::rename(source->c_str(), target->c_str()) != 0)
         return FailWith(errno == ENOENT ? kErrorPathNotFound
                                         : detail::WindowsErrorFromErrno(errno));
+    detail::NoteRemoved(*source);
+    detail::NoteCreated(*target, S_ISREG(src.st_mode) ? DT_REG : DT_UNKNOWN);
     return true;
 }
 
@@ -336,6 +360,7 @@ bool CreateDirectory(std::string_view path) {
         return FailWith(errno == ENOENT ? kErrorPathNotFound
                                         : detail::WindowsErrorFromErrno(errno));
     }
+    detail::NoteCreated(*host, DT_DIR);
     return true;
 }
 
@@ -346,6 +371,7 @@ bool RemoveDirectory(std::string_view path) {
         if (errno == ENOTDIR) return FailWith(kErrorDirectory);
         return FailErrno(*host);
     }
+    detail::NoteRemoved(*host);
     return true;
 }
 
@@ -438,6 +464,7 @@ std::string TempDirectory() {
             // Created on demand, as Wine creates the user's folders.
             for (std::size_t i = prefix.size() + 1; i <= cmd.size(); ++i)
                 if (i == cmd.size() || cmd[i] == '/') ::mkdir(cmd.substr(0, i).c_str(), 0777);
+            ForgetLookups(); // made outside the resolver's sight
         }
         if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             std::string windows = WindowsPath(dir);

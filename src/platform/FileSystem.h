@@ -87,6 +87,21 @@ bool SetCurrentDirectory(std::string_view path);
 /// The running program's own file, as a Windows path.
 std::string ModuleFileName();
 
+/// While one is alive on a thread, path look-ups on that thread remember each drive's root and
+/// the listings of the directories they walk, and this layer keeps that memory current with
+/// its own changes. For one run over many files: changes other programs make meanwhile may go
+/// unseen until ForgetLookups or the end of the outermost scope.
+class LookupCacheScope {
+  public:
+    LookupCacheScope();
+    ~LookupCacheScope();
+    LookupCacheScope(const LookupCacheScope&) = delete;
+    LookupCacheScope& operator=(const LookupCacheScope&) = delete;
+};
+/// Drops what the current thread's scope remembered (before a prompt lets the user change
+/// things on disk).
+void ForgetLookups();
+
 enum class DriveType {
     Unknown = 0,
     NoRootDir = 1,

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vexo::platform::detail {
@@ -25,12 +26,58 @@ std::optional<ParsedPath> ParseWindowsPath(std::string_view path, int& error,
 /// The host directory a drive letter's link points to (not canonical); empty when unmapped.
 std::string DriveTarget(char letter);
 
+/// What a look-up learned on the way, when it could learn it without asking the host.
+struct ResolveInfo {
+    enum class Known { Nothing, Missing, ParentMissing, File, Directory };
+    Known known = Known::Nothing;
+};
+
 /// Resolves a Windows path to a host path, matching existing components without regard to
 /// ASCII case. nullopt with `error` set when the drive is missing or the name is invalid.
 std::optional<std::string> ResolveHost(std::string_view path, int& error,
-                                       bool allowWildcards = false);
+                                       bool allowWildcards = false, ResolveInfo* info = nullptr);
 /// The same for an already parsed path.
-std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error);
+std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error,
+                                         ResolveInfo* info = nullptr);
+
+/// The look-up memory of a LookupCacheScope: each drive's canonical root and the listings of
+/// the directories walked, kept current by this layer's own changes.
+class LookupCache {
+  public:
+    struct Name {
+        std::string host;   // as on disk, UTF-8
+        unsigned char type; // DT_REG, DT_DIR, ... (DT_UNKNOWN when the host did not say)
+    };
+    struct Found {
+        bool listed = false;        // the directory could be listed
+        const Name* name = nullptr; // null when listed and no name matches
+    };
+
+    /// The canonical root of a drive, or nullptr when not yet known.
+    const std::string* DriveRoot(char letter) const;
+    void SetDriveRoot(char letter, std::string root);
+    /// The name in host directory `dir` ("" for "/") that matches `component` (Windows-1252):
+    /// the exact spelling first, else the smallest that differs in ASCII case only.
+    Found Find(const std::string& dir, const std::string& component);
+    /// Keeps the listings current after this layer created or removed `host`.
+    void Created(const std::string& host, unsigned char type);
+    void Removed(const std::string& host);
+    void Clear();
+
+  private:
+    // Names by their upper-cased Windows-1252 form; names that differ in case only share one.
+    using Listing = std::unordered_map<std::string, std::vector<Name>>;
+    std::string drives_[26];
+    bool driveKnown_[26] = {};
+    std::unordered_map<std::string, Listing> dirs_;
+    Listing* ListingOf(const std::string& dir, bool load);
+};
+
+/// The current thread's look-up memory, or nullptr outside a LookupCacheScope.
+LookupCache* ActiveLookupCache();
+/// Reports this layer's own changes to the active memory, if any.
+void NoteCreated(const std::string& host, unsigned char type);
+void NoteRemoved(const std::string& host);
 
 /// Whether this process holds the host file open through OpenFile (Windows refuses to delete
 /// or rename such a file).

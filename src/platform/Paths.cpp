@@ -322,12 +322,50 @@ std::string CanonicalDriveTarget(const std::string& target) {
     return host;
 }
 
+// The walk over remembered listings: no system call once a directory is listed. False when
+// a directory on the way cannot be listed; the walk on the host then decides.
+bool ResolveRemembered(const ParsedPath& parsed, LookupCache& cache, std::string& host,
+                       ResolveInfo* info) {
+    using Known = ResolveInfo::Known;
+    Known known = Known::Nothing;
+    std::string walked = host;
+    bool searching = true;
+    for (std::size_t index = 0; index < parsed.components.size(); ++index) {
+        const std::string& comp = parsed.components[index];
+        const bool last = index + 1 == parsed.components.size();
+        if (!searching) {
+            walked += "/" + Cp1252ToUtf8(comp);
+            continue;
+        }
+        const LookupCache::Found found = cache.Find(walked, comp);
+        if (!found.listed) return false;
+        if (found.name) {
+            walked += "/" + found.name->host;
+            if (last)
+                known = found.name->type == DT_DIR   ? Known::Directory
+                        : found.name->type == DT_REG ? Known::File
+                                                     : Known::Nothing;
+        } else {
+            searching = false; // nothing below a missing name can exist
+            walked += "/" + Cp1252ToUtf8(comp);
+            known = last ? Known::Missing : Known::ParentMissing;
+        }
+    }
+    host = std::move(walked);
+    if (info) info->known = known;
+    return true;
+}
+
 } // namespace
 
-std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error) {
+std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error, ResolveInfo* info) {
+    if (info) info->known = ResolveInfo::Known::Nothing;
+    LookupCache* cache = parsed.unixForm ? nullptr : ActiveLookupCache();
     std::string host;
     if (parsed.unixForm) {
         host = "";
+    } else if (const std::string* root = cache ? cache->DriveRoot(parsed.drive) : nullptr) {
+        host = *root;
     } else {
         host = DriveTarget(parsed.drive);
         if (host.empty()) {
@@ -335,6 +373,14 @@ std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error) {
             return std::nullopt;
         }
         host = CanonicalDriveTarget(host);
+        if (cache) cache->SetDriveRoot(parsed.drive, host);
+    }
+    if (cache && ResolveRemembered(parsed, *cache, host, info)) {
+        if (host.empty())
+            host = "/";
+        else if (parsed.trailingSeparator && !parsed.components.empty())
+            host += "/";
+        return host;
     }
     // Most names are spelt as they are on disk: one lstat of the whole path (or of its parent,
     // for a name about to be created) spares the walk component by component.
@@ -393,10 +439,11 @@ std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error) {
     return host;
 }
 
-std::optional<std::string> ResolveHost(std::string_view path, int& error, bool allowWildcards) {
+std::optional<std::string> ResolveHost(std::string_view path, int& error, bool allowWildcards,
+                                       ResolveInfo* info) {
     auto parsed = ParseWindowsPath(path, error, allowWildcards);
     if (!parsed) return std::nullopt;
-    return ResolveParsed(*parsed, error);
+    return ResolveParsed(*parsed, error, info);
 }
 
 int WindowsErrorFromErrno(int err) {

@@ -1,0 +1,150 @@
+// LookupCache.cpp - what path look-ups learn during a run over many files, kept for the run.
+//
+// Resolving a Windows name on a case-sensitive host lists the directory whenever the exact
+// spelling is missing, and a file about to be created is always missing. Within a
+// LookupCacheScope each directory is listed once and this layer's own creations, removals and
+// renames keep the listing true.
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/HostPaths.h"
+
+#include <dirent.h>
+
+namespace vexo::platform {
+namespace detail {
+namespace {
+
+struct ThreadCache {
+    int depth = 0;
+    LookupCache cache;
+};
+
+thread_local ThreadCache t_lookups;
+
+std::string Folded(std::string_view cp1252) {
+    std::string folded(cp1252);
+    for (char& c : folded)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return folded;
+}
+
+// Splits a host path into its directory ("" for "/") and its last name.
+bool SplitHost(std::string host, std::string& dir, std::string& name) {
+    while (host.size() > 1 && host.back() == '/')
+        host.pop_back();
+    const auto slash = host.rfind('/');
+    if (slash == std::string::npos || slash + 1 >= host.size()) return false;
+    dir = host.substr(0, slash);
+    name = host.substr(slash + 1);
+    return true;
+}
+
+} // namespace
+
+const std::string* LookupCache::DriveRoot(char letter) const {
+    if (letter < 'A' || letter > 'Z') return nullptr;
+    return driveKnown_[letter - 'A'] ? &drives_[letter - 'A'] : nullptr;
+}
+
+void LookupCache::SetDriveRoot(char letter, std::string root) {
+    if (letter < 'A' || letter > 'Z') return;
+    drives_[letter - 'A'] = std::move(root);
+    driveKnown_[letter - 'A'] = true;
+}
+
+LookupCache::Listing* LookupCache::ListingOf(const std::string& dir, bool load) {
+    if (auto it = dirs_.find(dir); it != dirs_.end()) return &it->second;
+    if (!load) return nullptr;
+    DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
+    if (!d) return nullptr;
+    Listing listing;
+    while (const dirent* e = readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name == "." || name == "..") continue;
+        listing[Folded(Utf8ToCp1252(name))].push_back({std::string(name), e->d_type});
+    }
+    closedir(d);
+    return &dirs_.emplace(dir, std::move(listing)).first->second;
+}
+
+LookupCache::Found LookupCache::Find(const std::string& dir, const std::string& component) {
+    Listing* listing = ListingOf(dir, true);
+    if (!listing) return {};
+    auto it = listing->find(Folded(component));
+    if (it == listing->end()) return {true, nullptr};
+    const std::string exact = Cp1252ToUtf8(component);
+    const Name* best = nullptr;
+    for (const Name& n : it->second) {
+        if (n.host == exact) return {true, &n};
+        if (!best || n.host < best->host) best = &n;
+    }
+    return {true, best};
+}
+
+void LookupCache::Created(const std::string& host, unsigned char type) {
+    std::string dir, name;
+    if (!SplitHost(host, dir, name)) return;
+    Listing* listing = ListingOf(dir, false);
+    if (!listing) return;
+    auto& names = (*listing)[Folded(Utf8ToCp1252(name))];
+    for (Name& n : names) {
+        if (n.host == name) {
+            n.type = type;
+            return;
+        }
+    }
+    names.push_back({name, type});
+}
+
+void LookupCache::Removed(const std::string& host) {
+    std::string dir, name;
+    if (!SplitHost(host, dir, name)) return;
+    if (Listing* listing = ListingOf(dir, false)) {
+        auto it = listing->find(Folded(Utf8ToCp1252(name)));
+        if (it != listing->end()) {
+            std::erase_if(it->second, [&](const Name& n) { return n.host == name; });
+            if (it->second.empty()) listing->erase(it);
+        }
+    }
+    // A removed or renamed directory takes what was known below it along.
+    const std::string gone = dir + "/" + name;
+    std::erase_if(dirs_, [&](const auto& entry) {
+        const std::string& key = entry.first;
+        return key == gone || (key.size() > gone.size() && key.compare(0, gone.size(), gone) == 0 &&
+                               key[gone.size()] == '/');
+    });
+}
+
+void LookupCache::Clear() {
+    for (bool& known : driveKnown_)
+        known = false;
+    dirs_.clear();
+}
+
+LookupCache* ActiveLookupCache() {
+    return t_lookups.depth > 0 ? &t_lookups.cache : nullptr;
+}
+
+void NoteCreated(const std::string& host, unsigned char type) {
+    if (LookupCache* cache = ActiveLookupCache()) cache->Created(host, type);
+}
+
+void NoteRemoved(const std::string& host) {
+    if (LookupCache* cache = ActiveLookupCache()) cache->Removed(host);
+}
+
+} // namespace detail
+
+LookupCacheScope::LookupCacheScope() {
+    ++detail::t_lookups.depth;
+}
+
+LookupCacheScope::~LookupCacheScope() {
+    if (--detail::t_lookups.depth == 0) detail::t_lookups.cache.Clear();
+}
+
+void ForgetLookups() {
+    detail::t_lookups.cache.Clear();
+}
+
+} // namespace vexo::platform
