@@ -1,6 +1,8 @@
 // EntryPipeline.cpp - restoring one entry: the restore decision, the output file, the block
 // loop with its checks, skipping an entry's data, and the per-entry error policy.
 #include "extract/Extractor.h"
+
+#include "extract/BlockPrefetch.h"
 #include "extract/SafeOutputFile.h"
 
 #include "archive/Checksum.h"
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 
 namespace vexo::extract {
 
@@ -171,8 +174,9 @@ void TCustomExtractor::ReadEntryData(platform::Stream& out) {
             firstBlock = false;
             if (single && SegmentExhausted()) return;
             std::int64_t stored = 0;
-            std::size_t decoded = ReadBlock(currentEntry_.PieceStoredSize - sum, stored);
-            out.WriteBuffer(outBuffer_.data(), decoded);
+            const std::uint8_t* data = nullptr;
+            std::size_t decoded = ReadBlock(currentEntry_.PieceStoredSize - sum, stored, data);
+            out.WriteBuffer(data, decoded);
             processedBytes_ += static_cast<double>(stored);
             ShowProgress();
             sum += stored;
@@ -182,18 +186,103 @@ void TCustomExtractor::ReadEntryData(platform::Stream& out) {
     }
 }
 
-std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& stored) {
+std::size_t TCustomExtractor::ReadBlock(std::int64_t budget, std::int64_t& stored,
+                                        const std::uint8_t*& data) {
+    if (prefetch_) {
+        if (auto decoded = TakePrefetched(budget, stored, data)) return *decoded;
+    }
     bool compressed = false;
     const int plain = ReadCheckedPayload(budget, stored, compressed);
     if (!compressed) {
-        std::memcpy(outBuffer_.data(), inBuffer_.data(), static_cast<std::size_t>(plain));
+        data = inBuffer_.data(); // stored bytes are written as they are
         return static_cast<std::size_t>(plain);
     }
     int m = header_.BlockSize;
     if (!UncompressBlock(outBuffer_.data(), m, inBuffer_.data(), plain) || m < 0 ||
         static_cast<std::size_t>(m) > outBuffer_.size())
         throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
+    data = outBuffer_.data();
     return static_cast<std::size_t>(m);
+}
+
+std::optional<std::size_t> TCustomExtractor::TakePrefetched(std::int64_t budget,
+                                                            std::int64_t& stored,
+                                                            const std::uint8_t*& data) {
+    const std::int64_t at = stream_->Position();
+    const BlockPrefetcher::Slot* slot = prefetch_->Take(at);
+    if (!slot) return std::nullopt;
+    // The same checks, in the same order, as reading the block here.
+    const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
+    const std::int64_t room = SegmentEnd() - at;
+    auto damaged = [&] {
+        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
+        throw archive::EArchiverBadCRC(Messages().BadCRC);
+    };
+    if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) damaged();
+    const std::int32_t blockLength = archive::ReadInt32(*stream_);
+    const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
+    const std::int64_t n =
+        blockLength >= 0 ? std::int64_t{blockLength} : -std::int64_t{blockLength};
+    if (n > static_cast<std::int64_t>(inBuffer_.size()) || n + archive::kBlockHeadSize > budget ||
+        n + archive::kBlockHeadSize > room)
+        damaged();
+    bool usable =
+        blockLength == slot->length && checksum == slot->checksum && encrypted == slot->encrypted;
+    // Without a key yet, the block is read here, where the key is asked for.
+    if (usable && encrypted) {
+        usable = !key_.empty();
+        if (usable) {
+            const std::uint64_t generation = prefetch_->SetKey(key_);
+            usable = generation != 0 && slot->keyGeneration == generation;
+        }
+    }
+    if (!usable) {
+        prefetch_->Release();
+        stream_->SetPosition(at);
+        return std::nullopt;
+    }
+    stream_->Seek(n, platform::SeekOrigin::Current);
+    stored = n + archive::kBlockHeadSize;
+    switch (slot->verdict) {
+    case BlockPrefetcher::Verdict::BadPayload:
+        throw archive::EArchiverBadKey(Messages().BadKey);
+    case BlockPrefetcher::Verdict::BadChecksum:
+        damaged();
+        break;
+    case BlockPrefetcher::Verdict::BadUncompress:
+        throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
+    case BlockPrefetcher::Verdict::Good:
+        break;
+    }
+    data = slot->data;
+    return slot->size;
+}
+
+void TCustomExtractor::StartDecodingAhead() {
+    StopDecodingAhead();
+    bool decrypt = false;
+    constexpr std::int32_t kLargestBlock = 1 << 20;
+    if (!CanDecodeAhead(decrypt) || std::thread::hardware_concurrency() < 2 || !stream_ ||
+        header_.BlockSize <= 0 || header_.BlockSize > kLargestBlock)
+        return;
+    BlockPrefetcher::Settings settings;
+    settings.start = startOffset_;
+    settings.firstRecord = stream_->Position();
+    settings.segmentEnd = SegmentEnd();
+    settings.blockSize = static_cast<std::size_t>(header_.BlockSize);
+    settings.inCapacity = inBuffer_.size();
+    settings.encrypted = decrypt;
+    try {
+        prefetch_ = std::make_unique<BlockPrefetcher>(
+            platform::OpenFile(fileName_, platform::OpenMode::ReadDenyWrite), settings,
+            decrypt ? std::string_view(key_) : std::string_view());
+    } catch (const std::exception&) {
+        // No second stream or thread: the extraction decodes every block itself.
+    }
+}
+
+void TCustomExtractor::StopDecodingAhead() {
+    prefetch_.reset();
 }
 
 int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stored,
@@ -220,6 +309,7 @@ int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stor
     int plain = static_cast<int>(n);
     if (encrypted) {
         RequestCryptKey();
+        if (prefetch_ && !key_.empty()) prefetch_->SetKey(key_);
         int destSize = plain;
         DecryptBlock(inBuffer_.data(), inBuffer_.data(), destSize, plain);
         if (destSize < 0 || destSize > plain) throw archive::EArchiverBadKey(Messages().BadKey);

@@ -2,6 +2,8 @@
 // extract all, enumerate, extract one entry, and where an entry goes.
 #include "extract/Extractor.h"
 
+#include "extract/BlockPrefetch.h"
+
 #include "archive/Exceptions.h"
 #include "archive/PathRoutines.h"
 #include "archive/TextFormat.h"
@@ -108,6 +110,11 @@ void TCustomExtractor::ExtractAll() {
     Bracketed([&] {
         BeginReadingRun();
         if (verifyBeforeExtract_) VerifyBeforeExtracting();
+        StartDecodingAhead();
+        struct Stop {
+            TCustomExtractor& x;
+            ~Stop() { x.StopDecodingAhead(); }
+        } stop{*this};
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.
         if (abortFlag_) throw EAbort();

@@ -16,6 +16,7 @@ namespace vexo::extract {
 
 class TBlowFish;
 class Inflater;
+class BlockPrefetcher;
 
 /// The first entry whose blocks failed the whole-archive check, and why.
 struct BlockCheckFailure {
@@ -129,9 +130,23 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void RestoreEntry(const std::string& destFile);
     void ReadEntryData(platform::Stream& out);
     void SkipEntryData(std::int32_t entryOffset);
-    /// Reads one block of the current entry into the output buffer; returns the decoded size
-    /// and sets the bytes the block took in the archive. `budget` is what the piece has left.
-    std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored);
+    /// Reads one block of the current entry; returns the decoded size, points `data` at the
+    /// decoded bytes and sets the bytes the block took in the archive. `budget` is what the
+    /// piece has left.
+    std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored, const std::uint8_t*& data);
+    /// ReadBlock from the block decoded ahead, when there is one for the stream's position.
+    std::optional<std::size_t> TakePrefetched(std::int64_t budget, std::int64_t& stored,
+                                              const std::uint8_t*& data);
+    /// Whether a second thread may decode blocks ahead: only when decoding is the built-in one,
+    /// whose results do not depend on the thread or the moment. `decrypt` says whether it may
+    /// also decrypt.
+    virtual bool CanDecodeAhead(bool& decrypt) const {
+        decrypt = false;
+        return false;
+    }
+    /// Starts decoding ahead in the current segment, when allowed and worth it.
+    void StartDecodingAhead();
+    void StopDecodingAhead();
     /// Reads one block's payload into the input buffer, decrypts it when the entry is
     /// encrypted and checks its checksum; \returns the plain length. Nothing is decoded.
     int ReadCheckedPayload(std::int64_t budget, std::int64_t& stored, bool& compressed);
@@ -179,6 +194,8 @@ class TCustomExtractor : public archive::TArchiverRoot {
 
   private:
     void PerEntryExtract(int index);
+
+    std::unique_ptr<BlockPrefetcher> prefetch_;
 };
 
 class TExtractor : public TCustomExtractor {
@@ -194,6 +211,7 @@ class TExtractor : public TCustomExtractor {
                          int srcSize) override;
     void DecryptBlock(std::uint8_t* destBlock, const std::uint8_t* srcBlock, int& destSize,
                       int srcSize) override;
+    bool CanDecodeAhead(bool& decrypt) const override;
 
   private:
     std::unique_ptr<TBlowFish> cipher_;

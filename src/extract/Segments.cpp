@@ -3,6 +3,8 @@
 #include "archive/FileRoutines.h"
 #include "extract/Extractor.h"
 
+#include "extract/BlockPrefetch.h"
+
 #include "archive/Exceptions.h"
 #include "archive/Prompts.h"
 #include "archive/TextFormat.h"
@@ -54,6 +56,7 @@ bool TCustomExtractor::CheckSegmentEnd() {
 
 void TCustomExtractor::OpenSegment(int n) {
     if (n == currentSegment_ && stream_) return;
+    StopDecodingAhead(); // it walks the segment that is closing
     PauseTiming();
     CloseStream();
     fileName_ = GetSegmentFileName(n);

@@ -34,6 +34,11 @@ bool TExtractor::UncompressBlock(std::uint8_t* destBlock, int& destSize,
     return true;
 }
 
+bool TExtractor::CanDecodeAhead(bool& decrypt) const {
+    decrypt = !OnDecryptBlock;
+    return !OnUncompressBlock;
+}
+
 void TExtractor::DecryptBlock(std::uint8_t* destBlock, const std::uint8_t* srcBlock, int& destSize,
                               int srcSize) {
     if (OnDecryptBlock) {

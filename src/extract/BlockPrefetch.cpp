@@ -1,0 +1,213 @@
+// BlockPrefetch.cpp - the second thread's walk over one segment's blocks.
+#include "extract/BlockPrefetch.h"
+
+#include "archive/Checksum.h"
+#include "archive/Format.h"
+#include "archive/StreamIO.h"
+#include "extract/BlowFish.h"
+#include "extract/EncryptedBlock.h"
+#include "extract/Inflate.h"
+
+#include <algorithm>
+#include <span>
+
+namespace vexo::extract {
+
+std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize) {
+    constexpr std::size_t kBudget = std::size_t{2} << 20;
+    return std::clamp<std::size_t>(kBudget / std::max<std::size_t>(blockSize, 1), 2, 8);
+}
+
+BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
+                                 std::string_view key)
+    : file_(std::move(file)), settings_(settings), inflater_(std::make_unique<Inflater>()) {
+    if (!key.empty()) SetKey(key);
+    if (settings_.encrypted) cipher_ = std::make_unique<TBlowFish>();
+    const std::size_t slots = SlotsFor(settings_.blockSize);
+    for (std::size_t i = 0; i < slots; ++i) {
+        auto slot = std::make_unique<Slot>();
+        slot->in.resize(settings_.inCapacity);
+        slot->out.resize(settings_.blockSize);
+        free_.push_back(std::move(slot));
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+BlockPrefetcher::~BlockPrefetcher() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    if (taken_) free_.emplace_back(taken_);
+    for (Slot* slot : queue_)
+        free_.emplace_back(slot);
+    // Decrypted payloads are as telling as the key.
+    for (auto& slot : free_)
+        SecureWipe(slot->in.data(), slot->in.size());
+}
+
+std::uint64_t BlockPrefetcher::SetKey(std::string_view key) {
+    std::lock_guard lock(mutex_);
+    if (key != key_.View()) {
+        key_.Assign(key);
+        ++keyGeneration_;
+    }
+    return keyGeneration_;
+}
+
+const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
+    std::unique_lock lock(mutex_);
+    if (taken_) {
+        free_.emplace_back(taken_);
+        taken_ = nullptr;
+        changed_.notify_all();
+    }
+    // Blocks the extraction passed (skipped entries) are dropped.
+    while (!queue_.empty() && queue_.front()->position < position) {
+        free_.emplace_back(queue_.front());
+        queue_.pop_front();
+        changed_.notify_all();
+    }
+    if (!queue_.empty() && queue_.front()->position == position) {
+        Slot* slot = queue_.front();
+        changed_.wait(lock, [&] { return slot->ready || finished_; });
+        if (!slot->ready) return nullptr;
+        queue_.pop_front();
+        taken_ = slot;
+        return slot;
+    }
+    // Not reached yet: the extracting thread decodes it, and this thread will pass it by.
+    callerAt_ = std::max(callerAt_, position);
+    return nullptr;
+}
+
+void BlockPrefetcher::WaitForWalk() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] {
+        return finished_ || (free_.empty() && std::all_of(queue_.begin(), queue_.end(),
+                                                          [](const Slot* s) { return s->ready; }));
+    });
+}
+
+void BlockPrefetcher::Release() {
+    std::lock_guard lock(mutex_);
+    if (taken_) free_.emplace_back(taken_);
+    taken_ = nullptr;
+    changed_.notify_all();
+}
+
+BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return stop_ || !free_.empty(); });
+    if (stop_ || position <= callerAt_) return nullptr;
+    Slot* slot = free_.back().release();
+    free_.pop_back();
+    slot->position = position;
+    slot->ready = false;
+    slot->keyGeneration = keyGeneration_;
+    queue_.push_back(slot);
+    return slot;
+}
+
+void BlockPrefetcher::Publish(Slot* slot) {
+    {
+        std::lock_guard lock(mutex_);
+        slot->ready = true;
+    }
+    changed_.notify_all();
+}
+
+void BlockPrefetcher::Decode(Slot& slot, bool compressed) {
+    std::size_t plain =
+        static_cast<std::size_t>(compressed ? slot.length : -std::int64_t{slot.length});
+    if (slot.encrypted) {
+        SecretText key;
+        {
+            std::lock_guard lock(mutex_);
+            if (slot.keyGeneration != keyGeneration_ || key_.Empty()) {
+                slot.verdict = Verdict::BadPayload;
+                slot.keyGeneration = 0; // never matches: the caller decodes it
+                return;
+            }
+            key.Assign(key_.View());
+        }
+        const DecodedPayload result =
+            DecodeEncryptedPayload(*cipher_, key.View(), std::span(slot.in.data(), plain));
+        if (result.Damaged() || result.plainLength > plain) {
+            slot.verdict = Verdict::BadPayload;
+            return;
+        }
+        plain = result.plainLength;
+    }
+    if (archive::StoredChecksum(slot.in.data(), plain) != slot.checksum) {
+        slot.verdict = Verdict::BadChecksum;
+        return;
+    }
+    if (!compressed) {
+        slot.verdict = Verdict::Good;
+        slot.data = slot.in.data();
+        slot.size = plain;
+        return;
+    }
+    auto decoded = inflater_->Inflate(slot.out.data(), settings_.blockSize, slot.in.data(), plain);
+    slot.verdict = decoded ? Verdict::Good : Verdict::BadUncompress;
+    slot.data = slot.out.data();
+    slot.size = decoded.value_or(0);
+}
+
+void BlockPrefetcher::Walk() {
+    std::int64_t record = settings_.firstRecord;
+    const std::int64_t end = settings_.segmentEnd;
+    while (record < end) {
+        file_->SetPosition(record);
+        archive::TFileEntry entry;
+        archive::ReadFileEntry(*file_, entry);
+        const std::int64_t data = file_->Position();
+        if (entry.PieceStoredSize < 0 || data + entry.PieceStoredSize > end) return;
+        record = data + entry.PieceStoredSize;
+        const bool encrypted = (entry.Flags & archive::kEntryEncrypted) != 0;
+        if ((entry.Flags & archive::kEntryFolder) != 0 || entry.FileSize == 0 ||
+            (encrypted && !cipher_))
+            continue;
+        std::int64_t at = data;
+        while (at + archive::kBlockHeadSize <= record) {
+            file_->SetPosition(at);
+            const std::int32_t length = archive::ReadInt32(*file_);
+            const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*file_));
+            const std::int64_t n = length >= 0 ? std::int64_t{length} : -std::int64_t{length};
+            // What the extraction would refuse is left to it.
+            if (n > static_cast<std::int64_t>(settings_.inCapacity) ||
+                at + archive::kBlockHeadSize + n > record)
+                break;
+            if (Slot* slot = Claim(at)) {
+                slot->length = length;
+                slot->checksum = checksum;
+                slot->encrypted = encrypted;
+                file_->ReadBuffer(slot->in.data(), static_cast<std::size_t>(n));
+                Decode(*slot, length >= 0);
+                Publish(slot);
+            } else {
+                std::lock_guard lock(mutex_);
+                if (stop_) return;
+            }
+            at += archive::kBlockHeadSize + n;
+        }
+    }
+}
+
+void BlockPrefetcher::Run() noexcept {
+    try {
+        Walk();
+    } catch (...) {
+        // A damaged or short archive: the extraction meets the same bytes and reports them.
+    }
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    changed_.notify_all();
+}
+
+} // namespace vexo::extract

@@ -1,0 +1,110 @@
+// BlockPrefetch.h - decoding the blocks ahead of the extraction on a second thread.
+//
+// The second thread only computes: it walks the entry records and blocks of one segment
+// through a stream of its own, checks, decrypts and decodes blocks into a few slots, and
+// records its verdict. Everything the caller can observe (events, prompts, errors, progress,
+// writes) still happens on the extracting thread, at the block where it always happened: that
+// thread reads each block head itself, takes the slot made for that position and acts on its
+// verdict as if it had decoded the block. A block the second thread has not reached is decoded
+// by the extracting thread itself, so neither waits for the other longer than one block.
+#pragma once
+
+#include "extract/SecureWipe.h"
+#include "platform/Stream.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace vexo::extract {
+
+class Inflater;
+class TBlowFish;
+
+class BlockPrefetcher {
+  public:
+    enum class Verdict {
+        Good,          // checksum right, decoded (or stored) into `out`
+        BadChecksum,   // the checksum of the (decrypted) payload is wrong
+        BadPayload,    // an encrypted payload that cannot be decrypted
+        BadUncompress, // the checksum is right but the stream does not decode
+    };
+
+    struct Slot {
+        std::int64_t position = 0;  // archive-file offset of the block head
+        std::int32_t length = 0;    // the stored length field
+        std::uint32_t checksum = 0; // the stored checksum field
+        bool encrypted = false;
+        std::uint64_t keyGeneration = 0;
+        Verdict verdict = Verdict::Good;
+        std::vector<std::uint8_t> in, out;
+        std::size_t size = 0; // decoded bytes in `out`
+        const std::uint8_t* data = nullptr;
+        bool ready = false;
+    };
+
+    struct Settings {
+        std::int64_t start = 0;       // archive start offset in the file
+        std::int64_t firstRecord = 0; // file offset of the first entry record to walk
+        std::int64_t segmentEnd = 0;  // file offset where this segment's entries end
+        std::size_t blockSize = 0;    // the header's block size: the decoded capacity
+        std::size_t inCapacity = 0;   // the largest payload a block may hold
+        bool encrypted = true;        // whether encrypted entries may be decrypted here
+    };
+
+    /// Starts the thread over `file`, a stream of its own on the archive; `key` is the key
+    /// known so far (SetKey).
+    BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
+                    std::string_view key = {});
+    ~BlockPrefetcher();
+    BlockPrefetcher(const BlockPrefetcher&) = delete;
+    BlockPrefetcher& operator=(const BlockPrefetcher&) = delete;
+
+    /// The decoded block whose head is at `position`, once ready; nullptr when the caller is to
+    /// decode it itself. The slot stays valid until the next Take or Release.
+    const Slot* Take(std::int64_t position);
+    /// Gives the slot of the last Take back.
+    void Release();
+    /// The key encrypted blocks are decrypted with from now on; \returns its generation, which
+    /// a slot must carry to have been decrypted with it.
+    std::uint64_t SetKey(std::string_view key);
+
+    /// Waits until the thread has gone as far as its slots let it, or to the segment's end.
+    void WaitForWalk();
+
+    /// Slots in flight for a block size: about 2 MiB of buffers, at least 2 and at most 8.
+    static std::size_t SlotsFor(std::size_t blockSize);
+
+  private:
+    void Run() noexcept;
+    void Walk();
+    // Claims a slot for the block at `position`; nullptr when the extracting thread has it or
+    // the run is over.
+    Slot* Claim(std::int64_t position);
+    void Publish(Slot* slot);
+    void Decode(Slot& slot, bool compressed);
+
+    std::unique_ptr<platform::Stream> file_;
+    Settings settings_;
+    std::unique_ptr<Inflater> inflater_;
+    std::unique_ptr<TBlowFish> cipher_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::unique_ptr<Slot>> free_;
+    std::deque<Slot*> queue_; // claimed, in file order
+    Slot* taken_ = nullptr;
+    std::int64_t callerAt_ = -1; // the furthest block the extracting thread decodes itself
+    bool stop_ = false;
+    bool finished_ = false;
+    SecretText key_;
+    std::uint64_t keyGeneration_ = 0;
+    std::thread thread_;
+};
+
+} // namespace vexo::extract

@@ -1,0 +1,266 @@
+// BlockPrefetchTest.cpp - blocks decoded ahead on the second thread carry the verdict the
+// extracting thread would have reached, and the extraction acts on them at the same place.
+#include "ExtractorFixture.h"
+
+#include "archive/ArchiveWriter.h"
+#include "archive/Exceptions.h"
+#include "extract/BlockPrefetch.h"
+#include "extract/PayloadEncryptor.h"
+
+#include <chrono>
+#include <thread>
+
+namespace vexo::extract::testing {
+namespace {
+
+using Verdict = BlockPrefetcher::Verdict;
+
+const std::string kKey = "clave secreta";
+
+struct BlockAt {
+    std::int64_t position;
+    std::int64_t payload; // where its payload starts
+    std::int32_t length;
+};
+
+// The block heads of an archive in a memory stream, found the plain way.
+std::vector<BlockAt> BlockHeads(platform::MemoryStream& s, std::int64_t& firstRecord,
+                                std::int64_t& end) {
+    s.SetPosition(0);
+    archive::TArchiveHeader h;
+    EXPECT_TRUE(archive::ReadHeader(s, h));
+    firstRecord = s.Position();
+    end = h.EndOffset;
+    std::vector<BlockAt> heads;
+    while (s.Position() < end) {
+        archive::TFileEntry e;
+        archive::ReadFileEntry(s, e);
+        const std::int64_t stop = s.Position() + e.PieceStoredSize;
+        while (s.Position() < stop) {
+            const std::int64_t at = s.Position();
+            const std::int32_t length = archive::ReadInt32(s);
+            archive::ReadInt32(s);
+            heads.push_back({at, at + 8, length});
+            s.Seek(length < 0 ? -std::int64_t{length} : length, platform::SeekOrigin::Current);
+        }
+    }
+    return heads;
+}
+
+struct VerdictCase {
+    const char* what;
+    bool encrypt;
+    const char* prefetchKey; // the key the second thread is given; null for none
+    // Damages the second block of the archive in place.
+    std::function<void(Bytes& archive, const BlockAt& block)> damage;
+    Verdict second; // the verdict expected for that block
+    Verdict others; // and for the other two
+    bool usable;    // false: no block may be taken as decoded (no key to decrypt with)
+};
+
+class PrefetchVerdicts : public ::testing::TestWithParam<VerdictCase> {};
+
+TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
+    const VerdictCase& c = GetParam();
+    const Bytes first = Compressible(5000), second = RandomBytes(3000, 7);
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 4096;
+        if (c.encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
+        archive::ArchiveWriter w(archive, o);
+        w.AddFile("a.txt", EntryDate(), 0x20, 'R', first);
+        w.AddFile("b.bin", EntryDate(), 0x20, 'R', second);
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 3u); // 4096 + 904 bytes of a.txt, then b.bin in one block
+    if (c.damage) c.damage(archive.Bytes(), heads[1]);
+
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = 4096;
+    settings.inCapacity = 4096 + 4096 / 100 + 64;
+    settings.encrypted = true;
+    BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings,
+                          c.prefetchKey ? c.prefetchKey : "");
+    ahead.WaitForWalk();
+
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+        SCOPED_TRACE(i);
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        if (!c.usable) {
+            // Generation 0 is never the caller's: it decodes such blocks itself.
+            EXPECT_TRUE(slot == nullptr || slot->keyGeneration == 0);
+            continue;
+        }
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->length, heads[i].length);
+        EXPECT_EQ(slot->encrypted, c.encrypt);
+        if (c.encrypt) EXPECT_EQ(slot->keyGeneration, 1u);
+        const Verdict expected = i == 1 ? c.second : c.others;
+        EXPECT_EQ(slot->verdict, expected);
+        if (expected != Verdict::Good) continue;
+        const Bytes want = i == 0   ? Bytes(first.begin(), first.begin() + 4096)
+                           : i == 1 ? Bytes(first.begin() + 4096, first.end())
+                                    : second;
+        EXPECT_EQ(Bytes(slot->data, slot->data + slot->size), want);
+    }
+}
+
+void FlipPayloadByte(Bytes& a, const BlockAt& b) {
+    a[static_cast<std::size_t>(b.payload + 3)] ^= 0x10;
+}
+
+// A payload that is no zlib stream, with a checksum that fits it.
+void GarbageWithItsChecksum(Bytes& a, const BlockAt& b) {
+    auto* payload = a.data() + b.payload;
+    ASSERT_GT(b.length, 0); // a compressed block
+    const auto n = static_cast<std::size_t>(b.length);
+    for (std::size_t i = 0; i < n; ++i)
+        payload[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    archive::PutInt32At(a.data() + b.position + 4,
+                        static_cast<std::int32_t>(archive::StoredChecksum(payload, n)));
+}
+
+// A ciphertext whose length is no whole number of cipher blocks.
+void RaggedCiphertext(Bytes& a, const BlockAt& b) {
+    const std::int64_t n = b.length < 0 ? -std::int64_t{b.length} : b.length;
+    a[static_cast<std::size_t>(b.payload + n - 1)] = 0xFF; // an impossible pad count
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, PrefetchVerdicts,
+    ::testing::Values(VerdictCase{"Intact", false, nullptr, nullptr, Verdict::Good, Verdict::Good,
+                                  true},
+                      VerdictCase{"FlippedByte", false, nullptr, FlipPayloadByte,
+                                  Verdict::BadChecksum, Verdict::Good, true},
+                      VerdictCase{"NoZlibStream", false, nullptr, GarbageWithItsChecksum,
+                                  Verdict::BadUncompress, Verdict::Good, true},
+                      VerdictCase{"EncryptedWithTheKey", true, "clave secreta", nullptr,
+                                  Verdict::Good, Verdict::Good, true},
+                      VerdictCase{"EncryptedWithAWrongKey", true, "otra clave", nullptr,
+                                  Verdict::BadChecksum, Verdict::BadChecksum, true},
+                      VerdictCase{"EncryptedDamagedPad", true, "clave secreta", RaggedCiphertext,
+                                  Verdict::BadPayload, Verdict::Good, true},
+                      VerdictCase{"EncryptedWithoutAKey", true, nullptr, nullptr, Verdict::Good,
+                                  Verdict::Good, false}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 1024;
+        archive::ArchiveWriter w(archive, o);
+        w.AddFile("a.bin", EntryDate(), 0x20, 'R', RandomBytes(40 * 1024, 3));
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 40u);
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = 1024;
+    settings.inCapacity = 1100;
+    BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
+    ahead.WaitForWalk(); // eight slots filled, then it waits
+    // The caller jumps to block 30: the filled slots are dropped, 30 is the caller's own, and
+    // the thread goes on past it.
+    EXPECT_EQ(ahead.Take(heads[30].position), nullptr);
+    ahead.WaitForWalk(); // 31 to 38 now; 39 only once a slot is given back
+    for (std::size_t i = 31; i < 39; ++i) {
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        ASSERT_NE(slot, nullptr) << i;
+        EXPECT_EQ(slot->verdict, Verdict::Good);
+        EXPECT_EQ(slot->position, heads[i].position);
+    }
+    const BlockPrefetcher::Slot* last = ahead.Take(heads[39].position);
+    EXPECT_TRUE(last == nullptr || last->verdict == Verdict::Good);
+    EXPECT_EQ(ahead.Take(end), nullptr);
+}
+
+// The extraction's answers do not depend on whether the second thread got there first.
+struct DamageRun {
+    const char* what;
+    bool encrypt;
+    std::function<void(Bytes&, const BlockAt&)> damage;
+    std::string error; // the text OnError hears for b.bin; empty for none
+};
+
+class PrefetchedExtraction : public ExtractorFixture,
+                             public ::testing::WithParamInterface<std::tuple<DamageRun, bool>> {};
+
+TEST_P(PrefetchedExtraction, ReportsAsWithoutIt) {
+    const auto& [c, headStart] = GetParam();
+    const Bytes a = Compressible(9000), b = RandomBytes(3000, 9), d = Compressible(500);
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 4096;
+        if (c.encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
+        archive::ArchiveWriter w(archive, o);
+        w.AddFile("a.txt", EntryDate(), 0x20, 'R', a);
+        w.AddFile("b.bin", EntryDate(), 0x20, 'R', b);
+        w.AddFile("d.txt", EntryDate(), 0x20, 'R', d);
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 5u);
+    if (c.damage) c.damage(archive.Bytes(), heads[3]); // b.bin's only block
+    WriteFileBytes("C:\\work\\p.arc", archive.Bytes());
+
+    TExtractor x;
+    Prepare(x, "C:\\work\\p.arc");
+    x.SetErrorAction(archive::eaContinue);
+    x.OnRequestCryptKey = [](archive::TArchiverRoot&, std::string& k) { k = kKey; };
+    std::vector<std::string> errors, extracted;
+    x.OnError = [&](archive::TArchiverRoot&, const std::exception& e, const archive::TFileEntry& f,
+                    archive::TErrorAction&) { errors.push_back(f.Name + ": " + e.what()); };
+    x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry& f,
+                            const std::string&) { extracted.push_back(f.Name); };
+    x.OnExtractFile = [&, headStart = headStart](archive::TArchiverRoot&,
+                                                 const archive::TFileEntry& f, std::string&,
+                                                 bool&) {
+        // Time for the second thread to decode everything before the first block is read.
+        if (headStart && f.Name == "a.txt")
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    };
+    x.ExtractAll();
+    EXPECT_EQ(x.OperationStatus(), 1);
+    const bool failed = !c.error.empty();
+    const std::vector<std::string> wantErrors =
+        failed ? std::vector<std::string>{"b.bin: " + c.error} : std::vector<std::string>{};
+    const std::vector<std::string> wantExtracted =
+        failed ? std::vector<std::string>{"a.txt", "d.txt"}
+               : std::vector<std::string>{"a.txt", "b.bin", "d.txt"};
+    EXPECT_EQ(errors, wantErrors);
+    EXPECT_EQ(extracted, wantExtracted);
+    EXPECT_EQ(ReadFileBytes(Out("a.txt")), a);
+    EXPECT_EQ(ReadFileBytes(Out("d.txt")), d);
+    EXPECT_EQ(platform::FileExists(Out("b.bin")), !failed);
+}
+
+const std::string kBadCRC = "CRC incorrecto: los datos dentro del archivo estan corrompidos";
+const std::string kBadKeyText = "El archivo no podra desencriptarse. Introdujo una clave invalida";
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage, PrefetchedExtraction,
+    ::testing::Combine(
+        ::testing::Values(DamageRun{"Intact", false, nullptr, ""},
+                          DamageRun{"FlippedByte", false, FlipPayloadByte, kBadCRC},
+                          DamageRun{"IntactEncrypted", true, nullptr, ""},
+                          DamageRun{"FlippedEncrypted", true, FlipPayloadByte, kBadKeyText},
+                          DamageRun{"RaggedEncrypted", true, RaggedCiphertext, kBadKeyText}),
+        ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).what) +
+               (std::get<1>(info.param) ? "HeadStart" : "Together");
+    });
+
+} // namespace
+} // namespace vexo::extract::testing
