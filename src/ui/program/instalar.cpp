@@ -1,13 +1,10 @@
-// instalar.cpp - the installer program: the window, or --unattended without one.
+// instalar.cpp - the installer program: the window, or --unattended without one. The program
+// itself is toolkit-free; the window is a module it carries (WindowModule.h).
 #include "archive/PathRoutines.h"
-#include "archive/Prompts.h"
 #include "installer/CommandLine.h"
 #include "installer/Services.h"
 #include "installer/Unattended.h"
-#include "ui/QtPrompts.h"
-#include "ui/TForm2.h"
-
-#include <QApplication>
+#include "ui/program/WindowModule.h"
 
 #include <iostream>
 #include <string>
@@ -38,19 +35,5 @@ int main(int argc, char** argv) {
         break;
     }
 
-    QApplication app(argc, argv);
-    ui::QtPrompts prompts;
-    archive::SetCurrentPrompts(&prompts);
-    installer::InstallerServices services;
-    int status = 1;
-    {
-        ui::TForm2 form(services);
-        // A start-up that stopped early ends the program without entering the message loop.
-        if (form.Create()) {
-            form.show();
-            status = app.exec();
-        }
-    }
-    archive::SetCurrentPrompts(nullptr);
-    return status;
+    return ui::RunWindowModule(argc, argv, program, std::cerr);
 }

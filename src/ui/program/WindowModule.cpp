@@ -1,0 +1,36 @@
+// WindowModule.cpp - the window mode of the installer program, built as the module that the
+// program carries and loads (WindowLoader.cpp). Its installer, archive and platform code is
+// the program's own: the module leaves those symbols for the program to provide.
+#include "ui/program/WindowModule.h"
+#include "archive/Prompts.h"
+#include "installer/Services.h"
+#include "ui/QtPrompts.h"
+#include "ui/TForm2.h"
+
+#include <QApplication>
+
+#include <string_view>
+#include <type_traits>
+
+extern "C" __attribute__((visibility("default"))) int vexo_instalar_window(int* argc, char** argv) {
+    using namespace vexo;
+    QApplication app(*argc, argv);
+    ui::QtPrompts prompts;
+    archive::SetCurrentPrompts(&prompts);
+    installer::InstallerServices services;
+    int status = 1;
+    {
+        ui::TForm2 form(services);
+        // A start-up that stopped early ends the program without entering the message loop.
+        if (form.Create()) {
+            form.show();
+            status = app.exec();
+        }
+    }
+    archive::SetCurrentPrompts(nullptr);
+    return status;
+}
+
+// The loader finds the entry by name and calls it through WindowEntry.
+static_assert(std::string_view(vexo::ui::kWindowEntryName) == "vexo_instalar_window");
+static_assert(std::is_same_v<decltype(vexo_instalar_window), vexo::ui::WindowEntry>);
