@@ -24,8 +24,14 @@ class TBlowFish final : public TCrypto {
     void EncipherBlock() override;
     void DecipherBlock() override;
     /// A key shorter than kMinKeyLength or longer than kMaxKeyLength is cleared (so it
-    /// encrypts like no key at all); then InitTables and ExpandKey.
+    /// encrypts like no key at all); then InitTables and ExpandKey, unless the tables were
+    /// already set up by SetupKey from this very key text (they would come out the same).
     void SetupKey() override;
+
+    /// ECB over whole blocks in place, four blocks at a time straight on the tables; the same
+    /// bytes as EncipherBlock/DecipherBlock block by block. WorkBlock is not used.
+    void EncryptEcbSpan(std::span<std::uint8_t> data) override;
+    void DecryptEcbSpan(std::span<std::uint8_t> data) override;
 
     /// Copies the standard initial P-array and S-boxes into the object's tables.
     void InitTables();
@@ -50,6 +56,10 @@ class TBlowFish final : public TCrypto {
     void Decipher(std::uint32_t& l, std::uint32_t& r) const;
 
     std::unique_ptr<Tables> tables_; // on the heap, wiped before release
+    // The key text the tables were last set up from by SetupKey; only meaningful while
+    // scheduleValid_ (InitTables or ExpandKey called on their own invalidate it).
+    SecretText scheduleKey_;
+    bool scheduleValid_ = false;
 };
 
 } // namespace vexo::extract

@@ -121,6 +121,26 @@ void TCrypto::DecryptEcb() {
     }
 }
 
+void TCrypto::EncryptEcbSpan(std::span<std::uint8_t> data) {
+    if (data.size() % blockSize_ != 0)
+        throw std::invalid_argument("ECB span is not a whole number of cipher blocks");
+    for (std::size_t pos = 0; pos < data.size(); pos += blockSize_) {
+        std::memcpy(workBlock_.data(), data.data() + pos, blockSize_);
+        EncipherBlock();
+        std::memcpy(data.data() + pos, workBlock_.data(), blockSize_);
+    }
+}
+
+void TCrypto::DecryptEcbSpan(std::span<std::uint8_t> data) {
+    if (data.size() % blockSize_ != 0)
+        throw std::invalid_argument("ECB span is not a whole number of cipher blocks");
+    for (std::size_t pos = 0; pos < data.size(); pos += blockSize_) {
+        std::memcpy(workBlock_.data(), data.data() + pos, blockSize_);
+        DecipherBlock();
+        std::memcpy(data.data() + pos, workBlock_.data(), blockSize_);
+    }
+}
+
 void TCrypto::EncryptCbc() {
     PadToWholeBlocks();
     if (feedback_.empty() && inputLength_ > 0)

@@ -82,6 +82,14 @@ class TCrypto {
     virtual void EncipherBlock() = 0;
     virtual void DecipherBlock() = 0;
     virtual void SetupKey() = 0;
+    /// ECB over `data` in place, straight through the cipher: no DataBuffer, no length limit,
+    /// no Prepare (the key schedule is used as it stands), InputLength untouched. The bytes are
+    /// those the byte-array ECB run gives. Raises std::invalid_argument unless `data` is a whole
+    /// number of cipher blocks. This default runs EncipherBlock through WorkBlock per block; a
+    /// cipher may override it with a faster loop.
+    virtual void EncryptEcbSpan(std::span<std::uint8_t> data);
+    /// The decrypting counterpart of EncryptEcbSpan.
+    virtual void DecryptEcbSpan(std::span<std::uint8_t> data);
     /// Runs the mode's encrypting routine over InputLength bytes of DataBuffer, in place.
     virtual void EncryptData();
     /// Runs the mode's decrypting routine over InputLength bytes of DataBuffer, in place.

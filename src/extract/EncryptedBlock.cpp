@@ -7,14 +7,19 @@
 namespace vexo::extract {
 namespace {
 
-// Whole blocks per call through the cipher's DataBuffer; ECB gives the same bytes whatever the
-// chunking, and the key schedule is set up by the first chunk only.
+// The payload runs through the cipher's ECB span loop in one go: ECB gives the same bytes
+// whatever the chunking. InputLength is left as a byte-array run in DataBuffer-sized chunks
+// would leave it (the last chunk, grown to whole blocks), so the cipher looks the same after.
 constexpr std::size_t kChunk = TCrypto::kDataBufferSize;
 
 void UseByteArrayEcb(TCrypto& cipher, std::string_view key) {
     cipher.SetInputType(TSourceType::SourceByteArray);
     cipher.SetCipherMode(TCipherMode::ECBMode);
     cipher.SetKey(key);
+}
+
+std::uint16_t LastChunkLength(std::size_t cipherLength) {
+    return static_cast<std::uint16_t>((cipherLength - 1) % kChunk + 1);
 }
 
 } // namespace
@@ -38,13 +43,9 @@ DecodedPayload DecodeEncryptedPayload(TCrypto& cipher, std::string_view key,
 
     const std::size_t cipherLength = payload.size() - 1;
     UseByteArrayEcb(cipher, key);
-    for (std::size_t pos = 0; pos < cipherLength; pos += kChunk) {
-        const std::size_t length = std::min(kChunk, cipherLength - pos);
-        cipher.SetInputLength(static_cast<std::uint16_t>(length));
-        cipher.SetSourceData(payload.data() + pos);
-        cipher.SetOutputData(payload.data() + pos);
-        cipher.Decrypt(pos != 0);
-    }
+    cipher.Prepare(false);
+    cipher.DecryptEcbSpan(payload.first(cipherLength));
+    cipher.SetInputLength(LastChunkLength(cipherLength));
     return {PayloadDamage::None, cipherLength - payload.back()};
 }
 
@@ -55,14 +56,11 @@ std::vector<std::uint8_t> EncodeEncryptedPayload(TCrypto& cipher, std::string_vi
     const std::size_t padded = (plain.size() + blockSize - 1) / blockSize * blockSize;
     std::vector<std::uint8_t> out(padded + 1);
 
+    std::copy(plain.begin(), plain.end(), out.begin()); // the rest is the zero padding
     UseByteArrayEcb(cipher, key);
-    for (std::size_t pos = 0; pos < plain.size(); pos += kChunk) {
-        const std::size_t length = std::min(kChunk, plain.size() - pos);
-        cipher.SetInputLength(static_cast<std::uint16_t>(length));
-        cipher.SetSourceData(plain.data() + pos);
-        cipher.SetOutputData(out.data() + pos); // the last chunk grows to whole blocks
-        cipher.Encrypt(pos != 0);
-    }
+    cipher.Prepare(false);
+    cipher.EncryptEcbSpan(std::span<std::uint8_t>(out.data(), padded));
+    cipher.SetInputLength(LastChunkLength(padded));
     out.back() = static_cast<std::uint8_t>(padded - plain.size());
     return out;
 }

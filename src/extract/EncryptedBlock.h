@@ -34,8 +34,9 @@ PayloadDamage CheckEncryptedPayload(std::span<const std::uint8_t> payload,
                                     std::size_t cipherBlockSize);
 
 /// Decrypts `payload` in place with `key` in ECB mode and returns the plain length: the first
-/// plainLength bytes of `payload` are then the plain payload. The key schedule is computed
-/// afresh for the payload. A damaged payload is reported before the cipher runs and leaves the
+/// plainLength bytes of `payload` are then the plain payload. The key schedule is set up for
+/// `key` for every payload (the cipher keeps the tables when `key` is the one they were already
+/// expanded from). A damaged payload is reported before the cipher runs and leaves the
 /// bytes untouched; nothing outside `payload` is ever read or written.
 /// The cipher is switched to byte-array input and ECB mode.
 DecodedPayload DecodeEncryptedPayload(TCrypto& cipher, std::string_view key,
