@@ -72,7 +72,9 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     }
     if (!queue_.empty() && queue_.front()->position == position) {
         Slot* slot = queue_.front();
+        callerWaiting_.store(true, std::memory_order_relaxed);
         changed_.wait(lock, [&] { return slot->ready || finished_; });
+        callerWaiting_.store(false, std::memory_order_relaxed);
         if (!slot->ready) return nullptr;
         queue_.pop_front();
         taken_ = slot;
@@ -98,10 +100,15 @@ void BlockPrefetcher::Release() {
     changed_.notify_all();
 }
 
-BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position) {
+BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, bool& full) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return stop_ || !free_.empty(); });
+    full = false;
+    if (wait) changed_.wait(lock, [&] { return stop_ || !free_.empty(); });
     if (stop_ || position <= callerAt_) return nullptr;
+    if (free_.empty()) {
+        full = true;
+        return nullptr;
+    }
     Slot* slot = free_.back().release();
     free_.pop_back();
     slot->position = position;
@@ -119,53 +126,74 @@ void BlockPrefetcher::Publish(Slot* slot) {
     changed_.notify_all();
 }
 
-void BlockPrefetcher::Decode(Slot& slot, bool compressed) {
-    std::size_t plain =
-        static_cast<std::size_t>(compressed ? slot.length : -std::int64_t{slot.length});
-    if (slot.encrypted) {
-        SecretText key;
-        {
-            std::lock_guard lock(mutex_);
-            if (slot.keyGeneration != keyGeneration_ || key_.Empty()) {
-                slot.verdict = Verdict::BadPayload;
-                slot.keyGeneration = 0; // never matches: the caller decodes it
-                return;
-            }
-            key.Assign(key_.View());
-        }
-        const DecodedPayload result =
-            DecodeEncryptedPayload(*cipher_, key.View(), std::span(slot.in.data(), plain));
-        if (result.Damaged() || result.plainLength > plain) {
+bool BlockPrefetcher::Decrypt(Slot& slot) {
+    SecretText key;
+    {
+        std::lock_guard lock(mutex_);
+        if (slot.keyGeneration != keyGeneration_ || key_.Empty()) {
             slot.verdict = Verdict::BadPayload;
-            return;
+            slot.keyGeneration = 0; // never matches: the caller decodes it
+            return false;
         }
-        plain = result.plainLength;
+        key.Assign(key_.View());
     }
-    if (archive::StoredChecksum(slot.in.data(), plain) != slot.checksum) {
-        slot.verdict = Verdict::BadChecksum;
-        return;
+    const DecodedPayload result =
+        DecodeEncryptedPayload(*cipher_, key.View(), std::span(slot.in.data(), slot.size));
+    if (result.Damaged() || result.plainLength > slot.size) {
+        slot.verdict = Verdict::BadPayload;
+        return false;
     }
-    if (!compressed) {
-        slot.verdict = Verdict::Good;
-        slot.data = slot.in.data();
-        slot.size = plain;
-        return;
+    slot.size = result.plainLength;
+    return true;
+}
+
+void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
+    // The checksums of the whole batch side by side: each alone is one long chain of
+    // dependent table look-ups.
+    std::vector<archive::ChecksumArea>& areas = areas_;
+    std::vector<Slot*>& checked = checked_;
+    areas.clear();
+    checked.clear();
+    for (Slot* slot : batch) {
+        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
+                                                                : -std::int64_t{slot->length});
+        if (slot->encrypted && !Decrypt(*slot)) {
+            Publish(slot);
+            continue;
+        }
+        areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
+        checked.push_back(slot);
     }
-    auto decoded = inflater_->Inflate(slot.out.data(), settings_.blockSize, slot.in.data(), plain);
-    slot.verdict = decoded ? Verdict::Good : Verdict::BadUncompress;
-    slot.data = slot.out.data();
-    slot.size = decoded.value_or(0);
+    archive::ArchiveChecksumMany(areas);
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        Slot& slot = *checked[i];
+        if (~areas[i].value != slot.checksum) {
+            slot.verdict = Verdict::BadChecksum;
+        } else if (slot.length < 0) {
+            slot.verdict = Verdict::Good;
+            slot.data = slot.in.data();
+        } else {
+            auto decoded =
+                inflater_->Inflate(slot.out.data(), settings_.blockSize, slot.in.data(), slot.size);
+            slot.verdict = decoded ? Verdict::Good : Verdict::BadUncompress;
+            slot.data = slot.out.data();
+            slot.size = decoded.value_or(0);
+        }
+        Publish(&slot);
+    }
+    batch.clear();
 }
 
 void BlockPrefetcher::Walk() {
     std::int64_t record = settings_.firstRecord;
     const std::int64_t end = settings_.segmentEnd;
+    std::vector<Slot*> batch;
     while (record < end) {
         file_->SetPosition(record);
         archive::TFileEntry entry;
         archive::ReadFileEntry(*file_, entry);
         const std::int64_t data = file_->Position();
-        if (entry.PieceStoredSize < 0 || data + entry.PieceStoredSize > end) return;
+        if (entry.PieceStoredSize < 0 || data + entry.PieceStoredSize > end) break;
         record = data + entry.PieceStoredSize;
         const bool encrypted = (entry.Flags & archive::kEntryEncrypted) != 0;
         if ((entry.Flags & archive::kEntryFolder) != 0 || entry.FileSize == 0 ||
@@ -181,13 +209,21 @@ void BlockPrefetcher::Walk() {
             if (n > static_cast<std::int64_t>(settings_.inCapacity) ||
                 at + archive::kBlockHeadSize + n > record)
                 break;
-            if (Slot* slot = Claim(at)) {
+            // Never wait for a slot while holding undecoded ones: the caller may wait on them.
+            bool full = false;
+            Slot* slot = Claim(at, batch.empty(), full);
+            if (full) {
+                Flush(batch);
+                slot = Claim(at, true, full);
+            }
+            if (slot) {
                 slot->length = length;
                 slot->checksum = checksum;
                 slot->encrypted = encrypted;
                 file_->ReadBuffer(slot->in.data(), static_cast<std::size_t>(n));
-                Decode(*slot, length >= 0);
-                Publish(slot);
+                batch.push_back(slot);
+                if (batch.size() >= kBatch || callerWaiting_.load(std::memory_order_relaxed))
+                    Flush(batch);
             } else {
                 std::lock_guard lock(mutex_);
                 if (stop_) return;
@@ -195,6 +231,7 @@ void BlockPrefetcher::Walk() {
             at += archive::kBlockHeadSize + n;
         }
     }
+    Flush(batch);
 }
 
 void BlockPrefetcher::Run() noexcept {

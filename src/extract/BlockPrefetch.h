@@ -9,9 +9,11 @@
 // by the extracting thread itself, so neither waits for the other longer than one block.
 #pragma once
 
+#include "archive/Checksum.h"
 #include "extract/SecureWipe.h"
 #include "platform/Stream.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -83,11 +85,16 @@ class BlockPrefetcher {
   private:
     void Run() noexcept;
     void Walk();
-    // Claims a slot for the block at `position`; nullptr when the extracting thread has it or
-    // the run is over.
-    Slot* Claim(std::int64_t position);
+    // Claims a slot for the block at `position`, waiting for one when `wait`; nullptr when the
+    // extracting thread has the block, the run is over, or (`full`) no slot is free.
+    Slot* Claim(std::int64_t position, bool wait, bool& full);
     void Publish(Slot* slot);
-    void Decode(Slot& slot, bool compressed);
+    // Decrypts a slot's payload in place; false with the verdict set when it cannot.
+    bool Decrypt(Slot& slot);
+    // Checks and decodes the claimed slots, then publishes them.
+    void Flush(std::vector<Slot*>& batch);
+
+    static constexpr std::size_t kBatch = 4;
 
     std::unique_ptr<platform::Stream> file_;
     Settings settings_;
@@ -104,6 +111,9 @@ class BlockPrefetcher {
     bool finished_ = false;
     SecretText key_;
     std::uint64_t keyGeneration_ = 0;
+    std::atomic<bool> callerWaiting_{false};
+    std::vector<archive::ChecksumArea> areas_; // Flush's working lists, kept between batches
+    std::vector<Slot*> checked_;
     std::thread thread_;
 };
 
