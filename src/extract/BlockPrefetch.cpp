@@ -72,10 +72,20 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     }
     if (!queue_.empty() && queue_.front()->position == position) {
         Slot* slot = queue_.front();
-        callerWaiting_.store(true, std::memory_order_relaxed);
-        changed_.wait(lock, [&] { return slot->ready || finished_; });
-        callerWaiting_.store(false, std::memory_order_relaxed);
-        if (!slot->ready) return nullptr;
+        if (slot->state == Slot::State::Reading || slot->state == Slot::State::Waiting) {
+            // Not started: decoding it here beats waiting for it. The thread hands the slot
+            // back when it gets to it, or here when it has stopped.
+            queue_.pop_front();
+            callerAt_ = std::max(callerAt_, position);
+            if (finished_)
+                free_.emplace_back(slot);
+            else
+                slot->state = Slot::State::Abandoned;
+            changed_.notify_all();
+            return nullptr;
+        }
+        changed_.wait(lock, [&] { return slot->state == Slot::State::Ready || finished_; });
+        if (slot->state != Slot::State::Ready) return nullptr;
         queue_.pop_front();
         taken_ = slot;
         return slot;
@@ -88,8 +98,10 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
 void BlockPrefetcher::WaitForWalk() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] {
-        return finished_ || (free_.empty() && std::all_of(queue_.begin(), queue_.end(),
-                                                          [](const Slot* s) { return s->ready; }));
+        return finished_ ||
+               (free_.empty() && std::all_of(queue_.begin(), queue_.end(), [](const Slot* s) {
+                    return s->state == Slot::State::Ready;
+                }));
     });
 }
 
@@ -112,7 +124,7 @@ BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, 
     Slot* slot = free_.back().release();
     free_.pop_back();
     slot->position = position;
-    slot->ready = false;
+    slot->state = Slot::State::Reading;
     slot->keyGeneration = keyGeneration_;
     queue_.push_back(slot);
     return slot;
@@ -121,7 +133,7 @@ BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, 
 void BlockPrefetcher::Publish(Slot* slot) {
     {
         std::lock_guard lock(mutex_);
-        slot->ready = true;
+        slot->state = Slot::State::Ready;
     }
     changed_.notify_all();
 }
@@ -147,6 +159,18 @@ bool BlockPrefetcher::Decrypt(Slot& slot) {
     return true;
 }
 
+bool BlockPrefetcher::StartWork(Slot* slot) {
+    std::lock_guard lock(mutex_);
+    if (slot->state == Slot::State::Abandoned) {
+        slot->state = Slot::State::Reading;
+        free_.emplace_back(slot);
+        changed_.notify_all();
+        return false;
+    }
+    slot->state = Slot::State::Working;
+    return true;
+}
+
 void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
     // The checksums of the whole batch side by side: each alone is one long chain of
     // dependent table look-ups.
@@ -155,6 +179,7 @@ void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
     areas.clear();
     checked.clear();
     for (Slot* slot : batch) {
+        if (!StartWork(slot)) continue;
         slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
                                                                 : -std::int64_t{slot->length});
         if (slot->encrypted && !Decrypt(*slot)) {
@@ -187,7 +212,7 @@ void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
 void BlockPrefetcher::Walk() {
     std::int64_t record = settings_.firstRecord;
     const std::int64_t end = settings_.segmentEnd;
-    std::vector<Slot*> batch;
+    std::vector<Slot*>& batch = batch_;
     while (record < end) {
         file_->SetPosition(record);
         archive::TFileEntry entry;
@@ -220,10 +245,13 @@ void BlockPrefetcher::Walk() {
                 slot->length = length;
                 slot->checksum = checksum;
                 slot->encrypted = encrypted;
-                file_->ReadBuffer(slot->in.data(), static_cast<std::size_t>(n));
                 batch.push_back(slot);
-                if (batch.size() >= kBatch || callerWaiting_.load(std::memory_order_relaxed))
-                    Flush(batch);
+                file_->ReadBuffer(slot->in.data(), static_cast<std::size_t>(n));
+                {
+                    std::lock_guard lock(mutex_);
+                    if (slot->state == Slot::State::Reading) slot->state = Slot::State::Waiting;
+                }
+                if (batch.size() >= kBatch) Flush(batch);
             } else {
                 std::lock_guard lock(mutex_);
                 if (stop_) return;
@@ -243,6 +271,10 @@ void BlockPrefetcher::Run() noexcept {
     {
         std::lock_guard lock(mutex_);
         finished_ = true;
+        // Slots the extracting thread took over come back here; the rest are still queued.
+        for (Slot* slot : batch_)
+            if (slot->state == Slot::State::Abandoned) free_.emplace_back(slot);
+        batch_.clear();
     }
     changed_.notify_all();
 }

@@ -13,7 +13,6 @@
 #include "extract/SecureWipe.h"
 #include "platform/Stream.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -47,7 +46,9 @@ class BlockPrefetcher {
         std::vector<std::uint8_t> in, out;
         std::size_t size = 0; // decoded bytes in `out`
         const std::uint8_t* data = nullptr;
-        bool ready = false;
+        // Reading and Waiting (read, not yet worked on) may still be taken over by the
+        // extracting thread: it then decodes the block itself and the slot is Abandoned.
+        enum class State { Reading, Waiting, Working, Ready, Abandoned } state = State::Reading;
     };
 
     struct Settings {
@@ -91,6 +92,9 @@ class BlockPrefetcher {
     void Publish(Slot* slot);
     // Decrypts a slot's payload in place; false with the verdict set when it cannot.
     bool Decrypt(Slot& slot);
+    // Marks a slot as being worked on; false (and the slot freed) when the extracting thread
+    // took its block over.
+    bool StartWork(Slot* slot);
     // Checks and decodes the claimed slots, then publishes them.
     void Flush(std::vector<Slot*>& batch);
 
@@ -111,9 +115,9 @@ class BlockPrefetcher {
     bool finished_ = false;
     SecretText key_;
     std::uint64_t keyGeneration_ = 0;
-    std::atomic<bool> callerWaiting_{false};
     std::vector<archive::ChecksumArea> areas_; // Flush's working lists, kept between batches
     std::vector<Slot*> checked_;
+    std::vector<Slot*> batch_; // claimed by the thread, not yet published
     std::thread thread_;
 };
 
