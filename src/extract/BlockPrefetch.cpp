@@ -194,7 +194,7 @@ void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
         Slot& slot = *checked[i];
         if (~areas[i].value != slot.checksum) {
             slot.verdict = Verdict::BadChecksum;
-        } else if (slot.length < 0) {
+        } else if (slot.length < 0 || !settings_.decode) {
             slot.verdict = Verdict::Good;
             slot.data = slot.in.data();
         } else {

@@ -58,6 +58,7 @@ class BlockPrefetcher {
         std::size_t blockSize = 0;    // the header's block size: the decoded capacity
         std::size_t inCapacity = 0;   // the largest payload a block may hold
         bool encrypted = true;        // whether encrypted entries may be decrypted here
+        bool decode = true;           // false: checksums only, nothing is decompressed
     };
 
     /// Starts the thread over `file`, a stream of its own on the archive; `key` is the key

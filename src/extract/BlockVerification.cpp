@@ -3,6 +3,7 @@
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"
+#include "extract/BlockPrefetch.h"
 
 #include <stdexcept>
 
@@ -38,6 +39,8 @@ void TCustomExtractor::VerifyBeforeExtracting() {
 
 std::optional<BlockCheckFailure> TCustomExtractor::VerifyBlocksPass() {
     std::optional<BlockCheckFailure> failure;
+    StartDecodingAhead(false);
+    DecodingAheadScope decodingAhead{*this};
     try {
         WalkEntries([&](int) {
             const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
@@ -76,8 +79,12 @@ void TCustomExtractor::VerifyEntryBlocks(bool check) {
                 break;
             }
             std::int64_t stored = 0;
-            bool compressed = false;
-            ReadCheckedPayload(currentEntry_.PieceStoredSize - sum, stored, compressed);
+            const std::uint8_t* checked = nullptr;
+            if (!prefetch_ ||
+                !TakePrefetched(currentEntry_.PieceStoredSize - sum, stored, checked)) {
+                bool compressed = false;
+                ReadCheckedPayload(currentEntry_.PieceStoredSize - sum, stored, compressed);
+            }
             sum += stored;
         } while (sum < currentEntry_.PieceStoredSize);
         if ((currentEntry_.Flags & archive::kEntryLastPiece) != 0 || single) break;

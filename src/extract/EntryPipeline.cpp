@@ -258,7 +258,7 @@ std::optional<std::size_t> TCustomExtractor::TakePrefetched(std::int64_t budget,
     return slot->size;
 }
 
-void TCustomExtractor::StartDecodingAhead() {
+void TCustomExtractor::StartDecodingAhead(bool decode) {
     StopDecodingAhead();
     bool decrypt = false;
     constexpr std::int32_t kLargestBlock = 1 << 20;
@@ -272,6 +272,7 @@ void TCustomExtractor::StartDecodingAhead() {
     settings.blockSize = static_cast<std::size_t>(header_.BlockSize);
     settings.inCapacity = inBuffer_.size();
     settings.encrypted = decrypt;
+    settings.decode = decode;
     try {
         prefetch_ = std::make_unique<BlockPrefetcher>(
             platform::OpenFile(fileName_, platform::OpenMode::ReadDenyWrite), settings,

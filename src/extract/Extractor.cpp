@@ -111,10 +111,7 @@ void TCustomExtractor::ExtractAll() {
         BeginReadingRun();
         if (verifyBeforeExtract_) VerifyBeforeExtracting();
         StartDecodingAhead();
-        struct Stop {
-            TCustomExtractor& x;
-            ~Stop() { x.StopDecodingAhead(); }
-        } stop{*this};
+        DecodingAheadScope decodingAhead{*this};
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.
         if (abortFlag_) throw EAbort();

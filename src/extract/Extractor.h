@@ -144,9 +144,15 @@ class TCustomExtractor : public archive::TArchiverRoot {
         decrypt = false;
         return false;
     }
-    /// Starts decoding ahead in the current segment, when allowed and worth it.
-    void StartDecodingAhead();
+    /// Starts decoding ahead in the current segment, when allowed and worth it; `decode` false
+    /// only checks the blocks (the block check before extraction).
+    void StartDecodingAhead(bool decode = true);
     void StopDecodingAhead();
+    /// Stops decoding ahead when the scope ends, however it ends.
+    struct DecodingAheadScope {
+        TCustomExtractor& extractor;
+        ~DecodingAheadScope() { extractor.StopDecodingAhead(); }
+    };
     /// Reads one block's payload into the input buffer, decrypts it when the entry is
     /// encrypted and checks its checksum; \returns the plain length. Nothing is decoded.
     int ReadCheckedPayload(std::int64_t budget, std::int64_t& stored, bool& compressed);

@@ -53,9 +53,10 @@ struct VerdictCase {
     const char* prefetchKey; // the key the second thread is given; null for none
     // Damages the second block of the archive in place.
     std::function<void(Bytes& archive, const BlockAt& block)> damage;
-    Verdict second; // the verdict expected for that block
-    Verdict others; // and for the other two
-    bool usable;    // false: no block may be taken as decoded (no key to decrypt with)
+    Verdict second;     // the verdict expected for that block
+    Verdict others;     // and for the other two
+    bool usable;        // false: no block may be taken as decoded (no key to decrypt with)
+    bool decode = true; // false: the block check's mode, checksums only
 };
 
 class PrefetchVerdicts : public ::testing::TestWithParam<VerdictCase> {};
@@ -84,6 +85,7 @@ TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
     settings.blockSize = 4096;
     settings.inCapacity = 4096 + 4096 / 100 + 64;
     settings.encrypted = true;
+    settings.decode = c.decode;
     BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings,
                           c.prefetchKey ? c.prefetchKey : "");
     ahead.WaitForWalk();
@@ -102,7 +104,7 @@ TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
         if (c.encrypt) EXPECT_EQ(slot->keyGeneration, 1u);
         const Verdict expected = i == 1 ? c.second : c.others;
         EXPECT_EQ(slot->verdict, expected);
-        if (expected != Verdict::Good) continue;
+        if (expected != Verdict::Good || !c.decode) continue;
         const Bytes want = i == 0   ? Bytes(first.begin(), first.begin() + 4096)
                            : i == 1 ? Bytes(first.begin() + 4096, first.end())
                                     : second;
@@ -146,7 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
                       VerdictCase{"EncryptedDamagedPad", true, "clave secreta", RaggedCiphertext,
                                   Verdict::BadPayload, Verdict::Good, true},
                       VerdictCase{"EncryptedWithoutAKey", true, nullptr, nullptr, Verdict::Good,
-                                  Verdict::Good, false}),
+                                  Verdict::Good, false},
+                      // The block check leaves decompression to the extraction.
+                      VerdictCase{"CheckOnlyNoZlibStream", false, nullptr, GarbageWithItsChecksum,
+                                  Verdict::Good, Verdict::Good, true, false},
+                      VerdictCase{"CheckOnlyFlippedByte", false, nullptr, FlipPayloadByte,
+                                  Verdict::BadChecksum, Verdict::Good, true, false},
+                      VerdictCase{"CheckOnlyEncryptedWrongKey", true, "otra clave", nullptr,
+                                  Verdict::BadChecksum, Verdict::BadChecksum, true, false}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
