@@ -22,7 +22,11 @@ BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const S
                                  std::string_view key)
     : file_(std::move(file)), settings_(settings), inflater_(std::make_unique<Inflater>()) {
     if (!key.empty()) SetKey(key);
-    if (settings_.encrypted) cipher_ = std::make_unique<TBlowFish>();
+    if (settings_.encrypted) {
+        cipher_ = std::make_unique<TBlowFish>();
+        callerCipher_ = std::make_unique<TBlowFish>();
+    }
+    callerInflater_ = std::make_unique<Inflater>();
     const std::size_t slots = SlotsFor(settings_.blockSize);
     for (std::size_t i = 0; i < slots; ++i) {
         auto slot = std::make_unique<Slot>();
@@ -84,7 +88,23 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
             changed_.notify_all();
             return nullptr;
         }
-        changed_.wait(lock, [&] { return slot->state == Slot::State::Ready || finished_; });
+        while (slot->state != Slot::State::Ready && !finished_) {
+            // While the thread works on this block, decode a later one it has not started.
+            auto waiting = std::find_if(queue_.begin(), queue_.end(), [](const Slot* s) {
+                return s->state == Slot::State::Waiting;
+            });
+            if (waiting == queue_.end()) {
+                changed_.wait(lock);
+                continue;
+            }
+            Slot* help = *waiting;
+            help->state = Slot::State::Working;
+            lock.unlock();
+            Decode(*help, *callerInflater_, callerCipher_.get());
+            lock.lock();
+            help->state = Slot::State::Ready;
+            changed_.notify_all();
+        }
         if (slot->state != Slot::State::Ready) return nullptr;
         queue_.pop_front();
         taken_ = slot;
@@ -138,7 +158,7 @@ void BlockPrefetcher::Publish(Slot* slot) {
     changed_.notify_all();
 }
 
-bool BlockPrefetcher::Decrypt(Slot& slot) {
+bool BlockPrefetcher::Decrypt(Slot& slot, TBlowFish& cipher) {
     SecretText key;
     {
         std::lock_guard lock(mutex_);
@@ -150,7 +170,7 @@ bool BlockPrefetcher::Decrypt(Slot& slot) {
         key.Assign(key_.View());
     }
     const DecodedPayload result =
-        DecodeEncryptedPayload(*cipher_, key.View(), std::span(slot.in.data(), slot.size));
+        DecodeEncryptedPayload(cipher, key.View(), std::span(slot.in.data(), slot.size));
     if (result.Damaged() || result.plainLength > slot.size) {
         slot.verdict = Verdict::BadPayload;
         return false;
@@ -167,8 +187,31 @@ bool BlockPrefetcher::StartWork(Slot* slot) {
         changed_.notify_all();
         return false;
     }
+    if (slot->state != Slot::State::Waiting) return false; // the extracting thread has it
     slot->state = Slot::State::Working;
     return true;
+}
+
+void BlockPrefetcher::Finish(Slot& slot, bool checksumRight, Inflater& inflater) {
+    if (!checksumRight) {
+        slot.verdict = Verdict::BadChecksum;
+    } else if (slot.length < 0 || !settings_.decode) {
+        slot.verdict = Verdict::Good;
+        slot.data = slot.in.data();
+    } else {
+        auto decoded =
+            inflater.Inflate(slot.out.data(), settings_.blockSize, slot.in.data(), slot.size);
+        slot.verdict = decoded ? Verdict::Good : Verdict::BadUncompress;
+        slot.data = slot.out.data();
+        slot.size = decoded.value_or(0);
+    }
+}
+
+void BlockPrefetcher::Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher) {
+    slot.size = static_cast<std::size_t>(slot.length >= 0 ? std::int64_t{slot.length}
+                                                          : -std::int64_t{slot.length});
+    if (slot.encrypted && !Decrypt(slot, *cipher)) return;
+    Finish(slot, archive::StoredChecksum(slot.in.data(), slot.size) == slot.checksum, inflater);
 }
 
 void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
@@ -180,31 +223,22 @@ void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
     checked.clear();
     for (Slot* slot : batch) {
         if (!StartWork(slot)) continue;
-        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
-                                                                : -std::int64_t{slot->length});
-        if (slot->encrypted && !Decrypt(*slot)) {
+        if (slot->encrypted) {
+            // Decryption dominates: each is published as soon as it is done, and the
+            // extracting thread decodes later ones of the batch meanwhile.
+            Decode(*slot, *inflater_, cipher_.get());
             Publish(slot);
             continue;
         }
+        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
+                                                                : -std::int64_t{slot->length});
         areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
         checked.push_back(slot);
     }
     archive::ArchiveChecksumMany(areas);
     for (std::size_t i = 0; i < checked.size(); ++i) {
-        Slot& slot = *checked[i];
-        if (~areas[i].value != slot.checksum) {
-            slot.verdict = Verdict::BadChecksum;
-        } else if (slot.length < 0 || !settings_.decode) {
-            slot.verdict = Verdict::Good;
-            slot.data = slot.in.data();
-        } else {
-            auto decoded =
-                inflater_->Inflate(slot.out.data(), settings_.blockSize, slot.in.data(), slot.size);
-            slot.verdict = decoded ? Verdict::Good : Verdict::BadUncompress;
-            slot.data = slot.out.data();
-            slot.size = decoded.value_or(0);
-        }
-        Publish(&slot);
+        Finish(*checked[i], ~areas[i].value == checked[i]->checksum, *inflater_);
+        Publish(checked[i]);
     }
     batch.clear();
 }

@@ -92,7 +92,11 @@ class BlockPrefetcher {
     Slot* Claim(std::int64_t position, bool wait, bool& full);
     void Publish(Slot* slot);
     // Decrypts a slot's payload in place; false with the verdict set when it cannot.
-    bool Decrypt(Slot& slot);
+    bool Decrypt(Slot& slot, TBlowFish& cipher);
+    // The verdict of a slot whose checksum was compared; decompresses when it is right.
+    void Finish(Slot& slot, bool checksumRight, Inflater& inflater);
+    // One slot from its read payload to its verdict, with the given thread's own decoders.
+    void Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher);
     // Marks a slot as being worked on; false (and the slot freed) when the extracting thread
     // took its block over.
     bool StartWork(Slot* slot);
@@ -105,6 +109,9 @@ class BlockPrefetcher {
     Settings settings_;
     std::unique_ptr<Inflater> inflater_;
     std::unique_ptr<TBlowFish> cipher_;
+    // The extracting thread's own, for the blocks it decodes while it waits.
+    std::unique_ptr<Inflater> callerInflater_;
+    std::unique_ptr<TBlowFish> callerCipher_;
 
     std::mutex mutex_;
     std::condition_variable changed_;
