@@ -17,6 +17,19 @@ using Verdict = BlockPrefetcher::Verdict;
 
 const std::string kKey = "clave secreta";
 
+// The files packed in 4 KiB blocks, encrypted or not.
+Bytes Pack(const std::vector<std::pair<const char*, Bytes>>& files, bool encrypt) {
+    platform::MemoryStream archive;
+    archive::ArchiveWriterOptions o;
+    o.BlockSize = 4096;
+    if (encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
+    archive::ArchiveWriter w(archive, o);
+    for (const auto& [name, data] : files)
+        w.AddFile(name, EntryDate(), 0x20, 'R', data);
+    w.Finish();
+    return archive.Bytes();
+}
+
 struct BlockAt {
     std::int64_t position;
     std::int64_t payload; // where its payload starts
@@ -64,16 +77,7 @@ class PrefetchVerdicts : public ::testing::TestWithParam<VerdictCase> {};
 TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
     const VerdictCase& c = GetParam();
     const Bytes first = Compressible(5000), second = RandomBytes(3000, 7);
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 4096;
-        if (c.encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
-        archive::ArchiveWriter w(archive, o);
-        w.AddFile("a.txt", EntryDate(), 0x20, 'R', first);
-        w.AddFile("b.bin", EntryDate(), 0x20, 'R', second);
-        w.Finish();
-    }
+    platform::MemoryStream archive(Pack({{"a.txt", first}, {"b.bin", second}}, c.encrypt));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 3u); // 4096 + 904 bytes of a.txt, then b.bin in one block
@@ -206,17 +210,7 @@ class PrefetchedExtraction : public ExtractorFixture,
 TEST_P(PrefetchedExtraction, ReportsAsWithoutIt) {
     const auto& [c, headStart] = GetParam();
     const Bytes a = Compressible(9000), b = RandomBytes(3000, 9), d = Compressible(500);
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 4096;
-        if (c.encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
-        archive::ArchiveWriter w(archive, o);
-        w.AddFile("a.txt", EntryDate(), 0x20, 'R', a);
-        w.AddFile("b.bin", EntryDate(), 0x20, 'R', b);
-        w.AddFile("d.txt", EntryDate(), 0x20, 'R', d);
-        w.Finish();
-    }
+    platform::MemoryStream archive(Pack({{"a.txt", a}, {"b.bin", b}, {"d.txt", d}}, c.encrypt));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 5u);
