@@ -1,4 +1,5 @@
 // EndToEndTest.cpp - installers made by the package builder, run unattended in a prefix.
+#include "common/ProcessHelpers.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -20,29 +21,13 @@ namespace vexo::installer {
 namespace {
 
 namespace fs = std::filesystem;
+using vexo::test::Quote;
+using vexo::test::Slurp;
 
 struct Result {
     int status = -1;
     std::string out, err;
 };
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class EndToEndTest : public ::testing::Test {
   protected:

@@ -1,5 +1,6 @@
 // VexoArchiveCipherTest.cpp - the built vexo-archive with --key and --solid: build, list,
 // test and extract without a terminal.
+#include "common/ProcessHelpers.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using vexo::test::Slurp;
 
 namespace {
 
@@ -17,11 +19,6 @@ struct ToolResult {
     int status = -1;
     std::string out, err;
 };
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 const std::string kKey = "clave secreta";
 const std::string kBadKey = "El archivo no podra desencriptarse. Introdujo una clave invalida";

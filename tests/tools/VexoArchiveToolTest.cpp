@@ -2,6 +2,7 @@
 #include "archive/Format.h"
 #include "archive/Real48.h"
 #include "archive/StreamIO.h"
+#include "common/ProcessHelpers.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
+using vexo::test::Slurp;
 
 namespace {
 
@@ -18,11 +20,6 @@ struct ToolRun {
     int status = -1;
     std::string out, err;
 };
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class ToolTest : public ::testing::Test {
   protected:

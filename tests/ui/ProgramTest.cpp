@@ -1,5 +1,6 @@
 // ProgramTest.cpp - the installer program carries its window as a module: an unattended run
 // never maps the toolkit, the window mode loads it and waits for the user.
+#include "common/ProcessHelpers.h"
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -27,20 +28,8 @@ namespace vexo::ui {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using vexo::test::Quote;
+using vexo::test::Slurp;
 
 class ProgramTest : public ::testing::Test {
   protected:
