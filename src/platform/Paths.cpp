@@ -46,6 +46,7 @@ void MakeDirectories(const std::string& dir) {
 void EnsureLayout(const std::string& prefix) {
     std::error_code ec;
     if (fs::exists(prefix + "/dosdevices", ec)) return;
+    ForgetLookups(); // the layout is made past the resolver
     MakeDirectories(prefix + "/dosdevices");
     fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:", ec);
     fs::create_directory_symlink("/", prefix + "/dosdevices/z:", ec);
@@ -161,6 +162,7 @@ std::string PrefixDirectory() {
 void ResetPrefix() {
     std::lock_guard lock(g_prefixMutex);
     g_prefix.clear();
+    ForgetLookups(); // drive roots belong to the old prefix
 }
 
 std::optional<std::string> HostPath(std::string_view windowsPath) {

@@ -1,5 +1,6 @@
 // SpecialFolders.cpp - shell folders by CSIDL at the places Wine gives them in the prefix.
 #include "platform/Encoding.h"
+#include "platform/FileSystem.h"
 #include "platform/HostPaths.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
@@ -35,7 +36,8 @@ std::string SpecialFolderPath(int csidl) {
     auto host = HostPath(path);
     if (!host) return {};
     std::error_code ec;
-    std::filesystem::create_directories(*host, ec);
+    // Made past the resolver: what look-ups remembered of these folders is stale.
+    if (std::filesystem::create_directories(*host, ec)) ForgetLookups();
     return std::filesystem::is_directory(*host, ec) ? path : std::string();
 }
 

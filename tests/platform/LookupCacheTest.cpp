@@ -2,6 +2,7 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopedTestPrefix.h"
+#include "platform/Shell.h"
 
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,19 @@ TEST(LookupCache, ChangesByOthersShowAfterForgettingAndAfterTheScope) {
     }
     ForgetLookups();
     EXPECT_TRUE(FileExists("C:\\Run\\later.txt"));
+}
+
+TEST(LookupCache, ShellFoldersMadeOnDemandAreSeen) {
+    ScopedTestPrefix prefix;
+    LookupCacheScope lookups;
+    const std::string link =
+        "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\a.lnk";
+    EXPECT_FALSE(FileExists(link)); // Roaming is not there yet: remembered as missing
+    const std::string folder = SpecialFolderPath(CSIDL_PROGRAMS);
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(DirectoryExists(folder));
+    Touch(folder + "\\a.lnk");
+    EXPECT_TRUE(FileExists(link));
 }
 
 TEST(LookupCache, OutsideAScopeNothingIsRemembered) {
