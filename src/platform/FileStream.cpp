@@ -77,6 +77,7 @@ class FileStream final : public Stream {
     }
 
     std::size_t Read(void* buffer, std::size_t count) override {
+        if (count == 0) return 0;
         if (!(access_ & kAccessRead)) {
             SetLastError(kErrorAccessDenied);
             return 0;

@@ -30,7 +30,7 @@ void Stream::WriteBuffer(const void* buffer, std::size_t count) {
 }
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
-    if (pos_ >= bytes_.size()) return 0;
+    if (count == 0 || pos_ >= bytes_.size()) return 0;
     std::size_t n = std::min(count, bytes_.size() - pos_);
     std::memcpy(buffer, bytes_.data() + pos_, n);
     pos_ += n;
