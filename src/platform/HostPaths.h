@@ -1,6 +1,9 @@
 // HostPaths.h - internal to the Linux platform layer: Windows paths resolved on the host.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,11 +68,16 @@ class LookupCache {
     void Clear();
 
   private:
-    // Names by their upper-cased Windows-1252 form; names that differ in case only share one.
-    using Listing = std::unordered_map<std::string, std::vector<Name>>;
+    struct Listing {
+        // Names by their upper-cased Windows-1252 form; names differing in case share one.
+        std::unordered_map<std::string, std::vector<Name>> names;
+        bool gone = false; // removed or renamed: every path that reached it lists again
+    };
     std::string drives_[26];
     bool driveKnown_[26] = {};
-    std::unordered_map<std::string, Listing> dirs_;
+    std::unordered_map<std::string, std::shared_ptr<Listing>> dirs_;
+    // One listing per directory, however many paths reach it (linked folders).
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::weak_ptr<Listing>> byIdentity_;
     Listing* ListingOf(const std::string& dir, bool load);
 };
 

@@ -9,6 +9,7 @@
 #include "platform/HostPaths.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 namespace vexo::platform {
 namespace detail {
@@ -53,25 +54,40 @@ void LookupCache::SetDriveRoot(char letter, std::string root) {
 }
 
 LookupCache::Listing* LookupCache::ListingOf(const std::string& dir, bool load) {
-    if (auto it = dirs_.find(dir); it != dirs_.end()) return &it->second;
+    if (auto it = dirs_.find(dir); it != dirs_.end()) {
+        if (!it->second->gone) return it->second.get();
+        dirs_.erase(it);
+    }
     if (!load) return nullptr;
     DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
     if (!d) return nullptr;
-    Listing listing;
+    struct stat st {};
+    std::pair<std::uint64_t, std::uint64_t> identity{0, 0};
+    if (fstat(dirfd(d), &st) == 0) {
+        identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+        if (auto known = byIdentity_[identity].lock(); known && !known->gone) {
+            closedir(d);
+            dirs_[dir] = known;
+            return known.get();
+        }
+    }
+    auto listing = std::make_shared<Listing>();
     while (const dirent* e = readdir(d)) {
         std::string_view name = e->d_name;
         if (name == "." || name == "..") continue;
-        listing[Folded(Utf8ToCp1252(name))].push_back({std::string(name), e->d_type});
+        listing->names[Folded(Utf8ToCp1252(name))].push_back({std::string(name), e->d_type});
     }
     closedir(d);
-    return &dirs_.emplace(dir, std::move(listing)).first->second;
+    if (identity.second != 0) byIdentity_[identity] = listing;
+    dirs_[dir] = listing;
+    return listing.get();
 }
 
 LookupCache::Found LookupCache::Find(const std::string& dir, const std::string& component) {
     Listing* listing = ListingOf(dir, true);
     if (!listing) return {};
-    auto it = listing->find(Folded(component));
-    if (it == listing->end()) return {true, nullptr};
+    auto it = listing->names.find(Folded(component));
+    if (it == listing->names.end()) return {true, nullptr};
     const std::string exact = Cp1252ToUtf8(component);
     const Name* best = nullptr;
     for (const Name& n : it->second) {
@@ -86,7 +102,7 @@ void LookupCache::Created(const std::string& host, unsigned char type) {
     if (!SplitHost(host, dir, name)) return;
     Listing* listing = ListingOf(dir, false);
     if (!listing) return;
-    auto& names = (*listing)[Folded(Utf8ToCp1252(name))];
+    auto& names = listing->names[Folded(Utf8ToCp1252(name))];
     for (Name& n : names) {
         if (n.host == name) {
             n.type = type;
@@ -100,18 +116,21 @@ void LookupCache::Removed(const std::string& host) {
     std::string dir, name;
     if (!SplitHost(host, dir, name)) return;
     if (Listing* listing = ListingOf(dir, false)) {
-        auto it = listing->find(Folded(Utf8ToCp1252(name)));
-        if (it != listing->end()) {
+        auto it = listing->names.find(Folded(Utf8ToCp1252(name)));
+        if (it != listing->names.end()) {
             std::erase_if(it->second, [&](const Name& n) { return n.host == name; });
-            if (it->second.empty()) listing->erase(it);
+            if (it->second.empty()) listing->names.erase(it);
         }
     }
-    // A removed or renamed directory takes what was known below it along.
+    // A removed or renamed directory takes what was known below it along, under every path.
     const std::string gone = dir + "/" + name;
     std::erase_if(dirs_, [&](const auto& entry) {
         const std::string& key = entry.first;
-        return key == gone || (key.size() > gone.size() && key.compare(0, gone.size(), gone) == 0 &&
-                               key[gone.size()] == '/');
+        const bool below =
+            key == gone || (key.size() > gone.size() && key.compare(0, gone.size(), gone) == 0 &&
+                            key[gone.size()] == '/');
+        if (below) entry.second->gone = true;
+        return below;
     });
 }
 
@@ -119,6 +138,7 @@ void LookupCache::Clear() {
     for (bool& known : driveKnown_)
         known = false;
     dirs_.clear();
+    byIdentity_.clear();
 }
 
 LookupCache* ActiveLookupCache() {

@@ -141,6 +141,25 @@ TEST(LookupCache, ShellFoldersMadeOnDemandAreSeen) {
     EXPECT_TRUE(FileExists(link));
 }
 
+TEST(LookupCache, ADirectoryReachedByTwoPathsIsOneListing) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\Real"));
+    ASSERT_TRUE(CreateDirectory("C:\\Real\\Sub"));
+    fs::create_directory_symlink("Real", prefix.Host("drive_c/Alias"));
+    LookupCacheScope lookups;
+    EXPECT_FALSE(FileExists("C:\\Alias\\f.txt")); // listed through the link
+    Touch("C:\\Real\\f.txt");                     // created through the real path
+    EXPECT_TRUE(FileExists("C:\\Alias\\f.txt"));
+    ASSERT_TRUE(DeleteFile("C:\\Alias\\F.TXT"));
+    EXPECT_FALSE(FileExists("C:\\Real\\f.txt"));
+    Touch("C:\\Alias\\Sub\\g.txt");
+    EXPECT_TRUE(FileExists("C:\\Real\\Sub\\g.txt"));
+    ASSERT_TRUE(DeleteFile("C:\\Real\\Sub\\g.txt"));
+    ASSERT_TRUE(RemoveDirectory("C:\\Real\\Sub"));
+    EXPECT_FALSE(DirectoryExists("C:\\Alias\\Sub"));
+    EXPECT_FALSE(FileExists("C:\\Alias\\Sub\\g.txt"));
+}
+
 TEST(LookupCache, OutsideAScopeNothingIsRemembered) {
     ScopedTestPrefix prefix;
     ASSERT_TRUE(CreateDirectory("C:\\Run"));
