@@ -20,7 +20,10 @@ struct ThreadCache {
     LookupCache cache;
 };
 
-thread_local ThreadCache t_lookups;
+// Made by a thread's outermost scope and gone with it. A plain pointer, so that nothing is
+// destroyed at thread or program exit that a late ForgetLookups (a static object's
+// destructor) could still reach.
+thread_local ThreadCache* t_lookups = nullptr;
 
 std::string Folded(std::string_view cp1252) {
     std::string folded(cp1252);
@@ -142,7 +145,7 @@ void LookupCache::Clear() {
 }
 
 LookupCache* ActiveLookupCache() {
-    return t_lookups.depth > 0 ? &t_lookups.cache : nullptr;
+    return t_lookups ? &t_lookups->cache : nullptr;
 }
 
 void NoteCreated(const std::string& host, unsigned char type) {
@@ -156,15 +159,19 @@ void NoteRemoved(const std::string& host) {
 } // namespace detail
 
 LookupCacheScope::LookupCacheScope() {
-    ++detail::t_lookups.depth;
+    if (!detail::t_lookups) detail::t_lookups = new detail::ThreadCache;
+    ++detail::t_lookups->depth;
 }
 
 LookupCacheScope::~LookupCacheScope() {
-    if (--detail::t_lookups.depth == 0) detail::t_lookups.cache.Clear();
+    if (--detail::t_lookups->depth == 0) {
+        delete detail::t_lookups;
+        detail::t_lookups = nullptr;
+    }
 }
 
 void ForgetLookups() {
-    detail::t_lookups.cache.Clear();
+    if (detail::t_lookups) detail::t_lookups->cache.Clear();
 }
 
 } // namespace vexo::platform
