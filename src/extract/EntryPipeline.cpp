@@ -213,21 +213,10 @@ std::optional<std::size_t> TCustomExtractor::TakePrefetched(std::int64_t budget,
     if (!slot) return std::nullopt;
     // The same checks, in the same order, as reading the block here.
     const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
-    const std::int64_t room = SegmentEnd() - at;
-    auto damaged = [&] {
-        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
-        throw archive::EArchiverBadCRC(Messages().BadCRC);
-    };
-    if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) damaged();
-    const std::int32_t blockLength = archive::ReadInt32(*stream_);
-    const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
-    const std::int64_t n =
-        blockLength >= 0 ? std::int64_t{blockLength} : -std::int64_t{blockLength};
-    if (n > static_cast<std::int64_t>(inBuffer_.size()) || n + archive::kBlockHeadSize > budget ||
-        n + archive::kBlockHeadSize > room)
-        damaged();
-    bool usable =
-        blockLength == slot->length && checksum == slot->checksum && encrypted == slot->encrypted;
+    const BlockHead head = ReadBlockHead(budget);
+    const std::int64_t n = head.payload;
+    bool usable = head.length == slot->length && head.checksum == slot->checksum &&
+                  encrypted == slot->encrypted;
     // Without a key yet, the block is read here, where the key is asked for.
     if (usable && encrypted) {
         usable = !key_.empty();
@@ -247,8 +236,7 @@ std::optional<std::size_t> TCustomExtractor::TakePrefetched(std::int64_t budget,
     case BlockPrefetcher::Verdict::BadPayload:
         throw archive::EArchiverBadKey(Messages().BadKey);
     case BlockPrefetcher::Verdict::BadChecksum:
-        damaged();
-        break;
+        ThrowDamagedBlock();
     case BlockPrefetcher::Verdict::BadUncompress:
         throw archive::EArchiverUncompress(Messages().CouldNotUncompressBlock);
     case BlockPrefetcher::Verdict::Good:
@@ -286,24 +274,33 @@ void TCustomExtractor::StopDecodingAhead() {
     prefetch_.reset();
 }
 
+void TCustomExtractor::ThrowDamagedBlock() const {
+    if ((currentEntry_.Flags & archive::kEntryEncrypted) != 0)
+        throw archive::EArchiverBadKey(Messages().BadKey);
+    throw archive::EArchiverBadCRC(Messages().BadCRC);
+}
+
+TCustomExtractor::BlockHead TCustomExtractor::ReadBlockHead(std::int64_t budget) {
+    const std::int64_t room = SegmentEnd() - stream_->Position();
+    if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) ThrowDamagedBlock();
+    BlockHead head;
+    head.length = archive::ReadInt32(*stream_);
+    head.checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
+    head.payload = head.length >= 0 ? std::int64_t{head.length} : -std::int64_t{head.length};
+    // A length the buffer or the piece cannot hold is a damaged block.
+    if (head.payload > static_cast<std::int64_t>(inBuffer_.size()) ||
+        head.payload + archive::kBlockHeadSize > budget ||
+        head.payload + archive::kBlockHeadSize > room)
+        ThrowDamagedBlock();
+    return head;
+}
+
 int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stored,
                                          bool& compressed) {
     const bool encrypted = (currentEntry_.Flags & archive::kEntryEncrypted) != 0;
-    const std::int64_t room = SegmentEnd() - stream_->Position();
-    if (budget < archive::kBlockHeadSize || room < archive::kBlockHeadSize) {
-        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
-        throw archive::EArchiverBadCRC(Messages().BadCRC);
-    }
-    const std::int32_t blockLength = archive::ReadInt32(*stream_);
-    const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*stream_));
-    compressed = blockLength >= 0;
-    const std::int64_t n = compressed ? std::int64_t{blockLength} : -std::int64_t{blockLength};
-    // A length the buffer or the piece cannot hold is a damaged block.
-    if (n > static_cast<std::int64_t>(inBuffer_.size()) || n + archive::kBlockHeadSize > budget ||
-        n + archive::kBlockHeadSize > room) {
-        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
-        throw archive::EArchiverBadCRC(Messages().BadCRC);
-    }
+    const BlockHead head = ReadBlockHead(budget);
+    const std::int64_t n = head.payload;
+    compressed = head.length >= 0;
     stream_->ReadBuffer(inBuffer_.data(), static_cast<std::size_t>(n));
     stored = n + archive::kBlockHeadSize;
 
@@ -316,10 +313,8 @@ int TCustomExtractor::ReadCheckedPayload(std::int64_t budget, std::int64_t& stor
         if (destSize < 0 || destSize > plain) throw archive::EArchiverBadKey(Messages().BadKey);
         plain = destSize;
     }
-    if (archive::StoredChecksum(inBuffer_.data(), static_cast<std::size_t>(plain)) != checksum) {
-        if (encrypted) throw archive::EArchiverBadKey(Messages().BadKey);
-        throw archive::EArchiverBadCRC(Messages().BadCRC);
-    }
+    if (archive::StoredChecksum(inBuffer_.data(), static_cast<std::size_t>(plain)) != head.checksum)
+        ThrowDamagedBlock();
     return plain;
 }
 

@@ -134,6 +134,16 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// decoded bytes and sets the bytes the block took in the archive. `budget` is what the
     /// piece has left.
     std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored, const std::uint8_t*& data);
+    struct BlockHead {
+        std::int32_t length = 0; // negative for stored bytes
+        std::uint32_t checksum = 0;
+        std::int64_t payload = 0; // bytes that follow the head
+    };
+    /// Reads a block head and checks its length against the buffer, the piece's `budget` and
+    /// the segment; a head that does not fit is a damaged block.
+    BlockHead ReadBlockHead(std::int64_t budget);
+    /// The damaged-block error of the current entry: the key's when it is encrypted.
+    [[noreturn]] void ThrowDamagedBlock() const;
     /// ReadBlock from the block decoded ahead, when there is one for the stream's position.
     std::optional<std::size_t> TakePrefetched(std::int64_t budget, std::int64_t& stored,
                                               const std::uint8_t*& data);

@@ -105,7 +105,9 @@ TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
         ASSERT_NE(slot, nullptr);
         EXPECT_EQ(slot->length, heads[i].length);
         EXPECT_EQ(slot->encrypted, c.encrypt);
-        if (c.encrypt) EXPECT_EQ(slot->keyGeneration, 1u);
+        if (c.encrypt) {
+            EXPECT_EQ(slot->keyGeneration, 1u);
+        }
         const Verdict expected = i == 1 ? c.second : c.others;
         EXPECT_EQ(slot->verdict, expected);
         if (expected != Verdict::Good || !c.decode) continue;
