@@ -1,6 +1,7 @@
 // InflateDifferentialTest.cpp - the block inflater against zlib's one-shot uncompress on a
 // fuzzed corpus of good and bad blocks: same bytes for every good block, a failure for every
 // bad one.
+#include "DeflateStream.h"
 #include "extract/Inflate.h"
 
 #include <algorithm>
@@ -90,19 +91,8 @@ Bytes Sample(std::mt19937& rng, std::size_t size) {
     return data;
 }
 
-// windowBits as deflateInit2 takes it: 9..15 zlib, -15 raw, 31 gzip.
 Bytes Deflate(const Bytes& data, int level, int windowBits, int strategy) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, windowBits, 8, strategy), Z_OK);
-    Bytes out(deflateBound(&z, static_cast<uLong>(data.size())) + 16);
-    z.next_in = const_cast<Bytef*>(data.data());
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+    return test::DeflateStream(data, level, windowBits, strategy);
 }
 
 // A good block the way the archive writer and other zlib settings could have made it.

@@ -2,6 +2,7 @@
 // verdicts: streams with bytes after their Adler-32, gzip and raw deflate streams are damaged
 // blocks even when their block checksum matches, and a block that fills the block size exactly
 // is good.
+#include "DeflateStream.h"
 #include "ExtractorFixture.h"
 
 namespace vexo::extract::testing {
@@ -10,17 +11,7 @@ namespace {
 const std::string kUncompress = "No es posible descomprimir el bloque";
 
 Bytes Deflated(const Bytes& data, int windowBits) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    Bytes out(deflateBound(&z, static_cast<uLong>(data.size())));
-    z.next_in = const_cast<Bytef*>(data.data());
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+    return test::DeflateStream(data, 9, windowBits);
 }
 
 RawEntry Entry(const std::string& name, std::size_t size, const Bytes& payload) {
