@@ -73,8 +73,7 @@ class LookupCache {
         std::unordered_map<std::string, std::vector<Name>> names;
         bool gone = false; // removed or renamed: every path that reached it lists again
     };
-    std::string drives_[26];
-    bool driveKnown_[26] = {};
+    std::optional<std::string> drives_[26];
     std::unordered_map<std::string, std::shared_ptr<Listing>> dirs_;
     // One listing per directory, however many paths reach it (linked folders).
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::weak_ptr<Listing>> byIdentity_;

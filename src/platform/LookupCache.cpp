@@ -47,13 +47,13 @@ bool SplitHost(std::string host, std::string& dir, std::string& name) {
 
 const std::string* LookupCache::DriveRoot(char letter) const {
     if (letter < 'A' || letter > 'Z') return nullptr;
-    return driveKnown_[letter - 'A'] ? &drives_[letter - 'A'] : nullptr;
+    const auto& root = drives_[letter - 'A'];
+    return root ? &*root : nullptr;
 }
 
 void LookupCache::SetDriveRoot(char letter, std::string root) {
     if (letter < 'A' || letter > 'Z') return;
     drives_[letter - 'A'] = std::move(root);
-    driveKnown_[letter - 'A'] = true;
 }
 
 LookupCache::Listing* LookupCache::ListingOf(const std::string& dir, bool load) {
@@ -138,8 +138,8 @@ void LookupCache::Removed(const std::string& host) {
 }
 
 void LookupCache::Clear() {
-    for (bool& known : driveKnown_)
-        known = false;
+    for (auto& root : drives_)
+        root.reset();
     dirs_.clear();
     byIdentity_.clear();
 }
