@@ -34,7 +34,7 @@ targets=(vexo-archive vexo-bench-micro vexo-bench-floor vexo-bench-checksums vex
 if grep -q '^VEXO_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then targets+=(instalar); fi
 cmake --build "$build" -j2 --target "${targets[@]}"
 tool=$build/tools/vexo-archive/vexo-archive
-program=$build/src/ui/instalar
+program=$build/src/program/instalar
 
 mkdir -p "$work"
 log=$work/run.log

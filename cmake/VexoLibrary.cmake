@@ -1,7 +1,11 @@
-# vexo_library(NAME DEPENDS dep...): one static library from the .cpp files of the calling folder.
+# vexo_library(NAME DEPENDS dep... [EXCLUDE file...]): one static library from the .cpp files of
+# the calling folder, but those EXCLUDE names.
 function(vexo_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${VEXO_SRC_DIR})

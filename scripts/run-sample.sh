@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VEXO_BUILD_DIR:-build}
 tool=$build/tools/vexo-archive/vexo-archive
-program=$build/src/ui/instalar
+program=$build/src/program/instalar
 for f in "$tool" "$program"; do
   if [ ! -x "$f" ]; then
     echo "$f is not built yet" >&2

@@ -2,10 +2,10 @@
 #include "archive/ConsolePrompts.h"
 
 #include "platform/Encoding.h"
+#include "platform/Terminal.h"
 
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace vexo::archive {
 namespace {
@@ -30,7 +30,7 @@ std::string Utf8(const std::string& cp1252) {
 } // namespace
 
 ConsolePrompts::ConsolePrompts()
-    : ConsolePrompts(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1) {}
+    : ConsolePrompts(std::cin, std::cout, std::cerr, platform::IsTerminal(platform::StandardStream::Input)) {}
 
 ConsolePrompts::ConsolePrompts(std::istream& in, std::ostream& out, std::ostream& err,
                                bool interactive)

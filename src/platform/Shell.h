@@ -29,6 +29,8 @@ struct ShellLink {
     /// callers that prefer the UNC form take it first.
     std::string networkTarget = {};
 };
+/// The bytes of a .lnk file for `link` (the writer behind WriteShellLink).
+std::vector<std::uint8_t> BuildShellLink(const ShellLink& link);
 /// Writes a .lnk file. Raises PlatformError when the file cannot be written.
 void WriteShellLink(std::string_view linkPath, const ShellLink& link);
 /// Reads a .lnk file; nullopt when it is missing or not a shell link.
@@ -57,5 +59,8 @@ struct VersionInfo {
 /// file's bytes.
 std::optional<VersionInfo> ReadVersionInfo(std::string_view path);
 std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_t size);
+/// How far the sections of the PE image starting at `data` reach (its first bytes suffice);
+/// 0 when they are no PE headers.
+std::size_t PeImageExtent(const std::uint8_t* data, std::size_t size);
 
 } // namespace vexo::platform

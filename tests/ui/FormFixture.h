@@ -3,7 +3,7 @@
 
 #include "QtTestApp.h"
 #include "installer/InstallerFixture.h"
-#include "ui/TForm2.h"
+#include "ui/qt/TForm2.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // FormLayoutTest.cpp - every control of the window at its place, with its text and look.
 #include "FormFixture.h"
-#include "ui/Artwork.h"
+#include "ui/qt/Artwork.h"
 
 #include <QPushButton>
 #include <QScreen>

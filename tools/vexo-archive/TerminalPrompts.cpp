@@ -1,39 +1,28 @@
 // TerminalPrompts.cpp - console prompts on standard error; the key is read without echo.
 #include "TerminalPrompts.h"
 
+#include "platform/Terminal.h"
+
 #include <iostream>
-#include <termios.h>
-#include <unistd.h>
 
 namespace vexo::tool {
 namespace {
 
-// Turns the terminal's echo off for a scope, and back on on every way out.
-class EchoOff {
+// The echo is off while the key is typed; the Enter that was not echoed is shown after.
+class KeyEntry {
   public:
-    EchoOff() {
-        if (::tcgetattr(STDIN_FILENO, &saved_) != 0) return;
-        termios quiet = saved_;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        active_ = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    ~KeyEntry() {
+        if (quiet_.Active()) std::cerr << '\n';
     }
-    ~EchoOff() {
-        if (!active_) return;
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
-        std::cerr << '\n'; // the Enter that was not echoed
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
 
   private:
-    termios saved_{};
-    bool active_ = false;
+    platform::TerminalEchoOff quiet_;
 };
 
 } // namespace
 
 TerminalPrompts::TerminalPrompts()
-    : console_(std::cin, std::cerr, std::cerr, ::isatty(STDIN_FILENO) == 1),
+    : console_(std::cin, std::cerr, std::cerr, platform::IsTerminal(platform::StandardStream::Input)),
       previous_(&archive::CurrentPrompts()) {
     archive::SetCurrentPrompts(this);
 }
@@ -54,7 +43,7 @@ bool TerminalPrompts::InputQuery(const std::string& caption, const std::string& 
 
 bool TerminalPrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
                                     std::string& value) {
-    EchoOff quiet;
+    KeyEntry quiet;
     return console_.PasswordQuery(caption, prompt, value);
 }
 

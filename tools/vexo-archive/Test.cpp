@@ -9,16 +9,17 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/Terminal.h"
 
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <unistd.h>
 
 namespace vexo::tool {
 
 bool OnTerminal() {
-    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1;
+    return platform::IsTerminal(platform::StandardStream::Input) &&
+           platform::IsTerminal(platform::StandardStream::Error);
 }
 
 void PointAt(extract::TExtractor& x, const std::string& path, const std::string* key) {

@@ -1,7 +1,7 @@
 // Frames.cpp - controls at their design positions and sizes.
-#include "ui/Frames.h"
+#include "ui/qt/Frames.h"
 
-#include "ui/Artwork.h"
+#include "ui/qt/Artwork.h"
 
 #include <QIcon>
 

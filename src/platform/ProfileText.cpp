@@ -1,9 +1,8 @@
-// Profile.cpp - private-profile (INI) reading with GetPrivateProfileStringA's rules.
+// ProfileText.cpp - private-profile (INI) text read with GetPrivateProfileStringA's rules.
 //
 // Our own reader because the common INI libraries cut inline comments, keep quotes, split at
 // ':' and join indented lines, none of which the Windows call does.
 #include "platform/Encoding.h"
-#include "platform/FileSystem.h"
 #include "platform/Shell.h"
 
 #include <vector>
@@ -95,22 +94,6 @@ std::string ProfileStringFromText(std::string_view text, std::string_view sectio
         return std::string(value);
     }
     return DefaultValue(def);
-}
-
-std::string ReadProfileString(std::string_view file, std::string_view section, std::string_view key,
-                              std::string_view def) {
-    constexpr std::int64_t kMaxProfileSize = 64 << 20;
-    std::string text;
-    try {
-        auto stream = OpenFile(file, OpenMode::ReadShareAll);
-        std::int64_t size = stream->Size();
-        if (size > kMaxProfileSize) return DefaultValue(def); // no configuration file is this large
-        text.resize(static_cast<std::size_t>(size));
-        text.resize(stream->Read(text.data(), text.size()));
-    } catch (const std::exception&) {
-        return DefaultValue(def); // an unreadable file reads as a missing one
-    }
-    return ProfileStringFromText(text, section, key, def);
 }
 
 } // namespace vexo::platform

@@ -4,7 +4,7 @@
 // handles: a file opened without sharing cannot be opened again, deleted or renamed meanwhile.
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,10 @@
-// VersionInfo.cpp - VS_VERSIONINFO from a PE file's resources, walking the headers ourselves.
+// VersionResource.cpp - VS_VERSIONINFO from a PE image's resources, walking the headers ourselves.
 //
 // Every offset and length comes from an untrusted file and is checked against the buffer
 // (and the enclosing block) before it is used.
 #include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Error.h"
-#include "platform/FileSystem.h"
 #include "platform/Shell.h"
 
 #include <algorithm>
@@ -18,7 +17,6 @@ using detail::ByteReader;
 
 constexpr std::uint32_t kRtVersion = 16;
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
-constexpr std::size_t kHeaderProbe = 64 * 1024;
 constexpr std::int64_t kMaxImage = 256LL << 20;
 
 struct Section {
@@ -221,27 +219,10 @@ std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_
     return info;
 }
 
-std::optional<VersionInfo> ReadVersionInfo(std::string_view path) {
-    std::vector<std::uint8_t> bytes;
-    try {
-        auto stream = OpenFile(path, OpenMode::ReadShareAll);
-        const std::int64_t size = stream->Size();
-        bytes.resize(static_cast<std::size_t>(std::min<std::int64_t>(size, kHeaderProbe)));
-        bytes.resize(stream->Read(bytes.data(), bytes.size()));
-        // Read on only as far as the sections reach; an installer's appended data is skipped.
-        if (auto image = ParseHeaders(ByteReader(bytes.data(), bytes.size()))) {
-            const std::size_t end = static_cast<std::size_t>(
-                std::min<std::int64_t>(size, static_cast<std::int64_t>(ImageEnd(*image))));
-            if (end > bytes.size()) {
-                const std::size_t have = bytes.size();
-                bytes.resize(end);
-                bytes.resize(have + stream->Read(bytes.data() + have, end - have));
-            }
-        }
-    } catch (const PlatformError& e) {
-        return Fail(e.Code());
-    }
-    return ParseVersionInfo(bytes.data(), bytes.size());
+std::size_t PeImageExtent(const std::uint8_t* data, std::size_t size) {
+    if (!data) return 0;
+    auto image = ParseHeaders(ByteReader(data, size));
+    return image ? ImageEnd(*image) : 0;
 }
 
 } // namespace vexo::platform

@@ -4,11 +4,11 @@
 #include "installer/CommandLine.h"
 #include "installer/Services.h"
 #include "installer/Unattended.h"
-#include "ui/program/WindowModule.h"
+#include "platform/Terminal.h"
+#include "ui/WindowModule.h"
 
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     case installer::CommandLine::Mode::Unattended: {
         installer::InstallerServices services;
         return installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
-                                        ::isatty(STDOUT_FILENO) != 0);
+                                        platform::IsTerminal(platform::StandardStream::Output));
     }
     case installer::CommandLine::Mode::Window:
         break;

@@ -4,8 +4,8 @@
 #include "installer/InstallerWindow.h"
 #include "installer/MainView.h"
 #include "installer/Services.h"
-#include "ui/Frames.h"
-#include "ui/QtFolderBrowser.h"
+#include "ui/qt/Frames.h"
+#include "ui/qt/QtFolderBrowser.h"
 
 #include <QLabel>
 #include <QPoint>

@@ -1,9 +1,9 @@
 // TForm2.cpp - the window's controls, events and the bridge to its logic.
-#include "ui/TForm2.h"
+#include "ui/qt/TForm2.h"
 
 #include "installer/InstallerTexts.h"
 #include "platform/Encoding.h"
-#include "ui/Artwork.h"
+#include "ui/qt/Artwork.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-// HostPaths.h - internal to the Linux platform layer: Windows paths resolved on the host.
+// HostPaths.h - internal to the POSIX platform layer: Windows paths resolved on the host.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,7 +6,7 @@
 // renames keep the listing true.
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

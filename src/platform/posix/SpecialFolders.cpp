@@ -1,7 +1,7 @@
 // SpecialFolders.cpp - shell folders by CSIDL at the places Wine gives them in the prefix.
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
 

@@ -2,7 +2,7 @@
 #include "platform/System.h"
 
 #include "platform/Encoding.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // QtFolderBrowser.cpp - the directory dialog over the prefix's drives.
-#include "ui/QtFolderBrowser.h"
+#include "ui/qt/QtFolderBrowser.h"
 
 #include "platform/Encoding.h"
 #include "platform/Paths.h"

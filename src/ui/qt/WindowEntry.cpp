@@ -1,11 +1,11 @@
-// WindowModule.cpp - the window mode of the installer program, built as the module that the
-// program carries and loads (WindowLoader.cpp). Its installer, archive and platform code is
+// WindowEntry.cpp - the window mode of the installer program, built as the module that the
+// program carries and loads (program/WindowLoader.cpp). Its installer, archive and platform code is
 // the program's own: the module leaves those symbols for the program to provide.
-#include "ui/program/WindowModule.h"
+#include "ui/WindowModule.h"
 #include "archive/Prompts.h"
 #include "installer/Services.h"
-#include "ui/QtPrompts.h"
-#include "ui/TForm2.h"
+#include "ui/qt/QtPrompts.h"
+#include "ui/qt/TForm2.h"
 
 #include <QApplication>
 

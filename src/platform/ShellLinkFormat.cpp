@@ -1,4 +1,4 @@
-// ShellLink.cpp - .lnk files in the binary shell-link format, written and read without a shell.
+// ShellLinkFormat.cpp - the binary shell-link (.lnk) format, built and parsed without a shell.
 #include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Error.h"
@@ -18,7 +18,6 @@ constexpr std::uint8_t kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x0
 constexpr std::uint32_t kHasIdList = 0x01, kHasLinkInfo = 0x02, kHasName = 0x04,
                         kHasRelativePath = 0x08, kHasWorkingDir = 0x10, kHasArguments = 0x20,
                         kHasIconLocation = 0x40, kIsUnicode = 0x80;
-constexpr std::size_t kMaxLinkFile = 1 << 20;
 
 void PutU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
@@ -55,7 +54,41 @@ void PutCountedString(std::vector<std::uint8_t>& out, std::string_view text) {
         PutU16(out, u);
 }
 
-std::vector<std::uint8_t> BuildLink(const ShellLink& link) {
+
+// The path an ID list names: a drive item followed by file-entry items (primary names).
+std::string PathFromIdList(const detail::ByteReader& r, std::size_t offset, std::size_t end) {
+    std::string path;
+    while (offset + 2 <= end) {
+        std::uint16_t size = *r.U16(offset);
+        if (size == 0 || size < 3 || offset + size > end) break;
+        std::uint8_t type = r.Data()[offset + 2];
+        detail::ByteReader item(r.Data() + offset, size);
+        if ((type & 0x70) == 0x20 && size >= 6) { // volume: "C:\"
+            if (auto drive = item.CString(3); drive && !drive->empty()) path = *drive;
+        } else if ((type & 0x70) == 0x30 && size > 14 && !path.empty()) { // file entry
+            std::optional<std::string> name = (type & 0x04) ? item.WString(14) : item.CString(14);
+            if (!name || name->empty()) return {};
+            std::string cp = (type & 0x04) ? Utf8ToCp1252(*name) : *name;
+            if (path.back() != '\\') path += '\\';
+            path += cp;
+        }
+        offset += size;
+    }
+    return path;
+}
+
+std::optional<std::string> StringAt(const detail::ByteReader& info, std::size_t offset,
+                                    bool unicode) {
+    if (offset == 0 || offset >= info.Size()) return std::nullopt;
+    if (!unicode) return info.CString(offset);
+    auto s = info.WString(offset);
+    if (!s) return std::nullopt;
+    return Utf8ToCp1252(*s);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> BuildShellLink(const ShellLink& link) {
     std::uint32_t flags = kHasLinkInfo | kIsUnicode;
     if (!link.description.empty()) flags |= kHasName;
     if (!link.workingDirectory.empty()) flags |= kHasWorkingDir;
@@ -95,53 +128,6 @@ std::vector<std::uint8_t> BuildLink(const ShellLink& link) {
     if (flags & kHasWorkingDir) PutCountedString(out, link.workingDirectory);
     PutU32(out, 0); // terminal block
     return out;
-}
-
-// The path an ID list names: a drive item followed by file-entry items (primary names).
-std::string PathFromIdList(const detail::ByteReader& r, std::size_t offset, std::size_t end) {
-    std::string path;
-    while (offset + 2 <= end) {
-        std::uint16_t size = *r.U16(offset);
-        if (size == 0 || size < 3 || offset + size > end) break;
-        std::uint8_t type = r.Data()[offset + 2];
-        detail::ByteReader item(r.Data() + offset, size);
-        if ((type & 0x70) == 0x20 && size >= 6) { // volume: "C:\"
-            if (auto drive = item.CString(3); drive && !drive->empty()) path = *drive;
-        } else if ((type & 0x70) == 0x30 && size > 14 && !path.empty()) { // file entry
-            std::optional<std::string> name = (type & 0x04) ? item.WString(14) : item.CString(14);
-            if (!name || name->empty()) return {};
-            std::string cp = (type & 0x04) ? Utf8ToCp1252(*name) : *name;
-            if (path.back() != '\\') path += '\\';
-            path += cp;
-        }
-        offset += size;
-    }
-    return path;
-}
-
-std::optional<std::string> StringAt(const detail::ByteReader& info, std::size_t offset,
-                                    bool unicode) {
-    if (offset == 0 || offset >= info.Size()) return std::nullopt;
-    if (!unicode) return info.CString(offset);
-    auto s = info.WString(offset);
-    if (!s) return std::nullopt;
-    return Utf8ToCp1252(*s);
-}
-
-} // namespace
-
-void WriteShellLink(std::string_view linkPath, const ShellLink& link) {
-    const auto bytes = BuildLink(link);
-    auto stream = OpenFile(linkPath, OpenMode::Create);
-    try {
-        stream->WriteBuffer(bytes.data(), bytes.size());
-    } catch (const EWriteError&) {
-        int code = LastError() ? LastError() : kErrorWriteFault;
-        stream.reset();
-        DeleteFile(linkPath); // a torn link would mislead every reader
-        SetLastError(code);
-        throw PlatformError(code, SystemErrorMessage(code));
-    }
 }
 
 std::optional<ShellLink> ParseShellLink(const std::uint8_t* data, std::size_t size) {
@@ -237,30 +223,6 @@ std::optional<ShellLink> ParseShellLink(const std::uint8_t* data, std::size_t si
     }
     if (link.target.empty() && link.networkTarget.empty())
         link.target = relativePath; // resolved against the link's folder by ReadShellLink
-    return link;
-}
-
-std::optional<ShellLink> ReadShellLink(std::string_view linkPath) {
-    std::vector<std::uint8_t> bytes;
-    try {
-        auto stream = OpenFile(linkPath, OpenMode::ReadShareAll);
-        std::int64_t size = stream->Size();
-        if (size <= 0 || size > static_cast<std::int64_t>(kMaxLinkFile)) return std::nullopt;
-        bytes.resize(static_cast<std::size_t>(size));
-        bytes.resize(stream->Read(bytes.data(), bytes.size()));
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    auto link = ParseShellLink(bytes.data(), bytes.size());
-    if (link && !link->target.empty() && link->target.find(':') == std::string::npos &&
-        link->target.rfind("\\\\", 0) != 0) {
-        // A relative target names a file beside the link.
-        auto slash = linkPath.find_last_of("\\/");
-        std::string folder = slash == std::string_view::npos
-                                 ? std::string()
-                                 : std::string(linkPath.substr(0, slash + 1));
-        link->target = folder + link->target;
-    }
     return link;
 }
 

@@ -1,5 +1,5 @@
 // QtPrompts.cpp - dialogs built from the prompt descriptions shared by every front end.
-#include "ui/QtPrompts.h"
+#include "ui/qt/QtPrompts.h"
 
 #include "platform/Encoding.h"
 

@@ -1,7 +1,7 @@
 // WindowLoader.cpp - maps the window module that the program carries (its bytes are linked in
 // below) and calls its entry. The module is never unloaded: the toolkit's exit-time handlers
 // live in it.
-#include "ui/program/WindowModule.h"
+#include "ui/WindowModule.h"
 
 #include <dlfcn.h>
 #include <sys/mman.h>

@@ -1,5 +1,5 @@
 // JpegDecoder.cpp - libjpeg with an error manager that returns instead of exiting.
-#include "ui/JpegDecoder.h"
+#include "ui/qt/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Artwork.cpp - decodes the compiled-in pictures on first use.
-#include "ui/Artwork.h"
+#include "ui/qt/Artwork.h"
 
-#include "ui/JpegDecoder.h"
+#include "ui/qt/JpegDecoder.h"
 
 namespace vexo::ui {
 

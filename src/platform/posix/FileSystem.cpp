@@ -4,7 +4,7 @@
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
-#include "platform/HostPaths.h"
+#include "platform/posix/HostPaths.h"
 #include "platform/Paths.h"
 #include "platform/System.h"
 
@@ -373,30 +373,6 @@ bool RemoveDirectory(std::string_view path) {
     }
     detail::NoteRemoved(*host);
     return true;
-}
-
-bool MatchesFileMask(std::string_view name, std::string_view mask) {
-    if (mask == "*.*") mask = "*";
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-    std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (m < mask.size() && (mask[m] == '?' || upper(mask[m]) == upper(name[n]))) {
-            ++m;
-            ++n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    // Trailing dots and stars match the end of a name ("README.*" finds "README").
-    while (m < mask.size() && (mask[m] == '*' || mask[m] == '.'))
-        ++m;
-    return m == mask.size();
 }
 
 std::vector<FindEntry> FindFiles(std::string_view pattern) {

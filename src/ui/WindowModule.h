@@ -1,6 +1,6 @@
 // WindowModule.h - the window lives in a loadable module carried inside the program file, so
 // that the unattended run never maps the toolkit (its libraries alone are most of a run's
-// memory). Toolkit-free: the program includes this; only WindowModule.cpp includes Qt.
+// memory). Toolkit-free: the program includes this; only the module's entry includes Qt.
 #pragma once
 
 #include <iosfwd>
