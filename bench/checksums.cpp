@@ -1,12 +1,11 @@
 // checksums.cpp - every block of an archive through the three forms of the block checksum:
 // the literal loop, the word-table loop and the batch form over each file's blocks together.
 // All three must agree with each other and with the stored checksum. Usage: checksums ARCHIVE
-#include "HostFile.h"
-
 #include "archive/ArchiveReader.h"
 #include "archive/Checksum.h"
 #include "archive/Format.h"
 #include "archive/Messages.h"
+#include "platform/HostFiles.h"
 
 #include <cstring>
 #include <iostream>
@@ -19,7 +18,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        vexo::bench::HostFile in(argv[1]);
+        auto file = vexo::platform::OpenHostFile(argv[1], vexo::platform::HostFileMode::Read);
+        vexo::platform::Stream& in = *file;
         std::string name = argv[1];
         bool exe = name.ends_with(".EXE") || name.ends_with(".exe");
         std::int64_t start = exe ? FindArchiveStart(in) : 0;

@@ -1,11 +1,10 @@
 // floor.cpp - the yardstick: an archive extracted with nothing but the obvious tools, zlib's
 // uncompress, the checksum one byte per step and stdio writes. No events, prompts or policy.
 // Usage: floor ARCHIVE DIR
-#include "HostFile.h"
-
 #include "archive/ArchiveReader.h"
 #include "archive/Format.h"
 #include "archive/Messages.h"
+#include "platform/HostFiles.h"
 
 #include <array>
 #include <cstdio>
@@ -54,7 +53,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        vexo::bench::HostFile in(argv[1]);
+        auto file = vexo::platform::OpenHostFile(argv[1], vexo::platform::HostFileMode::Read);
+        vexo::platform::Stream& in = *file;
         std::string name = argv[1];
         bool exe = name.size() > 4 && (name.ends_with(".EXE") || name.ends_with(".exe"));
         std::int64_t start = exe ? vexo::archive::FindArchiveStart(in) : 0;
@@ -81,10 +81,10 @@ int main(int argc, char** argv) {
             std::int64_t left = e.FileSize == 0 ? 0 : e.PieceStoredSize;
             while (left > 0) {
                 std::uint8_t head[8];
-                if (std::fread(head, 1, 8, in.Handle()) != 8) throw std::runtime_error("short");
+                if (in.Read(head, 8) != 8) throw std::runtime_error("short");
                 std::int32_t len = Int32(head);
                 std::size_t n = static_cast<std::size_t>(len < 0 ? -std::int64_t{len} : len);
-                if (n > src.size() || std::fread(src.data(), 1, n, in.Handle()) != n)
+                if (n > src.size() || in.Read(src.data(), n) != n)
                     throw std::runtime_error("bad block");
                 if (Stored(words, src.data(), n) != static_cast<std::uint32_t>(Int32(head + 4)))
                     throw std::runtime_error("checksum mismatch in " + e.Name);

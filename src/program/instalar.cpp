@@ -4,6 +4,7 @@
 #include "installer/CommandLine.h"
 #include "installer/Services.h"
 #include "installer/Unattended.h"
+#include "platform/HostFiles.h"
 #include "platform/Terminal.h"
 #include "ui/WindowModule.h"
 
@@ -15,9 +16,9 @@ int main(int argc, char** argv) {
     using namespace vexo;
     std::vector<std::string> args(argv + 1, argv + argc);
     installer::CommandLine cmd = installer::ParseCommandLine(args);
-    std::string program = archive::ExtractFileName(argc > 0 ? argv[0] : "instalar");
-    if (auto slash = program.find_last_of('/'); slash != std::string::npos)
-        program = program.substr(slash + 1);
+    // The host's own separators first, then a Windows path's.
+    std::string program =
+        archive::ExtractFileName(platform::HostFileName(argc > 0 ? argv[0] : "instalar"));
 
     switch (cmd.mode) {
     case installer::CommandLine::Mode::Help:

@@ -10,25 +10,25 @@
 #include "extract/PayloadEncryptor.h"
 #include "extract/SecureWipe.h"
 #include "platform/Encoding.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <random>
-
-namespace fs = std::filesystem;
+#include <sstream>
 
 namespace vexo::tool {
 namespace {
 
+using platform::HostFileType;
+
 struct Item {
     std::string storedName; // Windows-1252
-    fs::path source;
+    std::string source;     // host path
     char rule = 'R';
     bool folder = false;
 };
@@ -42,20 +42,16 @@ std::string ToStoredName(const std::string& utf8, const std::string& where) {
     return name;
 }
 
-std::vector<Item> ItemsFromDirectory(const fs::path& root) {
-    if (!fs::is_directory(root)) throw archive::Exception("Not a directory: " + root.string());
-    std::vector<fs::path> paths;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        paths.push_back(e.path());
-    std::sort(paths.begin(), paths.end());
+bool IsType(const std::string& path, HostFileType type) {
+    return platform::GetHostFileFacts(path).type == type;
+}
+
+std::vector<Item> ItemsFromDirectory(const std::string& root) {
+    if (!IsType(root, HostFileType::Directory))
+        throw archive::Exception("Not a directory: " + root);
     std::vector<Item> items;
-    for (const auto& p : paths) {
-        bool dir = fs::is_directory(p);
-        if (dir && !fs::is_empty(p)) continue; // its files carry the path
-        if (!dir && !fs::is_regular_file(p)) continue;
-        std::string rel = fs::relative(p, root).generic_string();
-        items.push_back({ToStoredName(rel, p.string()), p, 'R', dir});
-    }
+    for (const auto& e : platform::ListHostTree(root))
+        items.push_back({ToStoredName(e.relative, e.path), e.path, 'R', e.directory});
     return items;
 }
 
@@ -68,14 +64,14 @@ std::string Trim(const std::string& s) {
 // One entry per line: RULE STORED\NAME [=> SOURCE]; "#" starts a comment line; a stored name
 // ending in "\" is an empty folder. SOURCE is relative to the manifest's folder and defaults
 // to the stored name with "/" for "\".
-std::vector<Item> ItemsFromManifest(const fs::path& manifest) {
-    std::ifstream in(manifest);
-    if (!in) throw archive::Exception("Cannot read the manifest " + manifest.string());
-    fs::path base = manifest.parent_path();
+std::vector<Item> ItemsFromManifest(const std::string& manifest) {
+    std::optional<std::string> text = platform::ReadHostFile(manifest);
+    if (!text) throw archive::Exception("Cannot read the manifest " + manifest);
+    std::istringstream in(*text);
     std::vector<Item> items;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        std::string where = manifest.string() + ":" + std::to_string(number);
+        std::string where = manifest + ":" + std::to_string(number);
         line = Trim(line);
         if (line.empty() || line[0] == '#') continue;
         if (line.size() < 3 || (line[1] != ' ' && line[1] != '\t'))
@@ -96,32 +92,27 @@ std::vector<Item> ItemsFromManifest(const fs::path& manifest) {
             source = rest;
             std::replace(source.begin(), source.end(), '\\', '/');
         }
-        item.source = base / source;
+        item.source = platform::HostPathBeside(manifest, source);
         // A folder entry needs no source (git keeps no empty folders): it takes the
         // manifest's date then.
-        if (item.folder && !fs::is_directory(item.source))
+        if (item.folder && !IsType(item.source, HostFileType::Directory))
             item.source = manifest;
-        else if (!item.folder && !fs::is_regular_file(item.source))
-            throw archive::Exception(where + ": missing " + item.source.string());
+        else if (!item.folder && !IsType(item.source, HostFileType::Regular))
+            throw archive::Exception(where + ": missing " + item.source);
         items.push_back(std::move(item));
     }
     return items;
 }
 
-double HostDate(const fs::path& p) {
-    auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(p));
-    std::time_t t = std::chrono::system_clock::to_time_t(
-        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
-    std::tm local{};
-    localtime_r(&t, &local);
-    return archive::CivilToDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                     local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0});
+double HostDate(const std::string& path) {
+    const platform::HostTime t = platform::GetHostFileFacts(path).lastWrite;
+    return archive::CivilToDateTime(
+        {t.year, t.month, t.day, t.hour, t.minute, std::min(t.second, 59), 0});
 }
 
-std::int32_t HostAttributes(const fs::path& p, bool folder) {
+std::int32_t HostAttributes(const std::string& path, bool folder) {
     std::int32_t attributes = folder ? 0x10 : 0x20;
-    if ((fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none)
-        attributes |= 0x01;
+    if (platform::GetHostFileFacts(path).readOnly) attributes |= 0x01;
     return attributes;
 }
 
@@ -153,21 +144,18 @@ class ScratchFile {
         for (int i = 0; i < 100 && path_.empty(); ++i) {
             char suffix[32];
             std::snprintf(suffix, sizeof suffix, ".inner-%08x.tmp", random());
-            fs::path p = near + suffix;
-            if (!fs::exists(p)) path_ = p;
+            std::string p = near + suffix;
+            if (IsType(p, HostFileType::Missing)) path_ = p;
         }
         if (path_.empty()) throw archive::Exception("No free scratch name next to " + near);
     }
-    ~ScratchFile() {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-    }
+    ~ScratchFile() { platform::RemoveHostFile(path_); }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
-    std::string Path() const { return path_.string(); }
+    const std::string& Path() const { return path_; }
 
   private:
-    fs::path path_;
+    std::string path_;
 };
 
 // Encryption is only worth its name with a key the cipher uses: shorter or longer keys would
@@ -268,8 +256,8 @@ int RunBuild(const std::vector<std::string>& args) {
             if (item.folder) {
                 writer.AddFolder(item.storedName, date, attributes, item.rule);
             } else {
-                HostFile data(item.source.string(), false);
-                writer.AddFile(item.storedName, date, attributes, item.rule, data);
+                auto data = OpenInput(item.source);
+                writer.AddFile(item.storedName, date, attributes, item.rule, *data);
             }
         }
     };
@@ -282,8 +270,8 @@ int RunBuild(const std::vector<std::string>& args) {
     if (solid) {
         inner.emplace(out);
         {
-            HostFile file(inner->Path(), true);
-            archive::ArchiveWriter writer(file, options);
+            auto file = CreateOutput(inner->Path());
+            archive::ArchiveWriter writer(*file, options);
             addItems(writer);
             writer.Finish();
         }
@@ -292,16 +280,16 @@ int RunBuild(const std::vector<std::string>& args) {
     }
     auto fill = [&](auto& writer) {
         if (!inner) return addItems(writer);
-        HostFile data(inner->Path(), false);
-        writer.AddFile(ToStoredName(fs::path(out).filename().string(), out),
-                       HostDate(inner->Path()), 0x20, 'R', data);
+        auto data = OpenInput(inner->Path());
+        writer.AddFile(ToStoredName(platform::HostFileName(out), out), HostDate(inner->Path()),
+                       0x20, 'R', *data);
     };
     const char* kind = solid ? " entries in a solid archive" : " entries";
 
     if (segmentSize) {
         // Segment files are named from the output name through the platform's path mapping.
-        archive::SegmentedArchiveWriter writer(platform::WindowsPath(fs::absolute(out).string()),
-                                               options, *segmentSize);
+        archive::SegmentedArchiveWriter writer(
+            platform::WindowsPath(platform::AbsoluteHostPath(out)), options, *segmentSize);
         fill(writer);
         writer.Finish();
         std::cerr << out << ": " << entries << kind << ", " << writer.SegmentNames().size()
@@ -309,22 +297,22 @@ int RunBuild(const std::vector<std::string>& args) {
         return 0;
     }
 
-    HostFile file(out, true);
+    auto file = CreateOutput(out);
     std::int64_t start = 0;
     if (!stub.empty()) {
-        HostFile image(stub, false);
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image.Size()));
-        image.ReadBuffer(bytes.data(), bytes.size());
-        file.WriteBuffer(bytes.data(), bytes.size());
+        auto image = OpenInput(stub);
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image->Size()));
+        image->ReadBuffer(bytes.data(), bytes.size());
+        file->WriteBuffer(bytes.data(), bytes.size());
         auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
-        file.WriteBuffer(tag.data(), tag.size());
-        start = file.Position();
+        file->WriteBuffer(tag.data(), tag.size());
+        start = file->Position();
         if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
     }
-    archive::ArchiveWriter writer(file, options);
+    archive::ArchiveWriter writer(*file, options);
     fill(writer);
     const archive::TArchiveHeader& h = writer.Finish();
-    if (!stub.empty()) archive::WriteLocator(file, static_cast<std::int32_t>(start));
+    if (!stub.empty()) archive::WriteLocator(*file, static_cast<std::int32_t>(start));
     std::cerr << out << ": " << entries << kind << ", " << h.EndOffset
               << " bytes of archive at offset " << start << '\n';
     return 0;

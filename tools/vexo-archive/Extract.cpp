@@ -6,11 +6,11 @@
 #include "archive/Exceptions.h"
 #include "archive/Prompts.h"
 #include "platform/Encoding.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -104,10 +104,10 @@ int RunExtract(const std::vector<std::string>& args) {
     // Without --key the key is asked on the terminal; without a terminal the prompt is
     // refused and the run ends as cancelled.
     TerminalPrompts prompts;
-    std::filesystem::create_directories(out);
+    platform::CreateHostDirectories(out);
     extract::TExtractor x;
     PointAt(x, file, key ? &*key : nullptr);
-    x.SetExtractPath(platform::WindowsPath(std::filesystem::absolute(out).string()));
+    x.SetExtractPath(platform::WindowsPath(platform::AbsoluteHostPath(out)));
     x.SetRestoreAction(restore    ? kRestore.at(*restore)
                        : terminal ? extract::raAsk
                                   : extract::raSkip);

@@ -8,10 +8,10 @@
 #include "archive/PathRoutines.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/Terminal.h"
 
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -23,9 +23,9 @@ bool OnTerminal() {
 }
 
 void PointAt(extract::TExtractor& x, const std::string& path, const std::string* key) {
-    if (!std::filesystem::is_regular_file(path))
+    if (platform::GetHostFileFacts(path).type != platform::HostFileType::Regular)
         throw archive::Exception("No such archive: " + path);
-    const std::string windows = platform::WindowsPath(std::filesystem::absolute(path).string());
+    const std::string windows = platform::WindowsPath(platform::AbsoluteHostPath(path));
     if (archive::IsExeFile(windows)) {
         auto s = platform::OpenFile(windows, platform::OpenMode::ReadShareAll);
         x.SetSFXCodeSize(archive::FindArchiveStart(*s));

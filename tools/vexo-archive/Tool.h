@@ -5,7 +5,6 @@
 #include "common/Json.h"
 #include "platform/Stream.h"
 
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -19,25 +18,14 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// A stream over a host file (the tool works on host paths, not on Windows paths).
-class HostFile final : public platform::Stream {
-  public:
-    /// Opens for reading, or creates/truncates for writing. Raises archive::EArchiver with the
-    /// "No puedo abrir %s" / "No puedo crear el Archivo %s" texts on failure.
-    HostFile(const std::string& path, bool create);
-    ~HostFile() override;
-    std::size_t Read(void* buffer, std::size_t count) override;
-    std::size_t Write(const void* buffer, std::size_t count) override;
-    std::int64_t Seek(std::int64_t offset, platform::SeekOrigin origin) override;
-    std::int64_t Size() override;
-    void Truncate() override;
-
-  private:
-    std::FILE* file_;
-};
+/// Host files the tool reads and writes (it works on host paths, not on Windows paths). Raise
+/// archive::EArchiver with the "No puedo abrir %s" / "No puedo crear el Archivo %s" texts.
+std::unique_ptr<platform::Stream> OpenInput(const std::string& path);
+/// Creates the file, or empties it when it exists; for reading and writing.
+std::unique_ptr<platform::Stream> CreateOutput(const std::string& path);
 
 struct OpenedArchive {
-    std::unique_ptr<HostFile> file;
+    std::unique_ptr<platform::Stream> file;
     std::int64_t start = 0;
     archive::TArchiveHeader header;
 };

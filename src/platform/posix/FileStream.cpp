@@ -1,9 +1,11 @@
-// FileStream.cpp - OpenFile: file streams with the class library's open and share modes.
+// FileStream.cpp - OpenFile: file streams with the class library's open and share modes; and
+// OpenHostFile, the same streams over host paths.
 //
 // Share modes are enforced among the streams of this process, as Windows enforces them among
 // handles: a file opened without sharing cannot be opened again, deleted or renamed meanwhile.
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/posix/HostPaths.h"
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -63,17 +66,23 @@ void Release(const FileKey& key, int id) {
     if (it->second.empty()) g_open.erase(it);
 }
 
+// A stream of OpenFile: held in the sharing table, and open to injected faults.
+struct Registration {
+    FileKey key;
+    int id;
+};
+
 // The position lives here rather than in the descriptor: reads and writes go through
 // pread/pwrite, so asking for it or moving it costs no system call.
 class FileStream final : public Stream {
   public:
-    FileStream(int fd, FileKey key, int id, unsigned access, bool buffered)
-        : fd_(fd), key_(key), id_(id), access_(access) {
+    FileStream(int fd, std::optional<Registration> registration, unsigned access, bool buffered)
+        : fd_(fd), registration_(registration), access_(access) {
         if (buffered) buffer_.resize(kReadBuffer);
     }
     ~FileStream() override {
         ::close(fd_);
-        Release(key_, id_);
+        if (registration_) Release(registration_->key, registration_->id);
     }
 
     std::size_t Read(void* buffer, std::size_t count) override {
@@ -119,12 +128,12 @@ class FileStream final : public Stream {
             SetLastError(kErrorAccessDenied);
             return 0;
         }
-        if (int fault = detail::CheckFault(FaultKind::Write)) {
+        if (int fault = registration_ ? detail::CheckFault(FaultKind::Write) : 0) {
             SetLastError(fault);
             return 0;
         }
         std::size_t limit = count;
-        int diskFull = detail::CheckFault(FaultKind::DiskFull);
+        int diskFull = registration_ ? detail::CheckFault(FaultKind::DiskFull) : 0;
         if (diskFull) limit = count / 2; // the device takes part of the data, then is full
         const auto* in = static_cast<const char*>(buffer);
         std::size_t done = 0;
@@ -193,8 +202,7 @@ class FileStream final : public Stream {
     }
 
     int fd_;
-    FileKey key_;
-    int id_;
+    std::optional<Registration> registration_;
     unsigned access_;
     std::int64_t pos_ = 0;
     // Only for streams nobody else may write: their bytes cannot change under the buffer.
@@ -274,11 +282,25 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
         Fail(kErrorSharingViolation, path);
     }
     const bool buffered = access == kAccessRead && !(share & kShareWrite);
-    auto stream = std::make_unique<FileStream>(fd, key, id, access, buffered);
+    auto stream = std::make_unique<FileStream>(fd, Registration{key, id}, access, buffered);
     if (create && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
         Fail(detail::WindowsErrorFromErrno(errno), path); // stream closes on unwind
     if (create && !exists) detail::NoteCreated(*host, DT_REG);
     return stream;
+}
+
+std::unique_ptr<Stream> OpenHostFile(const std::string& path, HostFileMode mode) {
+    const bool create = mode == HostFileMode::Create;
+    const int flags = O_CLOEXEC | (create ? O_RDWR | O_CREAT | O_TRUNC : O_RDONLY);
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        Fail(errno == ENOENT ? detail::NotFoundCode(path) : detail::WindowsErrorFromErrno(errno),
+             path);
+    const unsigned access = create ? kAccessRead | kAccessWrite : kAccessRead;
+    return std::make_unique<FileStream>(fd, std::nullopt, access, !create);
 }
 
 } // namespace vexo::platform
