@@ -44,7 +44,7 @@ HostFileFacts GetHostFileFacts(const std::string& path);
 
 struct HostTreeEntry {
     std::string path;       // the root joined with the names below it
-    std::string relative;   // from the root, '/' between names
+    std::string relative;   // from the root to what it names (links resolved), '/' between names
     bool directory = false; // an empty directory, else a regular file
 };
 

@@ -1,9 +1,11 @@
-// FileStreamModelTest.cpp - file streams behave as the memory stream over the same bytes,
-// through any mix of reads, writes, seeks and truncations.
+// FileStreamModelTest.cpp - file streams, on Windows paths or host paths, behave as the memory
+// stream over the same bytes, through any mix of reads, writes, seeks and truncations.
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/ScopedTestPrefix.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -25,10 +27,24 @@ std::size_t RandomLength(std::mt19937& rng) {
     return base + rng() % 3;
 }
 
+// Opens the file the test made, C:\model.bin.
+using Opener = std::function<std::unique_ptr<Stream>(const ScopedTestPrefix&)>;
+
+Opener ByWindowsPath(OpenMode mode) {
+    return [mode](const ScopedTestPrefix&) { return OpenFile("C:\\model.bin", mode); };
+}
+
+Opener ByHostPath(HostFileMode mode) {
+    return [mode](const ScopedTestPrefix& prefix) {
+        return OpenHostFile(prefix.Host("drive_c/model.bin"), mode);
+    };
+}
+
 struct ModelCase {
     const char* what;
-    OpenMode mode;
+    Opener open;
     bool writes;
+    bool empties; // the open cuts the file to nothing
     unsigned seed;
 };
 
@@ -41,8 +57,8 @@ TEST_P(FileStreamModel, AgreesWithTheMemoryStream) {
     const auto initial = RandomBytes(50000, rng);
     OpenFile("C:\\model.bin", OpenMode::Create)->WriteBuffer(initial.data(), initial.size());
 
-    auto file = OpenFile("C:\\model.bin", c.mode);
-    MemoryStream model(initial);
+    auto file = c.open(prefix);
+    MemoryStream model(c.empties ? std::vector<std::uint8_t>() : initial);
     for (int step = 0; step < 3000; ++step) {
         const unsigned op = rng() % (c.writes ? 6 : 4);
         SCOPED_TRACE(::testing::Message()
@@ -96,11 +112,15 @@ TEST_P(FileStreamModel, AgreesWithTheMemoryStream) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FileStreamModel,
-    ::testing::Values(ModelCase{"ReadDenyWriteBuffered", OpenMode::ReadDenyWrite, false, 1},
-                      ModelCase{"ReadCompatibilityBuffered", OpenMode::Read, false, 2},
-                      ModelCase{"ReadShareAllUnbuffered", OpenMode::ReadShareAll, false, 3},
-                      ModelCase{"ReadWrite", OpenMode::ReadWrite, true, 4},
-                      ModelCase{"ReadWriteDenyWrite", OpenMode::ReadWriteDenyWrite, true, 5}),
+    ::testing::Values(
+        ModelCase{"ReadDenyWriteBuffered", ByWindowsPath(OpenMode::ReadDenyWrite), false, false, 1},
+        ModelCase{"ReadCompatibilityBuffered", ByWindowsPath(OpenMode::Read), false, false, 2},
+        ModelCase{"ReadShareAllUnbuffered", ByWindowsPath(OpenMode::ReadShareAll), false, false, 3},
+        ModelCase{"ReadWrite", ByWindowsPath(OpenMode::ReadWrite), true, false, 4},
+        ModelCase{"ReadWriteDenyWrite", ByWindowsPath(OpenMode::ReadWriteDenyWrite), true, false,
+                  5},
+        ModelCase{"HostReadBuffered", ByHostPath(HostFileMode::Read), false, false, 6},
+        ModelCase{"HostCreate", ByHostPath(HostFileMode::Create), true, true, 7}),
     [](const auto& info) { return std::string(info.param.what); });
 
 } // namespace

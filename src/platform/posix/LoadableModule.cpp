@@ -48,7 +48,9 @@ void* OpenFromMemory(const std::string& name, const unsigned char* bytes, std::s
     } else {
         why = SystemError("write");
     }
-    ::close(fd);
+    // A loaded module keeps its descriptor: the loader knows modules by name, and a later
+    // memory file given the same number would be taken for this one.
+    if (!handle) ::close(fd);
     return handle;
 }
 
