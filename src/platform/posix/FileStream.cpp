@@ -205,7 +205,8 @@ class FileStream final : public Stream {
     std::optional<Registration> registration_;
     unsigned access_;
     std::int64_t pos_ = 0;
-    // Only for streams nobody else may write: their bytes cannot change under the buffer.
+    // Only for streams nobody else may write: their bytes cannot change under the buffer (a
+    // host file read is taken not to change while open).
     std::vector<char> buffer_;
     std::int64_t bufferStart_ = 0;
     std::size_t bufferFill_ = 0;
