@@ -298,7 +298,8 @@ void InstallerWindow::ReportRunSummary() {
     if (!extractionStarted_) return;
     std::optional<EntryListing> listing;
     // A completed extraction met every entry; only a stopped one has names left to find.
-    if (view_.WantsRunSummary() && extractor_.OperationStatus() != 1)
+    if (view_.WantsRunSummary() &&
+        extractor_.OperationStatus() != archive::TOperationStatus::Completed)
         listing = ListArchiveEntries(extractor_);
     view_.ReportRunSummary(outcomes_.Summary(listing));
 }
@@ -339,13 +340,13 @@ void InstallerWindow::InstallRun() {
     Extract();
 
     switch (extractor_.OperationStatus()) {
-    case 1:
+    case archive::TOperationStatus::Completed:
         extractor_.Close();
         services_.CreateProductShortcuts(package_.ProductCode, extractionRoot_);
         view_.MessageBox(texts::Finished(), BoxIcon::Confirmation, BoxButtons::Ok);
         lastRunResult_ = 1;
         break;
-    case -1:
+    case archive::TOperationStatus::RunningOrFailed:
         // The finish event has already said so when it saw the failure.
         if (!failureShown_)
             view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
@@ -392,7 +393,7 @@ void InstallerWindow::Extractor1FileProgress(archive::TArchiverRoot& Sender, int
 
 void InstallerWindow::Extractor1FinishOperation(archive::TArchiverRoot& Sender) {
     busy_ = false;
-    if (Sender.OperationStatus() == -1) {
+    if (Sender.OperationStatus() == archive::TOperationStatus::RunningOrFailed) {
         failureShown_ = true;
         lastRunResult_ = -1;
         view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);

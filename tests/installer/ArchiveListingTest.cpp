@@ -30,13 +30,13 @@ TEST_F(ArchiveListingTest, EveryEntryInArchiveOrderAndTheRunningComponentUntouch
     InstallerWindow& w = Started();
     int finishes = 0;
     w.Extractor1().OnFinishOperation = [&](archive::TArchiverRoot&) { ++finishes; };
-    w.Extractor1().SetOperationStatus(-1);
+    w.Extractor1().SetOperationStatus(archive::TOperationStatus::RunningOrFailed);
     EntryListing l = ListArchiveEntries(w.Extractor1());
     EXPECT_TRUE(l.complete);
     EXPECT_EQ(Names(l), (std::vector<std::string>{"A.TXT", "Datos\\B.DAT", "C.TXT"}));
     EXPECT_EQ(l.entries[2].InstallRule, 'X');
     EXPECT_EQ(finishes, 0);
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -1);
+    EXPECT_EQ(w.Extractor1().OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_FALSE(w.Extractor1().IsOpen());
 }
 

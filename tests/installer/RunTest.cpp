@@ -327,7 +327,7 @@ TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
     };
     w.bInstalarClick();
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(w.Extractor1().OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_EQ(w.LastRunResult(), 0);
     EXPECT_TRUE(view_.errors.empty());
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "A"); // written before the cancel stays
@@ -373,7 +373,7 @@ TEST_F(RunTest, ClosingWhileBusyRequestsAbortAndLetsTheWindowClose) {
     w.bInstalarClick();
     EXPECT_TRUE(view_.closed);
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(w.Extractor1().OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_FALSE(ReadFile(kRoot + "B.TXT"));
     EXPECT_EQ(services_.sleeps, 0); // no fade-out while cancelling
 }

@@ -141,7 +141,7 @@ TEST_F(FormTest, EscapeWhileBusyCancelsAndCloses) {
     ASSERT_GE(boxes_.asked.size(), 1u);
     EXPECT_EQ(boxes_.asked[0].text, W1252("Cancelar Instalación"));
     EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(f.Logic().Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(f.Logic().Extractor1().OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_FALSE(ReadFile("C:\\VEXO\\DALVO\\F.TXT"));
 }
 
