@@ -65,5 +65,6 @@ int main(int argc, char** argv) {
         x.SetVerifyBeforeExtract(mode == "extract+verify");
         x.ExtractAll();
     }
-    std::printf("%s %.3f s status %d\n", mode.c_str(), Now() - t0, x.OperationStatus());
+    std::printf("%s %.3f s status %d\n", mode.c_str(), Now() - t0,
+                static_cast<int>(x.OperationStatus()));
 }

@@ -37,8 +37,12 @@ void Extract(const std::uint8_t* data, std::size_t size, bool restorePath) {
     x.SetExtractPath("C:\\out");
     x.Open();
     x.ExtractAll();
-    // A run that continued past every damaged entry ends as completed or failed, never running.
-    if (x.OperationStatus() != 1 && x.OperationStatus() != -1) __builtin_trap();
+    // A run that continued past every damaged entry ends completed or failed: never idle, never
+    // aborted.
+    archive::TOperationStatus status = x.OperationStatus();
+    if (status != archive::TOperationStatus::Completed &&
+        status != archive::TOperationStatus::RunningOrFailed)
+        __builtin_trap();
     x.Close();
 }
 

@@ -108,7 +108,7 @@ void TArchiverRoot::GrowTotal() {
 }
 
 void TArchiverRoot::RequestAbort() {
-    operationStatus_ = -2;
+    operationStatus_ = TOperationStatus::AbortRequested;
     if (!HasState(sbAbortNotAllowed)) abortFlag_ = true;
 }
 

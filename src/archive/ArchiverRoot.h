@@ -82,6 +82,15 @@ enum TStateBit : unsigned {
     sbEnumeratingAfterOpen = 8,
 };
 
+/// Where the last operation stands. A reading run sets RunningOrFailed as it starts and
+/// Completed only when it got through, so one that ends early keeps RunningOrFailed.
+enum class TOperationStatus {
+    Idle = 0, // no operation yet, or one starting
+    RunningOrFailed = -1,
+    Completed = 1,
+    AbortRequested = -2,
+};
+
 /// Header block sizes above this are refused at open: buffers are sized from the header.
 inline constexpr std::int32_t kMaxHeaderBlockSize = 16 * 1024 * 1024;
 
@@ -117,8 +126,8 @@ class TArchiverRoot {
     // Read access for the application.
     const TArchiveHeader& Header() const { return header_; }
     const TFileEntry& CurrentEntry() const { return currentEntry_; }
-    int OperationStatus() const { return operationStatus_; }
-    void SetOperationStatus(int value) { operationStatus_ = value; }
+    TOperationStatus OperationStatus() const { return operationStatus_; }
+    void SetOperationStatus(TOperationStatus value) { operationStatus_ = value; }
     int Percent() const { return percent_; }
     const TFileList& FileList() const { return fileList_; }
     std::int32_t StartOffset() const { return startOffset_; }
@@ -139,7 +148,8 @@ class TArchiverRoot {
     bool IsBusy() const { return busyCount_ > 0; }
     /// IsBusy that also shows the busy warning when `oShowBusyMessage` is on.
     bool CheckBusy();
-    /// `OperationStatus` := -2 and the running operation stops at its next progress point.
+    /// `OperationStatus` := AbortRequested and the running operation stops at its next progress
+    /// point.
     void RequestAbort();
     /// Copies the settings of another component (the open flag, start offset, sizes, names,
     /// language, messages and options).
@@ -250,7 +260,7 @@ class TArchiverRoot {
     void AssignFileNameDirect(const std::string& name) { fileName_ = name; }
 
     // State shared with the extractor.
-    int operationStatus_ = 0;
+    TOperationStatus operationStatus_ = TOperationStatus::Idle;
     TArchiveHeader header_;
     std::string fileName_;
     std::unique_ptr<platform::Stream> stream_;

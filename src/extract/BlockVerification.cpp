@@ -14,14 +14,14 @@ using archive::HasOption;
 
 std::optional<BlockCheckFailure> TCustomExtractor::VerifyArchiveBlocks() {
     if (CheckBusy()) return std::nullopt;
-    operationStatus_ = 0;
+    operationStatus_ = archive::TOperationStatus::Idle;
     operation_ = archive::opExtract;
     StartOperation();
     std::optional<BlockCheckFailure> failure;
     Bracketed([&] {
         BeginReadingRun();
         failure = VerifyBlocksPass();
-        operationStatus_ = 1;
+        operationStatus_ = archive::TOperationStatus::Completed;
     });
     return failure;
 }

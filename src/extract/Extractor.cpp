@@ -98,13 +98,13 @@ void TCustomExtractor::BeginReadingRun() {
     totalBytes_ = largestTotal_;
     OpenFirstSegment();
     ReadAndCheckHeader();
-    operationStatus_ = -1;
+    operationStatus_ = archive::TOperationStatus::RunningOrFailed;
 }
 
 void TCustomExtractor::ExtractAll() {
     if (CheckBusy()) return;
     if (extractPath_.empty()) throw EArchiver(Messages().NeedExtractPath);
-    operationStatus_ = 0;
+    operationStatus_ = archive::TOperationStatus::Idle;
     operation_ = archive::opExtract;
     StartOperation();
     Bracketed([&] {
@@ -115,7 +115,7 @@ void TCustomExtractor::ExtractAll() {
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.
         if (abortFlag_) throw EAbort();
-        operationStatus_ = 1;
+        operationStatus_ = archive::TOperationStatus::Completed;
     });
 }
 

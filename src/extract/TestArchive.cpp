@@ -39,7 +39,7 @@ class DiscardStream final : public platform::Stream {
 void TCustomExtractor::TestArchive(
     const std::function<void(const archive::TFileEntry&, const std::exception&)>& onFailure) {
     if (CheckBusy()) return;
-    operationStatus_ = 0;
+    operationStatus_ = archive::TOperationStatus::Idle;
     operation_ = archive::opExtract; // encrypted entries ask for the key as extraction does
     StartOperation();
     Bracketed([&] {
@@ -69,7 +69,7 @@ void TCustomExtractor::TestArchive(
             }
         });
         if (abortFlag_) throw archive::EAbort();
-        operationStatus_ = 1;
+        operationStatus_ = archive::TOperationStatus::Completed;
     });
 }
 

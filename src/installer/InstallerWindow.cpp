@@ -22,6 +22,8 @@ namespace {
 std::atomic<bool> g_processStarted{false};
 
 constexpr int kFadeStep = 40;
+/// Below it the fade-in takes another step; from it on the window turns opaque.
+constexpr int kLastFadeInStep = 220;
 constexpr unsigned kFadeTickMs = 80;
 
 } // namespace
@@ -44,24 +46,20 @@ InstallerWindow::InstallerWindow(MainView& view, InstallerServices& services)
     // is read once before the extraction starts.
     extractor_.SetVerifyBeforeExtract(true);
     extractor_.Loaded();
-    extractor_.OnAfterOpen = [this](archive::TArchiverRoot& s) { Extractor1AfterOpen(s); };
+    extractor_.OnAfterOpen = [this](archive::TArchiverRoot& s) { OnArchiveOpened(s); };
     extractor_.OnExtractFile = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,
                                       std::string& dest,
-                                      bool& accept) { Extractor1ExtractFile(s, e, dest, accept); };
+                                      bool& accept) { OnFileReached(s, e, dest, accept); };
     extractor_.OnFileProgress = [this](archive::TArchiverRoot& s, int p) {
-        Extractor1FileProgress(s, p);
+        OnExtractionProgress(s, p);
     };
-    extractor_.OnFinishOperation = [this](archive::TArchiverRoot& s) {
-        Extractor1FinishOperation(s);
-    };
+    extractor_.OnFinishOperation = [this](archive::TArchiverRoot& s) { OnExtractionFinished(s); };
     extractor_.OnError = [this](archive::TArchiverRoot& s, const std::exception& e,
                                 const archive::TFileEntry& entry, archive::TErrorAction& action) {
-        Extractor1Error(s, e, entry, action);
+        OnFileFailed(s, e, entry, action);
     };
     extractor_.OnFileExtracted = [this](archive::TArchiverRoot& s, const archive::TFileEntry& e,
-                                        const std::string& dest) {
-        Extractor1FileExtracted(s, e, dest);
-    };
+                                        const std::string& dest) { OnFileWritten(s, e, dest); };
 }
 
 bool InstallerWindow::ShowException(std::exception_ptr e) {
@@ -77,7 +75,7 @@ bool InstallerWindow::ShowException(std::exception_ptr e) {
 
 // ---- Start-up -------------------------------------------------------------------------------
 
-bool InstallerWindow::FormCreate() {
+bool InstallerWindow::OnCreate() {
     try {
         Startup();
     } catch (...) {
@@ -88,14 +86,14 @@ bool InstallerWindow::FormCreate() {
 
 void InstallerWindow::Startup() {
     // Both frames start disabled behind the panel.
-    for (int index : {1, 2}) {
-        view_.SetFrameEnabled(index, false);
+    for (WindowFrame frame : {WindowFrame::Directory, WindowFrame::Progress}) {
+        view_.SetFrameEnabled(frame, false);
     }
     identificationDone_ = false;
     busy_ = false;
 
     platformId_ = services_.PlatformId();
-    if (platformId_ != 1 && platformId_ != 2) {
+    if (platformId_ != kPlatform9xFamily && platformId_ != kPlatformNtFamily) {
         view_.ShowWindow();
         view_.MessageBox(texts::InvalidSystem(), BoxIcon::Error, BoxButtons::Ok);
         throw archive::EAbort();
@@ -118,8 +116,8 @@ void InstallerWindow::Startup() {
 
     AdjustProposal();
 
-    currentFrame_ = 1;
-    ShowFrame(1, false);
+    currentFrame_ = WindowFrame::Directory;
+    ShowFrame(WindowFrame::Directory, false);
 }
 
 void InstallerWindow::ProposeProductDirectory() {
@@ -136,12 +134,12 @@ void InstallerWindow::AdjustProposal() {
 
 // ---- Frames and states ----------------------------------------------------------------------
 
-void InstallerWindow::ShowFrame(int index, bool leavePrevious) {
+void InstallerWindow::ShowFrame(WindowFrame frame, bool leavePrevious) {
     view_.SetPanelFrameEnabled(false);
     if (leavePrevious) view_.SetFrameEnabled(currentFrame_, false);
-    view_.SetFrameEnabled(index, true);
-    view_.BringFrameToFront(index);
-    currentFrame_ = index;
+    view_.SetFrameEnabled(frame, true);
+    view_.BringFrameToFront(frame);
+    currentFrame_ = frame;
     view_.SetPanelFrameEnabled(true);
     view_.SetInstallVisible(true);
     view_.ProcessMessages();
@@ -150,8 +148,8 @@ void InstallerWindow::ShowFrame(int index, bool leavePrevious) {
 void InstallerWindow::EnterInstallingState() {
     view_.SetPanelFrameEnabled(false);
     view_.SetFrameEnabled(currentFrame_, false);
-    view_.SetFrameEnabled(2, true);
-    view_.BringFrameToFront(2);
+    view_.SetFrameEnabled(WindowFrame::Progress, true);
+    view_.BringFrameToFront(WindowFrame::Progress);
     view_.SetPanelFrameEnabled(true);
     view_.SetInstallDefault(false);
     view_.SetInstallEnabled(false);
@@ -165,26 +163,26 @@ void InstallerWindow::LeaveInstallingState() {
     view_.SetCancelDefault(false);
     view_.SetInstallDefault(true);
     view_.SetCancelCaption(texts::Exit());
-    view_.SetFrameEnabled(2, false);
+    view_.SetFrameEnabled(WindowFrame::Progress, false);
     ShowFrame(currentFrame_, true);
 }
 
 // ---- Fades ----------------------------------------------------------------------------------
 
-void InstallerWindow::FormActivate() {
-    if (view_.Opacity() != 0) return;
-    if (platformId_ == 2)
+void InstallerWindow::OnActivate() {
+    if (view_.Opacity() != kTransparent) return;
+    if (platformId_ == kPlatformNtFamily)
         view_.SetFadeTimerEnabled(true);
     else
-        view_.SetOpacity(255); // no layered windows: opaque at once
+        view_.SetOpacity(kOpaque); // no layered windows: opaque at once
 }
 
-void InstallerWindow::Timer2Timer() {
+void InstallerWindow::OnFadeTimer() {
     int opacity = view_.Opacity();
-    if (opacity < 220) {
+    if (opacity < kLastFadeInStep) {
         view_.SetOpacity(opacity + kFadeStep);
     } else {
-        view_.SetOpacity(255);
+        view_.SetOpacity(kOpaque);
         view_.SetFadeTimerEnabled(false);
     }
 }
@@ -196,7 +194,7 @@ void InstallerWindow::FadeOut() {
             services_.Sleep(5);
         int opacity = view_.Opacity();
         if (opacity <= kFadeStep) {
-            view_.SetOpacity(0);
+            view_.SetOpacity(kTransparent);
             return;
         }
         view_.SetOpacity(opacity - kFadeStep);
@@ -205,19 +203,19 @@ void InstallerWindow::FadeOut() {
 
 // ---- Keys and closing -----------------------------------------------------------------------
 
-bool InstallerWindow::FormKeyDown(int key) {
+bool InstallerWindow::OnKeyDown(int key) {
     if (key != kVkEscape) return false;
     view_.CloseWindow();
     return true;
 }
 
-bool InstallerWindow::eDirProgramaKeyDown(int key) {
+bool InstallerWindow::OnDirectoryKeyDown(int key) {
     if (key != kVkReturn) return false;
-    bInstalarClick();
+    OnInstallClicked();
     return true;
 }
 
-bool InstallerWindow::FormCloseQuery() {
+bool InstallerWindow::OnCloseRequested() {
     if (busy_) {
         if (!view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation,
                               BoxButtons::OkCancel))
@@ -227,11 +225,11 @@ bool InstallerWindow::FormCloseQuery() {
     }
     if (!view_.MessageBox(texts::ConfirmExit(), BoxIcon::Confirmation, BoxButtons::OkCancel))
         return false;
-    if (platformId_ == 2) FadeOut();
+    if (platformId_ == kPlatformNtFamily) FadeOut();
     return true;
 }
 
-void InstallerWindow::bCancelarClick() {
+void InstallerWindow::OnCancelClicked() {
     if (!busy_) {
         view_.CloseWindow();
         return;
@@ -245,7 +243,7 @@ void InstallerWindow::RequestCancel() {
     extractor_.RequestAbort();
 }
 
-void InstallerWindow::bDirClick() {
+void InstallerWindow::OnBrowseClicked() {
     std::string path = view_.DirectoryText();
     try {
         if (view_.FolderBrowser().BrowseForFolder(nullptr, path, environment::BrowseTitle(), true))
@@ -257,8 +255,8 @@ void InstallerWindow::bDirClick() {
 
 // ---- The installation run -------------------------------------------------------------------
 
-void InstallerWindow::bInstalarClick() {
-    lastRunResult_ = 0;
+void InstallerWindow::OnInstallClicked() {
+    lastRunResult_ = RunResult::NothingShown;
     failureShown_ = false;
     cancelRequested_ = false;
     extractionStarted_ = false;
@@ -270,7 +268,7 @@ void InstallerWindow::bInstalarClick() {
         InstallRun();
     } catch (...) {
         LeaveInstallingState();
-        if (ShowException(std::current_exception())) lastRunResult_ = -1;
+        if (ShowException(std::current_exception())) lastRunResult_ = RunResult::Failed;
         ReportRunSummary();
         return;
     }
@@ -298,7 +296,8 @@ void InstallerWindow::ReportRunSummary() {
     if (!extractionStarted_) return;
     std::optional<EntryListing> listing;
     // A completed extraction met every entry; only a stopped one has names left to find.
-    if (view_.WantsRunSummary() && extractor_.OperationStatus() != 1)
+    if (view_.WantsRunSummary() &&
+        extractor_.OperationStatus() != archive::TOperationStatus::Completed)
         listing = ListArchiveEntries(extractor_);
     view_.ReportRunSummary(outcomes_.Summary(listing));
 }
@@ -339,17 +338,17 @@ void InstallerWindow::InstallRun() {
     Extract();
 
     switch (extractor_.OperationStatus()) {
-    case 1:
+    case archive::TOperationStatus::Completed:
         extractor_.Close();
         services_.CreateProductShortcuts(package_.ProductCode, extractionRoot_);
         view_.MessageBox(texts::Finished(), BoxIcon::Confirmation, BoxButtons::Ok);
-        lastRunResult_ = 1;
+        lastRunResult_ = RunResult::Finished;
         break;
-    case -1:
+    case archive::TOperationStatus::RunningOrFailed:
         // The finish event has already said so when it saw the failure.
         if (!failureShown_)
             view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
-        lastRunResult_ = -1;
+        lastRunResult_ = RunResult::Failed;
         break;
     default:
         break;
@@ -358,18 +357,18 @@ void InstallerWindow::InstallRun() {
 
 // ---- Events of the archive component --------------------------------------------------------
 
-void InstallerWindow::Extractor1AfterOpen(archive::TArchiverRoot& Sender) {
+void InstallerWindow::OnArchiveOpened(archive::TArchiverRoot& Sender) {
     if (identificationDone_) return;
     package_ = archive::ReadPackageValues(Sender.Header());
-    view_.SetLabelFecha(PackageDateText(package_.PackageDate));
-    view_.SetLabelVersion(
+    view_.SetPackageDate(PackageDateText(package_.PackageDate));
+    view_.SetPackageVersion(
         PackageVersionText(archive::Real48ToDouble(package_.PackageVersion.data())));
-    view_.SetLabelPrograma(PackageTitle(installerFileName_, package_.PackageCode));
+    view_.SetPackageTitle(PackageTitle(installerFileName_, package_.PackageCode));
 }
 
-void InstallerWindow::Extractor1ExtractFile(archive::TArchiverRoot& Sender,
-                                            const archive::TFileEntry& FileEntry,
-                                            std::string& DestPath, bool& Accept) {
+void InstallerWindow::OnFileReached(archive::TArchiverRoot& Sender,
+                                    const archive::TFileEntry& FileEntry, std::string& DestPath,
+                                    bool& Accept) {
     std::string destination = DestPath;
     if (sharedEngineRedirect_ &&
         platform::UpperAscii(destination).find("BTRIEVE") != std::string::npos &&
@@ -386,29 +385,29 @@ void InstallerWindow::Extractor1ExtractFile(archive::TArchiverRoot& Sender,
     view_.ProcessMessages();
 }
 
-void InstallerWindow::Extractor1FileProgress(archive::TArchiverRoot& Sender, int Percent) {
+void InstallerWindow::OnExtractionProgress(archive::TArchiverRoot& Sender, int Percent) {
     view_.SetProgress(Percent);
 }
 
-void InstallerWindow::Extractor1FinishOperation(archive::TArchiverRoot& Sender) {
+void InstallerWindow::OnExtractionFinished(archive::TArchiverRoot& Sender) {
     busy_ = false;
-    if (Sender.OperationStatus() == -1) {
+    if (Sender.OperationStatus() == archive::TOperationStatus::RunningOrFailed) {
         failureShown_ = true;
-        lastRunResult_ = -1;
+        lastRunResult_ = RunResult::Failed;
         view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
     }
 }
 
-void InstallerWindow::Extractor1Error(archive::TArchiverRoot& Sender, const std::exception& E,
-                                      const archive::TFileEntry& FileEntry,
-                                      archive::TErrorAction& ErrorAction) {
+void InstallerWindow::OnFileFailed(archive::TArchiverRoot& Sender, const std::exception& E,
+                                   const archive::TFileEntry& FileEntry,
+                                   archive::TErrorAction& ErrorAction) {
     // The configured action (ask) stays in force; whatever the answer, this file is left out.
     Report(outcomes_.Failed(FileEntry));
 }
 
-void InstallerWindow::Extractor1FileExtracted(archive::TArchiverRoot& Sender,
-                                              const archive::TFileEntry& FileEntry,
-                                              const std::string& DestPath) {
+void InstallerWindow::OnFileWritten(archive::TArchiverRoot& Sender,
+                                    const archive::TFileEntry& FileEntry,
+                                    const std::string& DestPath) {
     Report(outcomes_.Written(FileEntry));
 }
 

@@ -23,6 +23,13 @@ bool ProcessStarted();
 inline constexpr int kVkReturn = 13;
 inline constexpr int kVkEscape = 27;
 
+/// What the last installation run showed at its end.
+enum class RunResult {
+    NothingShown, // declined, cancelled or no run yet
+    Finished,     // "Instalación Finalizada"
+    Failed,       // "Instalación Incorrecta" or an error
+};
+
 class InstallerWindow {
   public:
     InstallerWindow(MainView& view, InstallerServices& services);
@@ -31,21 +38,26 @@ class InstallerWindow {
 
     // Event handlers. Each shows its own exceptions through the standard error display.
     /// Runs the start-up steps; \returns true when they got past the archive.
-    bool FormCreate();
-    void FormActivate();
-    void Timer2Timer();
-    /// \returns true when the key was handled.
-    bool FormKeyDown(int key);
+    bool OnCreate();
+    /// The window was shown: the fade-in starts, or the window turns opaque at once.
+    void OnActivate();
+    /// One step of the fade-in.
+    void OnFadeTimer();
+    /// A key anywhere in the window, before the focused control; \returns true when handled.
+    bool OnKeyDown(int key);
     /// Runs for every attempt to close the window; \returns whether it may close.
-    bool FormCloseQuery();
-    void bCancelarClick();
-    void bInstalarClick();
-    /// \returns true when the key was handled.
-    bool eDirProgramaKeyDown(int key);
-    void bDirClick();
+    bool OnCloseRequested();
+    /// The exit button ("Salir", "Cancelar" while installing).
+    void OnCancelClicked();
+    /// The install button: one installation run.
+    void OnInstallClicked();
+    /// A key in the directory field; \returns true when it was handled.
+    bool OnDirectoryKeyDown(int key);
+    /// The browse button beside the directory field.
+    void OnBrowseClicked();
 
     // Operations of the window.
-    void ShowFrame(int index, bool leavePrevious);
+    void ShowFrame(WindowFrame frame, bool leavePrevious);
     void EnterInstallingState();
     void LeaveInstallingState();
     void ProposeProductDirectory();
@@ -53,23 +65,29 @@ class InstallerWindow {
     /// Blocks the thread while the window fades to transparent.
     void FadeOut();
 
-    // The archive component's events.
-    void Extractor1AfterOpen(archive::TArchiverRoot& Sender);
-    void Extractor1ExtractFile(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry,
-                               std::string& DestPath, bool& Accept);
-    void Extractor1FileProgress(archive::TArchiverRoot& Sender, int Percent);
-    void Extractor1FinishOperation(archive::TArchiverRoot& Sender);
-    void Extractor1Error(archive::TArchiverRoot& Sender, const std::exception& E,
-                         const archive::TFileEntry& FileEntry, archive::TErrorAction& ErrorAction);
-    void Extractor1FileExtracted(archive::TArchiverRoot& Sender,
-                                 const archive::TFileEntry& FileEntry, const std::string& DestPath);
+    // The archive component's events; each comment names the event handled.
+    /// OnAfterOpen: identifies the package and fills the three labels.
+    void OnArchiveOpened(archive::TArchiverRoot& Sender);
+    /// OnExtractFile: the entry's install rule decides whether and where it is written.
+    void OnFileReached(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry,
+                       std::string& DestPath, bool& Accept);
+    /// OnFileProgress: the whole run's percentage.
+    void OnExtractionProgress(archive::TArchiverRoot& Sender, int Percent);
+    /// OnFinishOperation.
+    void OnExtractionFinished(archive::TArchiverRoot& Sender);
+    /// OnError: the entry's file is left out.
+    void OnFileFailed(archive::TArchiverRoot& Sender, const std::exception& E,
+                      const archive::TFileEntry& FileEntry, archive::TErrorAction& ErrorAction);
+    /// OnFileExtracted.
+    void OnFileWritten(archive::TArchiverRoot& Sender, const archive::TFileEntry& FileEntry,
+                       const std::string& DestPath);
 
     // State, for the program and for tests.
     int PlatformId() const { return platformId_; }
     bool Busy() const { return busy_; }
     bool IdentificationDone() const { return identificationDone_; }
     bool Started() const { return started_; }
-    int CurrentFrame() const { return currentFrame_; }
+    WindowFrame CurrentFrame() const { return currentFrame_; }
     bool SharedEngineRedirect() const { return sharedEngineRedirect_; }
     const std::string& InstallerDirectory() const { return installerDirectory_; }
     const std::string& InstallerFileName() const { return installerFileName_; }
@@ -77,11 +95,9 @@ class InstallerWindow {
     double InstalledVersion() const { return installedVersion_; }
     const std::string& ExtractionRoot() const { return extractionRoot_; }
     const environment::TargetDirectories& TargetDirectories() const { return targets_; }
-    extract::TExtractor& Extractor1() { return extractor_; }
+    extract::TExtractor& Extractor() { return extractor_; }
 
-    /// The last run's end: 1 "Instalación Finalizada" shown, -1 "Instalación Incorrecta" or an
-    /// error shown, 0 nothing shown (declined, cancelled or no run yet).
-    int LastRunResult() const { return lastRunResult_; }
+    RunResult LastRunResult() const { return lastRunResult_; }
     /// What became of each entry the last extraction reached.
     const OutcomeLedger& Outcomes() const { return outcomes_; }
 
@@ -102,19 +118,19 @@ class InstallerWindow {
     InstallerServices& services_;
     extract::TExtractor extractor_;
 
-    int platformId_ = -1;
+    int platformId_ = kPlatformUnknown;
     std::string installerDirectory_;
     std::string installerFileName_;
     bool busy_ = false;
     bool identificationDone_ = false;
     bool started_ = false;
-    int currentFrame_ = 1;
+    WindowFrame currentFrame_ = WindowFrame::Directory;
     bool sharedEngineRedirect_ = false;
     archive::PackageValues package_;
     double installedVersion_ = 0;
     std::string extractionRoot_;
     environment::TargetDirectories targets_;
-    int lastRunResult_ = 0;
+    RunResult lastRunResult_ = RunResult::NothingShown;
     bool failureShown_ = false;
     bool cancelRequested_ = false;
     OutcomeLedger outcomes_;

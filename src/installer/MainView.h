@@ -14,6 +14,13 @@ namespace vexo::installer {
 enum class BoxIcon { Error, Warning, Confirmation };
 enum class BoxButtons { Ok, OkCancel };
 
+/// The two frames of the frame host, by the window's own numbering.
+enum class WindowFrame { Directory = 1, Progress = 2 };
+
+/// Window opacities.
+inline constexpr int kTransparent = 0;
+inline constexpr int kOpaque = 255;
+
 /// Caption of every box the window raises.
 std::string BoxCaption();
 
@@ -22,23 +29,23 @@ class MainView {
     virtual ~MainView() = default;
 
     // The three package labels.
-    virtual void SetLabelFecha(const std::string& text) = 0;
-    virtual void SetLabelVersion(const std::string& text) = 0;
-    virtual void SetLabelPrograma(const std::string& text) = 0;
+    virtual void SetPackageDate(const std::string& text) = 0;
+    virtual void SetPackageVersion(const std::string& text) = 0;
+    virtual void SetPackageTitle(const std::string& text) = 0;
 
-    // Frame 1: the directory field.
+    // The directory frame: its directory field.
     virtual std::string DirectoryText() const = 0;
     virtual void SetDirectoryText(const std::string& text) = 0;
-    // Frame 2: the directory copy, the source line, the current file and the progress bar.
+    // The progress frame: the directory copy, the source line, the current file, the bar.
     virtual void SetInstallDirectoryText(const std::string& text) = 0;
     virtual void SetExtractingFrom(const std::string& text) = 0;
     virtual void SetCurrentFileText(const std::string& text) = 0;
     virtual void SetProgress(int percent) = 0;
 
-    // Frames: index 1 (directory) or 2 (progress).
+    // Frames.
     virtual void SetPanelFrameEnabled(bool enabled) = 0;
-    virtual void SetFrameEnabled(int index, bool enabled) = 0;
-    virtual void BringFrameToFront(int index) = 0;
+    virtual void SetFrameEnabled(WindowFrame frame, bool enabled) = 0;
+    virtual void BringFrameToFront(WindowFrame frame) = 0;
 
     // The two buttons.
     virtual void SetInstallEnabled(bool enabled) = 0;
@@ -51,7 +58,7 @@ class MainView {
     virtual void ShowWindow() = 0;
     /// Asks the window to close; the toolkit's close runs the close confirmation.
     virtual void CloseWindow() = 0;
-    /// 0 (transparent) to 255 (opaque).
+    /// kTransparent to kOpaque.
     virtual int Opacity() const = 0;
     virtual void SetOpacity(int opacity) = 0;
     virtual void SetFadeTimerEnabled(bool enabled) = 0;
@@ -62,7 +69,7 @@ class MainView {
     virtual bool MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) = 0;
     /// The application's standard error display, captioned `title`.
     virtual void ShowApplicationError(const std::string& title, const std::string& text) = 0;
-    /// The folder browser owned by frame 1.
+    /// The folder browser owned by the directory frame.
     virtual environment::FolderBrowser& FolderBrowser() = 0;
 
     // What became of the archive's entries (only a console cares).

@@ -66,13 +66,14 @@ std::vector<EntryOutcome> OutcomeLedger::Failed(const archive::TFileEntry& entry
     return {};
 }
 
-std::vector<EntryOutcome> OutcomeLedger::Finish(int operationStatus) {
-    complete_ = operationStatus == 1;
+std::vector<EntryOutcome> OutcomeLedger::Finish(archive::TOperationStatus operationStatus) {
+    using Status = archive::TOperationStatus;
+    complete_ = operationStatus == Status::Completed;
     // An entry still open when the run ended: completed means the restore policy passed it
     // over; a cancel stops before its file replaces anything; otherwise its error ended the run.
-    FileOutcome open = operationStatus == 1    ? FileOutcome::Kept
-                       : operationStatus == -2 ? FileOutcome::NotReached
-                                               : FileOutcome::Failed;
+    FileOutcome open = operationStatus == Status::Completed        ? FileOutcome::Kept
+                       : operationStatus == Status::AbortRequested ? FileOutcome::NotReached
+                                                                   : FileOutcome::Failed;
     if (auto e = SettlePending(open)) return {*e};
     return {};
 }

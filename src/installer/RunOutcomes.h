@@ -2,6 +2,7 @@
 // failed or never reached, so a run that stops part-way can say what it left behind.
 #pragma once
 
+#include "archive/ArchiverRoot.h"
 #include "archive/Format.h"
 #include "installer/InstallRules.h"
 
@@ -28,7 +29,7 @@ struct EntryOutcome {
 
 /// The end of one extraction: every entry's outcome in archive order.
 struct RunSummary {
-    /// The extraction went through every entry (status 1); failures answered "Yes" included.
+    /// The extraction went through every entry (completed); failures answered "Yes" included.
     bool complete = false;
     /// False when the archive's entry list could not be read to its end, so the not-reached
     /// names may be missing some.
@@ -66,8 +67,8 @@ class OutcomeLedger {
     std::vector<EntryOutcome> Written(const archive::TFileEntry& entry);
     /// The entry's file failed (the extractor's error path).
     std::vector<EntryOutcome> Failed(const archive::TFileEntry& entry);
-    /// The extraction ended with `operationStatus` (1 completed, -1 failed, -2 aborted).
-    std::vector<EntryOutcome> Finish(int operationStatus);
+    /// The extraction ended with `operationStatus`.
+    std::vector<EntryOutcome> Finish(archive::TOperationStatus operationStatus);
 
     /// The summary: the reached entries, then the archive's entries after them as not reached.
     RunSummary Summary(const std::optional<EntryListing>& archive) const;

@@ -14,11 +14,16 @@
 
 namespace vexo::installer {
 
+/// Platform identifiers of the version query.
+inline constexpr int kPlatform9xFamily = 1; // 95/98/Me: no layered windows
+inline constexpr int kPlatformNtFamily = 2;
+inline constexpr int kPlatformUnknown = -1; // the query failed
+
 class InstallerServices {
   public:
     virtual ~InstallerServices() = default;
 
-    /// 1 (95/98/Me family), 2 (NT family) or -1 when the version query fails.
+    /// kPlatform9xFamily, kPlatformNtFamily or kPlatformUnknown.
     virtual int PlatformId();
     virtual std::string DesktopDirectory();
     virtual std::string FindProductDirectory(std::string_view shortcutCode,

@@ -200,19 +200,19 @@ int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServi
     } restore{previous};
 
     InstallerWindow window(view, services);
-    if (!window.FormCreate())
+    if (!window.OnCreate())
         return view.Declined() && !view.ErrorShown() ? kExitDeclined : kExitFailed;
-    out << "Package date:       " << Utf8(view.LabelFecha()) << "\n"
-        << "Package version:    " << Utf8(view.LabelVersion()) << "\n"
-        << "Package title:      " << Utf8(view.LabelPrograma()) << "\n"
+    out << "Package date:       " << Utf8(view.PackageDate()) << "\n"
+        << "Package version:    " << Utf8(view.PackageVersion()) << "\n"
+        << "Package title:      " << Utf8(view.PackageTitle()) << "\n"
         << "Proposed directory: " << Utf8(view.DirectoryText()) << "\n";
     if (directory) {
         std::string dir = directory->starts_with("/") ? platform::WindowsPath(*directory)
                                                       : platform::Utf8ToCp1252(*directory);
         view.SetDirectoryText(dir);
     }
-    window.bInstalarClick();
-    if (window.LastRunResult() == 1) return kExitFinished;
+    window.OnInstallClicked();
+    if (window.LastRunResult() == RunResult::Finished) return kExitFinished;
     if (view.Declined()) return kExitDeclined;
     return kExitFailed;
 }

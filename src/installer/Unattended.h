@@ -19,13 +19,13 @@ class ConsoleView final : public MainView {
 
     bool Declined() const { return declined_; }
     bool ErrorShown() const { return errorShown_; }
-    const std::string& LabelFecha() const { return fecha_; }
-    const std::string& LabelVersion() const { return version_; }
-    const std::string& LabelPrograma() const { return programa_; }
+    const std::string& PackageDate() const { return packageDate_; }
+    const std::string& PackageVersion() const { return packageVersion_; }
+    const std::string& PackageTitle() const { return packageTitle_; }
 
-    void SetLabelFecha(const std::string& text) override { fecha_ = text; }
-    void SetLabelVersion(const std::string& text) override { version_ = text; }
-    void SetLabelPrograma(const std::string& text) override { programa_ = text; }
+    void SetPackageDate(const std::string& text) override { packageDate_ = text; }
+    void SetPackageVersion(const std::string& text) override { packageVersion_ = text; }
+    void SetPackageTitle(const std::string& text) override { packageTitle_ = text; }
     std::string DirectoryText() const override { return directory_; }
     void SetDirectoryText(const std::string& text) override { directory_ = text; }
     void SetInstallDirectoryText(const std::string& text) override;
@@ -33,8 +33,8 @@ class ConsoleView final : public MainView {
     void SetCurrentFileText(const std::string&) override {}
     void SetProgress(int percent) override;
     void SetPanelFrameEnabled(bool) override {}
-    void SetFrameEnabled(int, bool) override {}
-    void BringFrameToFront(int) override {}
+    void SetFrameEnabled(WindowFrame, bool) override {}
+    void BringFrameToFront(WindowFrame) override {}
     void SetInstallEnabled(bool) override {}
     void SetInstallVisible(bool) override {}
     void SetInstallDefault(bool) override {}
@@ -42,7 +42,7 @@ class ConsoleView final : public MainView {
     void SetCancelDefault(bool) override {}
     void ShowWindow() override {}
     void CloseWindow() override {}
-    int Opacity() const override { return 255; }
+    int Opacity() const override { return kOpaque; }
     void SetOpacity(int) override {}
     void SetFadeTimerEnabled(bool) override {}
     void ProcessMessages() override {}
@@ -68,7 +68,7 @@ class ConsoleView final : public MainView {
     bool declined_ = false;
     bool errorShown_ = false;
     bool progressShown_ = false;
-    std::string fecha_, version_, programa_, directory_;
+    std::string packageDate_, packageVersion_, packageTitle_, directory_;
     environment::NoFolderBrowser browser_;
 };
 

@@ -69,7 +69,7 @@ TEST(Progress, FiresTheEventAndHonoursAnAbortRequest) {
     r.ShowProgress();
     EXPECT_EQ(seen, std::vector<int>{25});
     r.RequestAbort();
-    EXPECT_EQ(r.OperationStatus(), -2);
+    EXPECT_EQ(r.OperationStatus(), TOperationStatus::AbortRequested);
     EXPECT_THROW(r.ShowProgress(), EAbort);
 }
 

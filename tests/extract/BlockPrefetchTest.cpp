@@ -236,7 +236,7 @@ TEST_P(PrefetchedExtraction, ReportsAsWithoutIt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
     };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     const bool failed = !c.error.empty();
     const std::vector<std::string> wantErrors =
         failed ? std::vector<std::string>{"b.bin: " + c.error} : std::vector<std::string>{};

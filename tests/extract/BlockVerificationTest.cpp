@@ -67,7 +67,7 @@ TEST_P(VerifyBlocks, FindsTheFirstDamagedEntryAndWritesNothing) {
     x.OnRequestCryptKey = [&](archive::TArchiverRoot&, std::string&) { ++keyPrompts; };
     std::optional<BlockCheckFailure> failure = x.VerifyArchiveBlocks();
     EXPECT_EQ(keyPrompts, 0);
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     if (c.failingEntry.empty()) {
         EXPECT_FALSE(failure.has_value()) << failure->Entry.Name << ": " << failure->Message;
     } else {
@@ -134,7 +134,7 @@ TEST_F(ExtractorFixture, ADamagedPackageIsRefusedBeforeTheFirstFile) {
     } catch (const archive::EArchiverBadCRC& e) {
         EXPECT_EQ(std::string(e.what()), kBadCRC + "\r\n\r\nc.txt");
     }
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_EQ(finished, 1);
     EXPECT_FALSE(platform::FileExists(Out("a.txt")));
     EXPECT_FALSE(platform::FileExists(Out("b.txt")));
@@ -150,7 +150,7 @@ TEST_F(ExtractorFixture, ASoundPackageIsCheckedThenExtractedWhole) {
     std::vector<int> percents;
     x.OnFileProgress = [&](archive::TArchiverRoot&, int p) { percents.push_back(p); };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("a.txt")), a);
     EXPECT_EQ(ReadFileBytes(Out("dir\\b.txt")), b);
     EXPECT_TRUE(ReadFileBytes(Out("empty.txt")).empty());

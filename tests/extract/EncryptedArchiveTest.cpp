@@ -77,7 +77,7 @@ TEST_P(EncryptedRoundTrip, TheExtractorGivesBackWhatTheWriterEncrypted) {
     Prepare(x, arc);
     AnswerKey(x, kKey);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("f.bin")), p.data);
     EXPECT_EQ(asked_, p.data.empty() ? 0 : 1); // an empty file has no block to decrypt
 }
@@ -109,7 +109,7 @@ TEST_F(EncryptedArchive, SegmentedArchivesAreEncryptedInEveryPiece) {
     Prepare(x, "C:\\work\\parts.arc");
     AnswerKey(x, kKey);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("big.bin")), big);
     EXPECT_EQ(asked_, 1);
 }
@@ -133,7 +133,7 @@ TEST_F(EncryptedArchive, AWrongKeyFailsEveryEntryAndIsAskedOnce) {
         x.ExtractAll();
         EXPECT_EQ(asked_, asks) << wrong;
         EXPECT_EQ(errors, (std::vector<std::string>{kBadKey, kBadKey, kBadKey})) << wrong;
-        EXPECT_EQ(x.OperationStatus(), 1);
+        EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     }
 }
 
@@ -172,7 +172,7 @@ TEST_P(EncryptedKeepKey, TheHeaderFlagDecidesWhetherTheNextOperationAsksAgain) {
     EXPECT_EQ((x.Header().Flags & archive::kHeaderKeepKey) != 0, c.keepKey);
     x.ExtractAll();
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(asked_, c.askedAfterTwoRuns);
     EXPECT_EQ(ReadFileBytes(Out("a.txt")), Compressible(100));
 }

@@ -199,7 +199,7 @@ TEST_F(Enumeration, DoesNothingWhileAnotherOperationRuns) {
     };
     prompts_.QueueResult(archive::idOK);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(reported, 0);
     ASSERT_EQ(prompts_.Records().size(), 1u); // the busy warning
     EXPECT_EQ(prompts_.Records()[0].Lines.at(0),
@@ -223,7 +223,7 @@ TEST_F(Enumeration, SkippingAnEntryThatEndsItsSegmentGoesOnWithTheNextFile) {
     x.OnExtractFile = [](archive::TArchiverRoot&, const archive::TFileEntry& e, std::string&,
                          bool& accept) { accept = e.Name != "uno.bin"; };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_FALSE(platform::FileExists(Out("uno.bin")));
     EXPECT_EQ(ReadFileBytes(Out("dos.bin")), RandomBytes(100, 2));
 }

@@ -36,7 +36,7 @@ TEST_F(ExtractorFixture, EncryptedEntryWithTheRightKey) {
         key = kKey;
     };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(ReadFileBytes(Out("secret.txt")), data);
 }
@@ -67,7 +67,7 @@ TEST_F(ExtractorFixture, CancelledKeyPromptEndsSilently) {
     Prepare(x, arc);
     prompts_.QueueText(std::nullopt);
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     ASSERT_EQ(prompts_.Records().size(), 1u);
     EXPECT_EQ(prompts_.Records()[0].Kind, archive::PromptKind::PasswordQuery);
     EXPECT_EQ(prompts_.Records()[0].Lines.at(0), W1252("Clave de desencripción:"));
@@ -93,7 +93,7 @@ TEST_F(ExtractorFixture, TestWalkReportsFailingEntriesAndWritesNothing) {
     x.TestArchive([&](const archive::TFileEntry& e, const std::exception& error) {
         failures.push_back(e.Name + ": " + error.what());
     });
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(failures,
               (std::vector<std::string>{
                   "bad.txt: CRC incorrecto: los datos dentro del archivo estan corrompidos"}));

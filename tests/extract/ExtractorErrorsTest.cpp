@@ -53,7 +53,7 @@ TEST_P(Damage, IsReportedWithItsTextAndTheRunGoesOn) {
     TExtractor x;
     Prepare(x, arc);
     EXPECT_EQ(FirstError(x), GetParam().text);
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("next.txt")), good);
 }
 
@@ -116,7 +116,7 @@ TEST_F(ExtractorFixture, AskShowsEntryAndYesContinues) {
     Prepare(x, arc);
     prompts_.QueueResult(archive::kContinueYes);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("ok.txt")), good);
     ASSERT_EQ(prompts_.Records().size(), 1u);
     const auto& view = prompts_.Records()[0];
@@ -141,7 +141,7 @@ TEST_F(ExtractorFixture, AskNoEndsSilentlyWithStatusMinusOne) {
     x.OnFinishOperation = [&](archive::TArchiverRoot&) { ++finished; };
     prompts_.QueueResult(archive::kContinueNo);
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_EQ(finished, 1);
     EXPECT_FALSE(x.IsBusy());
     EXPECT_FALSE(platform::FileExists(Out("ok.txt")));
@@ -160,7 +160,7 @@ TEST_F(ExtractorFixture, AbortActionWithoutHandlerPassesTheErrorOn) {
     } catch (const archive::EArchiverBadCRC& e) {
         EXPECT_EQ(std::string(e.what()), kBadCRC);
     }
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
 }
 
 TEST_F(ExtractorFixture, RequestAbortFromFileExtractedStopsWithMinusTwo) {
@@ -174,7 +174,7 @@ TEST_F(ExtractorFixture, RequestAbortFromFileExtractedStopsWithMinusTwo) {
         sender.RequestAbort();
     };
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -2);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::AbortRequested);
     // The next entry stops at its first progress point, before it is finished.
     EXPECT_EQ(extracted, 1);
     EXPECT_EQ(x.FilesProcessed(), 1);
@@ -188,7 +188,7 @@ TEST_F(ExtractorFixture, RequestAbortAfterTheLastEntryIsNotReportedAsSuccess) {
     x.OnFileExtracted = [](archive::TArchiverRoot& sender, const archive::TFileEntry&,
                            const std::string&) { sender.RequestAbort(); };
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -2);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::AbortRequested);
 }
 
 TEST_F(ExtractorFixture, EmptyExtractPathFailsBeforeTheOperationStarts) {
@@ -229,7 +229,7 @@ TEST_F(ExtractorFixture, BusyComponentRefusesAndWarnsOnce) {
     };
     prompts_.QueueResult(archive::idOK);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     ASSERT_EQ(prompts_.Records().size(), 1u);
     EXPECT_EQ(prompts_.Records()[0].Lines.at(0),
               W1252("Componente TExtractor esta Ocupado. Cancelar operación actual  y reintentar"));

@@ -23,7 +23,7 @@ TEST_P(RoundTrip, FileComesBackByteForByte) {
     TExtractor x;
     Prepare(x, arc);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("dir\\file.bin")), data);
 }
 
@@ -98,7 +98,7 @@ TEST_F(ExtractorFixture, ReadOnlyDestinationIsReplaced) {
     TExtractor x;
     Prepare(x, arc);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("ro.txt")), data);
     EXPECT_EQ(platform::GetFileAttributes(Out("ro.txt")) & platform::kAttrReadOnly, 0u);
 }
@@ -129,7 +129,7 @@ TEST_F(ExtractorFixture, ParentComponentsAreRefusedPerEntry) {
     x.OnError = [&](archive::TArchiverRoot&, const std::exception& e, const archive::TFileEntry&,
                     archive::TErrorAction&) { error = e.what(); };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(error, "Nombre no permitido en el archivo: ..\\..\\evil.txt");
     EXPECT_FALSE(platform::FileExists("C:\\evil.txt"));
     EXPECT_TRUE(platform::FileExists(Out("ok.txt")));

@@ -47,7 +47,7 @@ TEST_P(SolidArchiveTotals, OpenAndExtractLikeASoundOne) {
     x.Open();
     EXPECT_TRUE(x.IsSolid());
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     x.Close();
     EXPECT_EQ(ReadFileBytes(Out("A.TXT")), Compressible(3000));
 }
@@ -116,7 +116,7 @@ TEST_P(MisplacedOffsets, AreRefusedAsDamagedInsteadOfWalkedForEver) {
         EXPECT_STREQ(e.what(), "CRC incorrecto: los datos dentro del archivo estan corrompidos");
     }
     EXPECT_FALSE(x.IsBusy());
-    EXPECT_NE(x.OperationStatus(), 1);
+    EXPECT_NE(x.OperationStatus(), archive::TOperationStatus::Completed);
 }
 
 std::string MisplacedName(const ::testing::TestParamInfo<std::tuple<MisplacedOffset, Walk>>& info) {

@@ -73,7 +73,7 @@ TEST_F(ExtractorFixture, BlockThatFillsTheBlockSizeExactlyIsGood) {
     TExtractor x;
     Prepare(x, arc);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("full.bin")), data);
 }
 

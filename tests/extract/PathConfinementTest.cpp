@@ -35,7 +35,7 @@ TEST_P(StoredNames, StayInsideTheRootOrAreRefused) {
     x.OnError = [&](archive::TArchiverRoot&, const std::exception& e, const archive::TFileEntry&,
                     archive::TErrorAction&) { errors.push_back(e.what()); };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_TRUE(platform::FileExists(std::string(kRoot) + "\\last.txt"));
     if (c.landsAt.empty()) {
         EXPECT_EQ(errors,

@@ -91,7 +91,7 @@ TEST_F(ExtractorFixture, CancelInsideAFileKeepsThePreviousOne) {
         if (++blocks == 3) s.RequestAbort(); // the second block of the file has been written
     };
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -2);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_GE(blocks, 3);
     EXPECT_EQ(ReadFileBytes(Out("big.txt")), old);
     EXPECT_EQ(Names(kOut), std::vector<std::string>{"big.txt"});
@@ -122,7 +122,7 @@ TEST_F(ExtractorFixture, APieceAtItsStartPositionIsWrittenIntoTheExistingFile) {
     TExtractor x;
     Prepare(x, arc);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     Bytes expected(10, 'X');
     expected[4] = 'a', expected[5] = 'b', expected[6] = 'c';
     EXPECT_EQ(ReadFileBytes(Out("piece.bin")), expected);

@@ -70,7 +70,7 @@ TEST_P(Policy, DecidesAsTheTableSays) {
     Prepare(x, arc);
     x.SetRestoreAction(c.action);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     if (c.extracted) {
         EXPECT_EQ(ReadFileBytes(dest), archived);
     } else if (c.dest == Dest::Missing) {
@@ -129,7 +129,7 @@ TEST_F(OverwritePrompt, YesNoAndClosedAnswerPerFile) {
     prompts_.QueueResult(archive::kOverwriteNo);
     prompts_.QueueResult(archive::kPromptClosed);
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(Size("a.txt"), 11u);
     EXPECT_EQ(Size("b.txt"), 3u);
     EXPECT_EQ(Size("c.txt"), 3u);
@@ -167,7 +167,7 @@ TEST_F(OverwritePrompt, CancelEndsTheRunSilently) {
     prompts_.QueueResult(archive::kOverwriteYes);
     prompts_.QueueResult(archive::kOverwriteCancel);
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_EQ(Size("a.txt"), 11u);
     EXPECT_EQ(Size("c.txt"), 3u);
     EXPECT_EQ(prompts_.Records().size(), 2u);

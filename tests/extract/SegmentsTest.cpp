@@ -73,7 +73,7 @@ TEST_F(Segments, ThreeSegmentArchiveExtractsByteForByte) {
     x.OnFileProgress = [&](archive::TArchiverRoot&, int p) { percents.push_back(p); };
     x.Open();
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     ExpectAllExtracted();
     EXPECT_GE(changes, 3); // back to 1 after finding the final segment, then 2 and 3
     EXPECT_TRUE(prompts_.Records().empty());
@@ -96,7 +96,7 @@ TEST_F(Segments, MovedSegmentIsFoundThroughTheLocatePrompt) {
     prompts_.QueueText("C:\\moved\\DISK.001");
     prompts_.QueueText("C:\\work\\DISK.002");
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     ExpectAllExtracted();
     ASSERT_EQ(prompts_.Records().size(), 3u);
     EXPECT_EQ(prompts_.Records()[0].Lines.at(0), "Localiza el ultimo segmento del archivo DISK");
@@ -117,7 +117,7 @@ TEST_F(Segments, SegmentOfAnotherArchiveIsRefused) {
     prompts_.QueueResult(archive::idOK);
     prompts_.QueueText(std::nullopt); // then Cancel
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     ASSERT_EQ(prompts_.Records().size(), 4u);
     EXPECT_EQ(prompts_.Records()[2].Lines.at(0),
               W1252("No es el segmento Nº: 2 del archivo DISK!"));
@@ -149,7 +149,7 @@ TEST_F(Segments, ContinuationWithAnotherDateIsNotTheNextSegment) {
         error = e.what();
     }
     EXPECT_EQ(error, "El segmento no es el siguente en la sequencia");
-    EXPECT_EQ(x.OperationStatus(), -1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
 }
 
 TEST_F(Segments, SingleSegmentOptionReadsOnlyTheOpenedFile) {
@@ -158,7 +158,7 @@ TEST_F(Segments, SingleSegmentOptionReadsOnlyTheOpenedFile) {
     Prepare(x, names[2]);
     x.SetOptions(x.Options() | archive::OptionBit(archive::oOpenSingleSegment));
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("last.txt")), last_);
     EXPECT_FALSE(platform::FileExists(Out("first.txt")));
     EXPECT_TRUE(prompts_.Records().empty());

@@ -96,7 +96,7 @@ TEST_F(SolidArchive, OpenShowsTheInnerArchiveAndCloseRestoresTheOuter) {
     x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry& e,
                             const std::string&) { extracted.push_back(e.Name); };
     x.ExtractAll();
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(extracted, (std::vector<std::string>{"uno.txt", "dos\\dos.bin", "tres.txt"}));
     for (const auto& f : files_)
         EXPECT_EQ(ReadFileBytes(Out(f.name)), f.data) << f.name;
@@ -153,7 +153,7 @@ TEST_F(SolidArchive, EncryptedInnerEntriesAskForTheKeyWhenExtracted) {
     EXPECT_EQ(asked, 0); // the wrapper is plain
     x.ExtractAll();
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(x.OperationStatus(), 1);
+    EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     for (const auto& f : files_)
         EXPECT_EQ(ReadFileBytes(Out(f.name)), f.data) << f.name;
     x.Close();

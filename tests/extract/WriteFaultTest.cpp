@@ -150,12 +150,14 @@ TEST_P(WriteFaults, EveryFilePointLeavesOldOrNewWholeAndNoTemporaryFile) {
 
         if (failures == 0) {
             EXPECT_TRUE(errors.empty());
-            EXPECT_EQ(x.OperationStatus(), 1);
+            EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
             break;
         }
         ++points;
         EXPECT_FALSE(errors.empty());
-        EXPECT_EQ(x.OperationStatus(), c.policy == archive::eaContinue ? 1 : -1);
+        EXPECT_EQ(x.OperationStatus(), c.policy == archive::eaContinue
+                                           ? archive::TOperationStatus::Completed
+                                           : archive::TOperationStatus::RunningOrFailed);
     }
     // Each kind has a failure point in every file (two for a file's several writes).
     EXPECT_GE(points, c.persistent ? 1 : 3);

@@ -21,7 +21,7 @@ class ArchiveListingTest : public InstallerTest {
         PackageSpec pkg;
         pkg.files = {{"A.TXT", 'R', "a"}, {"Datos\\B.DAT", 'I', "b"}, {"C.TXT", 'X', "c"}};
         InstallerWindow& w = Window(kInstaller, pkg);
-        EXPECT_TRUE(w.FormCreate());
+        EXPECT_TRUE(w.OnCreate());
         return w;
     }
 };
@@ -29,21 +29,21 @@ class ArchiveListingTest : public InstallerTest {
 TEST_F(ArchiveListingTest, EveryEntryInArchiveOrderAndTheRunningComponentUntouched) {
     InstallerWindow& w = Started();
     int finishes = 0;
-    w.Extractor1().OnFinishOperation = [&](archive::TArchiverRoot&) { ++finishes; };
-    w.Extractor1().SetOperationStatus(-1);
-    EntryListing l = ListArchiveEntries(w.Extractor1());
+    w.Extractor().OnFinishOperation = [&](archive::TArchiverRoot&) { ++finishes; };
+    w.Extractor().SetOperationStatus(archive::TOperationStatus::RunningOrFailed);
+    EntryListing l = ListArchiveEntries(w.Extractor());
     EXPECT_TRUE(l.complete);
     EXPECT_EQ(Names(l), (std::vector<std::string>{"A.TXT", "Datos\\B.DAT", "C.TXT"}));
     EXPECT_EQ(l.entries[2].InstallRule, 'X');
     EXPECT_EQ(finishes, 0);
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -1);
-    EXPECT_FALSE(w.Extractor1().IsOpen());
+    EXPECT_EQ(w.Extractor().OperationStatus(), archive::TOperationStatus::RunningOrFailed);
+    EXPECT_FALSE(w.Extractor().IsOpen());
 }
 
 TEST_F(ArchiveListingTest, ADamagedRecordEndsTheListThere) {
     InstallerWindow& w = Started();
     ASSERT_TRUE(DamageRecord(Host(kInstaller), "C.TXT"));
-    EntryListing l = ListArchiveEntries(w.Extractor1());
+    EntryListing l = ListArchiveEntries(w.Extractor());
     EXPECT_FALSE(l.complete);
     EXPECT_EQ(Names(l), (std::vector<std::string>{"A.TXT", "Datos\\B.DAT"}));
 }
@@ -51,7 +51,7 @@ TEST_F(ArchiveListingTest, ADamagedRecordEndsTheListThere) {
 TEST_F(ArchiveListingTest, AMissingFileIsNotCreated) {
     InstallerWindow& w = Started();
     std::filesystem::remove(Host(kInstaller));
-    EntryListing l = ListArchiveEntries(w.Extractor1());
+    EntryListing l = ListArchiveEntries(w.Extractor());
     EXPECT_FALSE(l.complete);
     EXPECT_TRUE(l.entries.empty());
     EXPECT_FALSE(std::filesystem::exists(Host(kInstaller)));

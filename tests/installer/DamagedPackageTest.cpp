@@ -28,13 +28,13 @@ TEST_F(InstallerTest, ADamagedPackageWritesNothingAndNamesTheEntry) {
     InstallerWindow& w = Window(kInstaller, pkg);
     DamageLastBlock(Host(kInstaller));
     WriteFile(kRoot + "A.TXT", "old a");
-    ASSERT_TRUE(w.FormCreate());
-    w.bInstalarClick();
+    ASSERT_TRUE(w.OnCreate());
+    w.OnInstallClicked();
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Incorrecta")});
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].second,
               "CRC incorrecto: los datos dentro del archivo estan corrompidos\r\n\r\nC.TXT");
-    EXPECT_EQ(w.LastRunResult(), -1);
+    EXPECT_EQ(w.LastRunResult(), RunResult::Failed);
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "old a");
     EXPECT_FALSE(ReadFile(kRoot + "Datos\\B.TXT").has_value());
     EXPECT_FALSE(ReadFile(kRoot + "C.TXT").has_value());
@@ -45,8 +45,8 @@ TEST_F(InstallerTest, ASoundPackageIsCheckedAndInstalled) {
     pkg.files = {{"A.TXT", 'R', std::string(70000, 'a')}, {"C.TXT", 'R', "c"}};
     InstallerWindow& w = Window(kInstaller, pkg);
     WriteFile(kRoot + "A.TXT", "old a");
-    ASSERT_TRUE(w.FormCreate());
-    w.bInstalarClick();
+    ASSERT_TRUE(w.OnCreate());
+    w.OnInstallClicked();
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Finalizada")});
     EXPECT_TRUE(view_.errors.empty());
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), std::string(70000, 'a'));

@@ -12,7 +12,7 @@ namespace vexo::installer::test {
 
 class FakeServices : public InstallerServices {
   public:
-    int platformId = 2;
+    int platformId = kPlatformNtFamily;
     std::string desktop = "C:\\users\\ana\\Desktop\\";
     /// Shortcut code -> the directory its shortcut points to; missing codes keep the field.
     std::map<std::string, std::string> products;

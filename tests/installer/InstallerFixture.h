@@ -51,7 +51,7 @@ inline archive::TDateTime At(int year, int month, int day, int hour = 10, int mi
 class TestServices : public InstallerServices {
   public:
     std::string module; // the installer's own file (Windows path)
-    int platformId = 2;
+    int platformId = kPlatformNtFamily;
     std::string currentDirectory = "C:\\users\\ana";
     std::map<std::string, double> versions; // program file -> version (else the real reader)
     std::uint32_t now = 5000;

@@ -8,6 +8,7 @@ namespace vexo::installer {
 namespace {
 
 using O = FileOutcome;
+using Status = archive::TOperationStatus;
 
 archive::TFileEntry Entry(const std::string& name, bool folder = false) {
     archive::TFileEntry e;
@@ -27,7 +28,7 @@ struct Event {
 struct LedgerCase {
     const char* name;
     std::vector<Event> events;
-    int status;
+    Status status;
     std::vector<std::pair<std::string, O>> expected;
     int reportedAlongTheWay; // outcomes settled before Finish
 };
@@ -67,7 +68,7 @@ TEST_P(LedgerTest, Settles) {
     EXPECT_EQ(reported, c.reportedAlongTheWay);
     ledger.Finish(c.status);
     RunSummary s = ledger.Summary(std::nullopt);
-    EXPECT_EQ(s.complete, c.status == 1);
+    EXPECT_EQ(s.complete, c.status == Status::Completed);
     ASSERT_EQ(s.entries.size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
         EXPECT_EQ(s.entries[i].storedName, c.expected[i].first);
@@ -80,35 +81,43 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LedgerCase{"WrittenKeptSkipped",
                    {{'a', "A"}, {'w', "A"}, {'k', "B"}, {'x', "C"}},
-                   1,
+                   Status::Completed,
                    {{"A", O::Written}, {"B", O::Kept}, {"C", O::SkippedByRule}},
                    3},
         // Accepted but never written nor failed: the restore policy passed it over.
         LedgerCase{"PassedOverByThePolicy",
                    {{'a', "A"}, {'a', "B"}, {'w', "B"}, {'a', "C"}},
-                   1,
+                   Status::Completed,
                    {{"A", O::Kept}, {"B", O::Written}, {"C", O::Kept}},
                    2},
         // A folder has no file to write: accepted means created.
         LedgerCase{"FolderCreated",
                    {{'a', "DIR", true}, {'a', "DIR\\A"}, {'w', "DIR\\A"}},
-                   1,
+                   Status::Completed,
                    {{"DIR", O::Written}, {"DIR\\A", O::Written}},
                    2},
-        LedgerCase{
-            "FolderThatFailed", {{'a', "DIR", true}, {'f', "DIR"}}, -1, {{"DIR", O::Failed}}, 1},
+        LedgerCase{"FolderThatFailed",
+                   {{'a', "DIR", true}, {'f', "DIR"}},
+                   Status::RunningOrFailed,
+                   {{"DIR", O::Failed}},
+                   1},
         LedgerCase{"FailedAndContinued",
                    {{'a', "A"}, {'f', "A"}, {'a', "B"}, {'w', "B"}},
-                   1,
+                   Status::Completed,
                    {{"A", O::Failed}, {"B", O::Written}},
                    2},
         // An error that did not go through the error event still fails the open entry.
-        LedgerCase{"StoppedInsideAnEntry", {{'a', "A"}}, -1, {{"A", O::Failed}}, 0},
-        LedgerCase{"CancelledInsideAnEntry", {{'a', "A"}}, -2, {{"A", O::NotReached}}, 0},
+        LedgerCase{
+            "StoppedInsideAnEntry", {{'a', "A"}}, Status::RunningOrFailed, {{"A", O::Failed}}, 0},
+        LedgerCase{"CancelledInsideAnEntry",
+                   {{'a', "A"}},
+                   Status::AbortRequested,
+                   {{"A", O::NotReached}},
+                   0},
         // An event for an entry the ledger is not waiting for settles nothing.
         LedgerCase{"StrayEvent",
                    {{'a', "A"}, {'w', "B"}, {'w', "A"}, {'w', "A"}},
-                   1,
+                   Status::Completed,
                    {{"A", O::Written}},
                    1}),
     [](const ::testing::TestParamInfo<LedgerCase>& info) { return info.param.name; });
@@ -133,7 +142,7 @@ TEST(OutcomeLedgerSummary, EntriesAfterTheLastReachedAreNotReached) {
     ledger.Written(Entry("A"));
     ledger.Reached(Entry("B"), "D\\", FileDecision::Written, true);
     ledger.Failed(Entry("B"));
-    ledger.Finish(-1);
+    ledger.Finish(Status::RunningOrFailed);
     // Same names twice: positions decide, not names.
     RunSummary s = ledger.Summary(EntryListing{Entries({"A", "B", "A", "C"}), true});
     EXPECT_EQ(NotReached(s), (std::vector<std::string>{"A", "C"}));
@@ -147,7 +156,7 @@ TEST(OutcomeLedgerSummary, AnArchiveReplacedOnDiskIsComparedByName) {
     OutcomeLedger ledger;
     ledger.Reached(Entry("A"), "D\\", FileDecision::Kept, false);
     ledger.Reached(Entry("B"), "D\\", FileDecision::Kept, false);
-    ledger.Finish(-2);
+    ledger.Finish(Status::AbortRequested);
     RunSummary s = ledger.Summary(EntryListing{Entries({"NEW", "B", "A", "C"}), true});
     EXPECT_EQ(NotReached(s), (std::vector<std::string>{"NEW", "C"}));
     EXPECT_EQ(s.Kept(), 2);
@@ -155,7 +164,7 @@ TEST(OutcomeLedgerSummary, AnArchiveReplacedOnDiskIsComparedByName) {
 
 TEST(OutcomeLedgerSummary, AListCutShortIsSaidSo) {
     OutcomeLedger ledger;
-    ledger.Finish(-1);
+    ledger.Finish(Status::RunningOrFailed);
     RunSummary s = ledger.Summary(EntryListing{Entries({"A"}), false});
     EXPECT_FALSE(s.listComplete);
     EXPECT_EQ(NotReached(s), std::vector<std::string>{"A"});
@@ -164,7 +173,7 @@ TEST(OutcomeLedgerSummary, AListCutShortIsSaidSo) {
 TEST(OutcomeLedgerSummary, ClearForgetsTheLastRun) {
     OutcomeLedger ledger;
     ledger.Reached(Entry("A"), "D\\", FileDecision::Written, true);
-    ledger.Finish(1);
+    ledger.Finish(Status::Completed);
     ledger.Clear();
     EXPECT_TRUE(ledger.Entries().empty());
     EXPECT_TRUE(ledger.Written(Entry("A")).empty());

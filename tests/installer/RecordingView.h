@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,14 +44,16 @@ class RecordingView : public MainView {
     std::function<void()> onProcessMessages;
     ScriptedBrowser browser;
 
-    std::string fecha = "31 de Diciembre de 2000", version = " Versión 10.00", programa = "x";
+    std::string packageDate = "31 de Diciembre de 2000", packageVersion = " Versión 10.00",
+                packageTitle = "x";
     std::string directory = "C:\\VEXO\\DALVO";
     std::string installDirectory, extractingFrom, currentFile;
     int progress = 0;
     std::vector<int> progressSeen;
     bool panelEnabled = true;
-    std::map<int, bool> frameEnabled{{1, true}, {2, true}};
-    int frontFrame = 0;
+    std::map<WindowFrame, bool> frameEnabled{{WindowFrame::Directory, true},
+                                             {WindowFrame::Progress, true}};
+    std::optional<WindowFrame> frontFrame; // none brought forward yet
     bool installEnabled = true, installVisible = true, installDefault = true;
     std::string cancelCaption = "Salir";
     bool cancelDefault = false;
@@ -61,9 +64,9 @@ class RecordingView : public MainView {
     bool wantsSummary = true;
     std::vector<RunSummary> summaries;
 
-    void SetLabelFecha(const std::string& t) override { fecha = t; }
-    void SetLabelVersion(const std::string& t) override { version = t; }
-    void SetLabelPrograma(const std::string& t) override { programa = t; }
+    void SetPackageDate(const std::string& t) override { packageDate = t; }
+    void SetPackageVersion(const std::string& t) override { packageVersion = t; }
+    void SetPackageTitle(const std::string& t) override { packageTitle = t; }
     std::string DirectoryText() const override { return directory; }
     void SetDirectoryText(const std::string& t) override { directory = t; }
     void SetInstallDirectoryText(const std::string& t) override { installDirectory = t; }
@@ -74,8 +77,8 @@ class RecordingView : public MainView {
         progressSeen.push_back(p);
     }
     void SetPanelFrameEnabled(bool e) override { panelEnabled = e; }
-    void SetFrameEnabled(int i, bool e) override { frameEnabled[i] = e; }
-    void BringFrameToFront(int i) override { frontFrame = i; }
+    void SetFrameEnabled(WindowFrame f, bool e) override { frameEnabled[f] = e; }
+    void BringFrameToFront(WindowFrame f) override { frontFrame = f; }
     void SetInstallEnabled(bool e) override { installEnabled = e; }
     void SetInstallVisible(bool v) override { installVisible = v; }
     void SetInstallDefault(bool d) override { installDefault = d; }
@@ -83,7 +86,7 @@ class RecordingView : public MainView {
     void SetCancelDefault(bool d) override { cancelDefault = d; }
     void ShowWindow() override { shown = true; }
     void CloseWindow() override {
-        if (window && window->FormCloseQuery()) closed = true;
+        if (window && window->OnCloseRequested()) closed = true;
     }
     int Opacity() const override { return opacity; }
     void SetOpacity(int o) override {

@@ -41,7 +41,7 @@ struct SummaryCase {
     const char* name;
     Damage damage;
     Action action;
-    int lastRunResult;
+    RunResult lastRunResult;
     bool complete;
     bool listComplete;
     std::vector<O> outcomes; // in archive order; shorter when the archive cannot be read
@@ -74,7 +74,7 @@ TEST_P(RunSummaryTest, OutcomesMatchTheDisk) {
         ASSERT_TRUE(DamageRecord(Host(kInstaller), Files()[3].stored));
         break;
     }
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(w.OnCreate());
 
     archive::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
@@ -86,10 +86,10 @@ TEST_P(RunSummaryTest, OutcomesMatchTheDisk) {
             if (view_.currentFile != "..\\B.TXT" || cancelled) return;
             cancelled = true;
             view_.answers.push_back(true);
-            w.bCancelarClick();
+            w.OnCancelClicked();
         };
     }
-    w.bInstalarClick();
+    w.OnInstallClicked();
 
     EXPECT_EQ(w.LastRunResult(), c.lastRunResult);
     bool answered = c.action == Action::AnswerNo || c.action == Action::AnswerYes;
@@ -133,35 +133,35 @@ INSTANTIATE_TEST_SUITE_P(
         SummaryCase{"Complete",
                     Damage::None,
                     Action::None,
-                    1,
+                    RunResult::Finished,
                     true,
                     true,
                     {O::Written, O::Written, O::Kept, O::SkippedByRule, O::Written}},
         SummaryCase{"DamagedSecondEntryAnsweredNo",
                     Damage::InflateOfB,
                     Action::AnswerNo,
-                    -1,
+                    RunResult::Failed,
                     false,
                     true,
                     {O::Written, O::Failed, O::NotReached, O::NotReached, O::NotReached}},
         SummaryCase{"DamagedSecondEntryAnsweredYes",
                     Damage::InflateOfB,
                     Action::AnswerYes,
-                    1,
+                    RunResult::Finished,
                     true,
                     true,
                     {O::Written, O::Failed, O::Kept, O::SkippedByRule, O::Written}},
         SummaryCase{"CancelledAtSecondEntry",
                     Damage::None,
                     Action::CancelAtB,
-                    0,
+                    RunResult::NothingShown,
                     false,
                     true,
                     {O::Written, O::NotReached, O::NotReached, O::NotReached, O::NotReached}},
         SummaryCase{"RefusedByTheBlockCheck",
                     Damage::ChecksumOfB,
                     Action::None,
-                    -1,
+                    RunResult::Failed,
                     false,
                     true,
                     {O::NotReached, O::NotReached, O::NotReached, O::NotReached, O::NotReached}},
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         SummaryCase{"UnreadableFourthRecord",
                     Damage::RecordOfNotas,
                     Action::None,
-                    -1,
+                    RunResult::Failed,
                     false,
                     false,
                     {O::NotReached, O::NotReached, O::NotReached}}),
@@ -183,8 +183,8 @@ TEST_F(RunSummaryEdges, NoSummaryWhenTheRunStopsBeforeExtracting) {
     pkg.productCode = "DALVO";
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Window(kInstaller, pkg);
-    ASSERT_TRUE(w.FormCreate());
-    w.bInstalarClick();
+    ASSERT_TRUE(w.OnCreate());
+    w.OnInstallClicked();
     ASSERT_EQ(view_.errors.size(), 1u); // the program is missing
     EXPECT_TRUE(view_.summaries.empty());
 }
@@ -194,15 +194,15 @@ TEST_F(RunSummaryEdges, AWindowThatDoesNotAskIsNotMadeToReadTheArchiveAgain) {
     pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}, {"C.TXT", 'R', "c"}};
     InstallerWindow& w = Window(kInstaller, pkg);
     view_.wantsSummary = false;
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(w.OnCreate());
     bool once = false;
     view_.onProcessMessages = [&] {
         if (view_.currentFile != "..\\B.TXT" || once) return;
         once = true;
         view_.answers.push_back(true);
-        w.bCancelarClick();
+        w.OnCancelClicked();
     };
-    w.bInstalarClick();
+    w.OnInstallClicked();
     ASSERT_EQ(view_.summaries.size(), 1u);
     // Only what the run met: A written, B stopped before its file replaced anything.
     EXPECT_EQ(
@@ -214,9 +214,9 @@ TEST_F(RunSummaryEdges, EachRunStartsItsOwnLedger) {
     PackageSpec pkg;
     pkg.files = {{"A.TXT", 'R', "a"}, {"Datos\\EMP.DAT", 'I', "data"}};
     InstallerWindow& w = Window(kInstaller, pkg);
-    ASSERT_TRUE(w.FormCreate());
-    w.bInstalarClick();
-    w.bInstalarClick();
+    ASSERT_TRUE(w.OnCreate());
+    w.OnInstallClicked();
+    w.OnInstallClicked();
     ASSERT_EQ(view_.summaries.size(), 2u);
     EXPECT_EQ(view_.summaries[0].Written(), 2);
     EXPECT_EQ(view_.summaries[1].Written(), 1); // the data file is there now

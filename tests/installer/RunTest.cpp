@@ -14,14 +14,14 @@ class RunTest : public InstallerTest {
   protected:
     InstallerWindow& Started(const std::string& name, const PackageSpec& pkg) {
         InstallerWindow& w = Window("C:\\descargas\\" + name, pkg);
-        EXPECT_TRUE(w.FormCreate());
+        EXPECT_TRUE(w.OnCreate());
         return w;
     }
     void ExpectIdle(InstallerWindow& w) {
         EXPECT_FALSE(w.Busy());
-        EXPECT_EQ(view_.frontFrame, 1);
-        EXPECT_TRUE(view_.frameEnabled[1]);
-        EXPECT_FALSE(view_.frameEnabled[2]);
+        EXPECT_EQ(view_.frontFrame, WindowFrame::Directory);
+        EXPECT_TRUE(view_.frameEnabled[WindowFrame::Directory]);
+        EXPECT_FALSE(view_.frameEnabled[WindowFrame::Progress]);
         EXPECT_TRUE(view_.installEnabled);
         EXPECT_TRUE(view_.installDefault);
         EXPECT_FALSE(view_.cancelDefault);
@@ -34,8 +34,8 @@ TEST_F(RunTest, FullPackageIntoEmptyDirectoryExtractsAndMakesShortcuts) {
     pkg.productCode = "DALVO";
     pkg.files = {{"Programa\\DALVO.EXE", 'P', "program"}, {"Datos\\EMPRESAS.DAT", 'I', "data"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     EXPECT_EQ(w.InstalledVersion(), 0.0);
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Finalizada")});
     EXPECT_EQ(view_.boxes[0].icon, BoxIcon::Confirmation);
@@ -55,8 +55,8 @@ TEST_F(RunTest, EmptyProductCodeNeverLooksForAProgram) {
     pkg.code = archive::kUpdatePackageCode; // even an update: nothing to check without a code
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Started("ZPX19.EXE", pkg);
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");
 }
 
@@ -66,14 +66,14 @@ TEST_F(RunTest, UpdateWithoutInstalledProgramFailsBeforeExtracting) {
     pkg.productCode = "DALVO";
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
+    w.OnInstallClicked();
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].first, "Zpx16");
     EXPECT_EQ(view_.errors[0].second,
               W1252("No se encontró el Programa:\r\n\r\n") + kRoot + "Programa\\DALVO.EXE");
     EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
     EXPECT_TRUE(view_.boxes.empty()); // no "Instalación Incorrecta": nothing was started
-    EXPECT_EQ(w.LastRunResult(), -1);
+    EXPECT_EQ(w.LastRunResult(), RunResult::Failed);
     ExpectIdle(w);
 }
 
@@ -100,7 +100,7 @@ TEST_P(VersionTest, NewerInstalledProgramAsks) {
     services_.versions[program] = c.installed;
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
     if (c.asked) view_.answers.push_back(c.answer);
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(w.InstalledVersion(), c.installed);
     bool asked = !view_.boxes.empty() && view_.boxes[0].icon == BoxIcon::Warning;
     EXPECT_EQ(asked, c.asked);
@@ -110,7 +110,7 @@ TEST_P(VersionTest, NewerInstalledProgramAsks) {
         EXPECT_EQ(view_.boxes[0].buttons, BoxButtons::OkCancel);
     }
     EXPECT_EQ(ReadFile(kRoot + "A.TXT").has_value(), c.extracted);
-    EXPECT_EQ(w.LastRunResult(), c.extracted ? 1 : 0);
+    EXPECT_EQ(w.LastRunResult(), c.extracted ? RunResult::Finished : RunResult::NothingShown);
     EXPECT_TRUE(view_.errors.empty());
     ExpectIdle(w);
 }
@@ -131,7 +131,7 @@ TEST_F(RunTest, UnreadableProgramVersionIsAnError) {
     pkg.files = {{"A.TXT", 'R', "a"}};
     WriteFile(kRoot + "Programa\\DALVO.EXE", "no version resource here");
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
+    w.OnInstallClicked();
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_NE(view_.errors[0].second.find("DALVO.EXE"), std::string::npos);
     EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
@@ -199,8 +199,8 @@ TEST_P(RuleTest, PlacesAndDecides) {
         break; // stored at 09:36:36
     }
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     std::optional<std::string> content = ReadFile(target);
     if (c.written) {
         EXPECT_EQ(content, "new") << target;
@@ -259,7 +259,7 @@ TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
     PackageSpec pkg;
     pkg.files = {{"X\\EMP.DAT", 'I', "i"}, {"X\\B.EST", '1', "1"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(w.TargetDirectories().data, "D:\\EMPRESAS\\DATOS\\");
     EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\EMP.DAT"), "i");
     EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\Estructuras\\B.EST"), "1");
@@ -271,7 +271,7 @@ TEST_F(RunTest, CorporateTaxPackageSendsEngineFilesToTheSharedDirectory) {
     InstallerWindow& w = Started("VIZUVE.EXE", pkg);
     EXPECT_TRUE(w.SharedEngineRedirect());
     view_.directory = "C:\\VEXO\\VIZUVE\\";
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(ReadFile("C:\\VEXO\\Btrieve\\W32MKDE.EXE"), "engine");
     EXPECT_FALSE(ReadFile("C:\\VEXO\\VIZUVE\\BTRIEVE\\W32MKDE.EXE"));
     EXPECT_EQ(ReadFile("C:\\VEXO\\VIZUVE\\Programa\\IMPBIZ.EXE"), "p");
@@ -282,7 +282,7 @@ TEST_F(RunTest, OtherPackagesKeepEngineFilesUnderTheRoot) {
     pkg.files = {{"BTRIEVE\\W32MKDE.EXE", 'R', "engine"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
     EXPECT_FALSE(w.SharedEngineRedirect());
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(ReadFile(kRoot + "BTRIEVE\\W32MKDE.EXE"), "engine");
 }
 
@@ -290,8 +290,8 @@ TEST_F(RunTest, StoredDrivesAndSharesStayUnderTheRoot) {
     PackageSpec pkg;
     pkg.files = {{"C:\\FUERA\\A.TXT", 'R', "a"}, {"\\\\srv\\share\\B.TXT", 'R', "b"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     EXPECT_FALSE(ReadFile("C:\\FUERA\\A.TXT"));
     EXPECT_EQ(ReadFile(kRoot + "FUERA\\A.TXT"), "a");
     EXPECT_EQ(ReadFile(kRoot + "srv\\share\\B.TXT"), "b");
@@ -302,13 +302,13 @@ TEST_F(RunTest, RelativeDirectoryIsMadeAbsoluteAgainstCurrentDirectory) {
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
     view_.directory = "conta\\dalvo";
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(w.ExtractionRoot(), "C:\\users\\ana\\conta\\dalvo");
     EXPECT_EQ(view_.installDirectory, "C:\\users\\ana\\conta\\dalvo");
     EXPECT_EQ(ReadFile("C:\\users\\ana\\conta\\dalvo\\A.TXT"), "a");
 }
 
-TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
+TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToTheDirectoryFrame) {
     PackageSpec pkg;
     for (char c = 'A'; c <= 'E'; ++c)
         pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(1, c)});
@@ -318,17 +318,17 @@ TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
         if (view_.currentFile != "..\\B.TXT" || entries++ != 0) return;
         // The state while busy: progress frame in front, "Cancelar" the default button.
         EXPECT_TRUE(w.Busy());
-        EXPECT_EQ(view_.frontFrame, 2);
+        EXPECT_EQ(view_.frontFrame, WindowFrame::Progress);
         EXPECT_FALSE(view_.installEnabled);
         EXPECT_TRUE(view_.cancelDefault);
         EXPECT_EQ(view_.cancelCaption, "Cancelar");
         view_.answers.push_back(true);
-        w.bCancelarClick();
+        w.OnCancelClicked();
     };
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
-    EXPECT_EQ(w.LastRunResult(), 0);
+    EXPECT_EQ(w.Extractor().OperationStatus(), archive::TOperationStatus::AbortRequested);
+    EXPECT_EQ(w.LastRunResult(), RunResult::NothingShown);
     EXPECT_TRUE(view_.errors.empty());
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "A"); // written before the cancel stays
     EXPECT_FALSE(ReadFile(kRoot + "E.TXT"));
@@ -338,8 +338,8 @@ TEST_F(RunTest, CancelDuringExtractionStopsQuietlyAndReturnsToFrameOne) {
     // The next run starts over and completes.
     view_.onProcessMessages = nullptr;
     view_.boxes.clear();
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     EXPECT_EQ(ReadFile(kRoot + "E.TXT"), "E");
 }
 
@@ -352,10 +352,10 @@ TEST_F(RunTest, CancelDeclinedLetsTheRunGoOn) {
         if (!w.Busy() || once) return;
         once = true;
         view_.answers.push_back(false);
-        w.bCancelarClick();
+        w.OnCancelClicked();
     };
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
     EXPECT_EQ(ReadFile(kRoot + "B.TXT"), "b");
 }
 
@@ -368,12 +368,12 @@ TEST_F(RunTest, ClosingWhileBusyRequestsAbortAndLetsTheWindowClose) {
         if (view_.currentFile != "..\\A.TXT" || once) return;
         once = true;
         view_.answers.push_back(true);
-        EXPECT_TRUE(w.FormKeyDown(kVkEscape)); // Esc closes through the confirmation
+        EXPECT_TRUE(w.OnKeyDown(kVkEscape)); // Esc closes through the confirmation
     };
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_TRUE(view_.closed);
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
-    EXPECT_EQ(w.Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(w.Extractor().OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_FALSE(ReadFile(kRoot + "B.TXT"));
     EXPECT_EQ(services_.sleeps, 0); // no fade-out while cancelling
 }
@@ -388,11 +388,11 @@ TEST_F(RunTest, CancelConfirmedBeforeTheExtractionStartsIsNotLost) {
         if (!w.Busy() || once) return;
         once = true;
         view_.answers.push_back(true);
-        w.bCancelarClick();
+        w.OnCancelClicked();
     };
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_FALSE(ReadFile(kRoot + "A.TXT"));
-    EXPECT_EQ(w.LastRunResult(), 0);
+    EXPECT_EQ(w.LastRunResult(), RunResult::NothingShown);
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Cancelar Instalación")});
     ExpectIdle(w);
 }
@@ -406,12 +406,12 @@ TEST_F(RunTest, FailedFileAnsweredNoEndsWithOneFailureMessage) {
     prompts.QueueResult(archive::kContinueNo);
     platform::ScopedFaults faults;
     platform::InjectFault(platform::FaultKind::CreateFile, {1, true});
-    w.bInstalarClick();
+    w.OnInstallClicked();
     ASSERT_EQ(prompts.Records().size(), 1u);
     EXPECT_EQ(prompts.Records()[0].Kind, archive::PromptKind::Continue);
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Incorrecta")});
     EXPECT_TRUE(view_.errors.empty());
-    EXPECT_EQ(w.LastRunResult(), -1);
+    EXPECT_EQ(w.LastRunResult(), RunResult::Failed);
     ExpectIdle(w);
 }
 
@@ -424,28 +424,28 @@ TEST_F(RunTest, FailedFileAnsweredYesSkipsItAndFinishes) {
     prompts.QueueResult(archive::kContinueYes);
     platform::ScopedFaults faults;
     platform::InjectFault(platform::FaultKind::CreateFile, {1, false});
-    w.bInstalarClick();
+    w.OnInstallClicked();
     EXPECT_EQ(view_.BoxTexts(), std::vector<std::string>{W1252("Instalación Finalizada")});
     EXPECT_EQ(ReadFile(kRoot + "B.TXT"), "b");
-    EXPECT_EQ(w.LastRunResult(), 1);
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
 }
 
 TEST_F(RunTest, SecondRunKeepsLabelsAndAppliesRulesAgain) {
     PackageSpec pkg;
     pkg.files = {{"Datos\\EMP.DAT", 'I', "first"}, {"Programa\\P.TXT", 'P', "first"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    w.bInstalarClick();
-    ASSERT_EQ(w.LastRunResult(), 1);
+    w.OnInstallClicked();
+    ASSERT_EQ(w.LastRunResult(), RunResult::Finished);
     WriteFile(kRoot + "Datos\\EMP.DAT", "user data");
     WriteFile(kRoot + "Programa\\P.TXT", "changed");
     // The archive replaced on disk does not change what the window shows.
     PackageSpec other = pkg;
     other.version = 99;
     MakeInstaller("C:\\descargas\\ZPX16.EXE", other);
-    std::string before = view_.version;
-    w.bInstalarClick();
-    EXPECT_EQ(w.LastRunResult(), 1);
-    EXPECT_EQ(view_.version, before);
+    std::string before = view_.packageVersion;
+    w.OnInstallClicked();
+    EXPECT_EQ(w.LastRunResult(), RunResult::Finished);
+    EXPECT_EQ(view_.packageVersion, before);
     EXPECT_EQ(ReadFile(kRoot + "Datos\\EMP.DAT"), "user data");
     EXPECT_EQ(ReadFile(kRoot + "Programa\\P.TXT"), "first");
 }
@@ -454,8 +454,8 @@ TEST_F(RunTest, EnterInDirectoryFieldStartsTheRun) {
     PackageSpec pkg;
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    EXPECT_FALSE(w.eDirProgramaKeyDown('A'));
-    EXPECT_TRUE(w.eDirProgramaKeyDown(kVkReturn));
+    EXPECT_FALSE(w.OnDirectoryKeyDown('A'));
+    EXPECT_TRUE(w.OnDirectoryKeyDown(kVkReturn));
     EXPECT_EQ(ReadFile(kRoot + "A.TXT"), "a");
 }
 

@@ -13,10 +13,10 @@ TEST_F(StartupTest, IdentifiesPackageAndProposesDirectory) {
     pkg.code = 1;
     pkg.files = {{"A.TXT", 'R', "a"}};
     InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-09.EXE", pkg);
-    ASSERT_TRUE(w.FormCreate());
-    EXPECT_EQ(view_.fecha, "12 de Febrero del 2009");
-    EXPECT_EQ(view_.version, W1252("Versión 1,00"));
-    EXPECT_EQ(view_.programa, "A.E.A.T. Modelos 115 y 303 (2009)");
+    ASSERT_TRUE(w.OnCreate());
+    EXPECT_EQ(view_.packageDate, "12 de Febrero del 2009");
+    EXPECT_EQ(view_.packageVersion, W1252("Versión 1,00"));
+    EXPECT_EQ(view_.packageTitle, "A.E.A.T. Modelos 115 y 303 (2009)");
     EXPECT_EQ(view_.directory, "C:\\VEXO\\ModulosAEAT\\");
     EXPECT_EQ(w.InstallerFileName(), "AEAT-ZORI-09.EXE");
     EXPECT_EQ(w.InstallerDirectory(), "C:\\descargas\\");
@@ -24,11 +24,11 @@ TEST_F(StartupTest, IdentifiesPackageAndProposesDirectory) {
     EXPECT_TRUE(w.Started());
     EXPECT_TRUE(ProcessStarted());
     EXPECT_FALSE(w.IdentificationDone());
-    // Frame 1 in front and enabled, the progress frame disabled behind it.
-    EXPECT_EQ(w.CurrentFrame(), 1);
-    EXPECT_EQ(view_.frontFrame, 1);
-    EXPECT_TRUE(view_.frameEnabled[1]);
-    EXPECT_FALSE(view_.frameEnabled[2]);
+    // The directory frame in front and enabled, the progress frame disabled behind it.
+    EXPECT_EQ(w.CurrentFrame(), WindowFrame::Directory);
+    EXPECT_EQ(view_.frontFrame, WindowFrame::Directory);
+    EXPECT_TRUE(view_.frameEnabled[WindowFrame::Directory]);
+    EXPECT_FALSE(view_.frameEnabled[WindowFrame::Progress]);
     EXPECT_TRUE(view_.panelEnabled);
     EXPECT_TRUE(view_.installVisible);
     EXPECT_TRUE(view_.errors.empty());
@@ -38,39 +38,39 @@ TEST_F(StartupTest, LowerCaseNameIsUpperCasedForTitleAndProposal) {
     PackageSpec pkg;
     pkg.code = archive::kUpdatePackageCode;
     InstallerWindow& w = Window("C:\\descargas\\zpx20.exe", pkg);
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(w.OnCreate());
     EXPECT_EQ(w.InstallerFileName(), "ZPX20.EXE");
-    EXPECT_EQ(view_.programa, W1252("Actualización Depósito y Legalización de Libros"));
+    EXPECT_EQ(view_.packageTitle, W1252("Actualización Depósito y Legalización de Libros"));
     EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO"); // no shortcut: the design text stays
-    EXPECT_EQ(view_.version, W1252("Versión 10,05"));
+    EXPECT_EQ(view_.packageVersion, W1252("Versión 10,05"));
 }
 
 TEST_F(StartupTest, VersionZeroEmptiesTheLabel) {
     PackageSpec pkg;
     pkg.version = 0;
     InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", pkg);
-    ASSERT_TRUE(w.FormCreate());
-    EXPECT_EQ(view_.version, "");
-    EXPECT_EQ(view_.programa, "Presupuestos");
+    ASSERT_TRUE(w.OnCreate());
+    EXPECT_EQ(view_.packageVersion, "");
+    EXPECT_EQ(view_.packageTitle, "Presupuestos");
 }
 
 TEST_F(StartupTest, UnconvertibleYearEndsStartupWithTheConversionError) {
     PackageSpec pkg;
     InstallerWindow& w = Window("C:\\descargas\\AEAT-ZORI-9.EXE", pkg);
-    EXPECT_FALSE(w.FormCreate());
+    EXPECT_FALSE(w.OnCreate());
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].first, "Aeat-zori-9");
     EXPECT_EQ(view_.errors[0].second, "'9.' is not a valid integer value");
     EXPECT_FALSE(w.Started());
     // The archive was left closed by the failed open.
-    EXPECT_FALSE(w.Extractor1().IsOpen());
+    EXPECT_FALSE(w.Extractor().IsOpen());
 }
 
 TEST_F(StartupTest, FileWithoutArchiveEndsAfterTheComponentsError) {
     WriteFile("C:\\descargas\\ZPX16.EXE", std::string(5000, 'x'));
     services_.module = "C:\\descargas\\ZPX16.EXE";
     InstallerWindow w(view_, services_);
-    EXPECT_FALSE(w.FormCreate());
+    EXPECT_FALSE(w.OnCreate());
     ASSERT_EQ(view_.errors.size(), 1u);
     EXPECT_EQ(view_.errors[0].first, "Zpx16");
     EXPECT_NE(view_.errors[0].second.find("ZPX16.EXE"), std::string::npos)
@@ -79,11 +79,11 @@ TEST_F(StartupTest, FileWithoutArchiveEndsAfterTheComponentsError) {
 }
 
 TEST_F(StartupTest, UnknownPlatformShowsTheWindowAndItsErrorThenStops) {
-    for (int id : {-1, 0, 3}) {
+    for (int id : {kPlatformUnknown, 0, 3}) {
         RecordingView view;
         services_.platformId = id;
         InstallerWindow w(view, services_);
-        EXPECT_FALSE(w.FormCreate());
+        EXPECT_FALSE(w.OnCreate());
         EXPECT_TRUE(view.shown);
         ASSERT_EQ(view.boxes.size(), 1u);
         EXPECT_EQ(view.boxes[0].text, W1252("Sistema Operativo NO Válido"));
@@ -96,21 +96,21 @@ TEST_F(StartupTest, UnknownPlatformShowsTheWindowAndItsErrorThenStops) {
 TEST_F(StartupTest, NameMatchingNoRowStillStarts) {
     PackageSpec pkg;
     InstallerWindow& w = Window("C:\\descargas\\ZPX16 (2).EXE", pkg);
-    ASSERT_TRUE(w.FormCreate());
-    EXPECT_EQ(view_.programa, "");
+    ASSERT_TRUE(w.OnCreate());
+    EXPECT_EQ(view_.packageTitle, "");
     EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO");
 }
 
 TEST_F(StartupTest, BrowseReplacesDirectoryOnlyWhenConfirmed) {
     PackageSpec pkg;
     InstallerWindow& w = Window("C:\\descargas\\ZPX16.EXE", pkg);
-    ASSERT_TRUE(w.FormCreate());
-    w.bDirClick();
+    ASSERT_TRUE(w.OnCreate());
+    w.OnBrowseClicked();
     EXPECT_EQ(view_.browser.shownTitle, W1252("Selecciona el Directorio de Instalación"));
     EXPECT_EQ(view_.browser.shownPath, "C:\\VEXO\\DALVO");
     EXPECT_EQ(view_.directory, "C:\\VEXO\\DALVO");
     view_.browser.choice = "D:\\OTRO";
-    w.bDirClick();
+    w.OnBrowseClicked();
     EXPECT_EQ(view_.directory, "D:\\OTRO");
 }
 

@@ -16,10 +16,10 @@ QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-TEST_F(FormTest, StartupFillsLabelsAndShowsFrameOne) {
+TEST_F(FormTest, StartupFillsLabelsAndShowsTheDirectoryFrame) {
     PackageSpec pkg;
     pkg.version = 1234.5;
-    TForm2& f = Form("AEAT-ZORI-09.EXE", pkg);
+    InstallerForm& f = Form("AEAT-ZORI-09.EXE", pkg);
     ASSERT_TRUE(f.Create());
     EXPECT_EQ(Child<QLabel>("LabelFecha")->text(), U("12 de Febrero del 2009"));
     EXPECT_EQ(Child<QLabel>("LabelVersion")->text(), U("Versión 1.234,50"));
@@ -31,14 +31,14 @@ TEST_F(FormTest, StartupFillsLabelsAndShowsFrameOne) {
 }
 
 TEST_F(FormTest, StartupErrorIsShownWithTheTitleOfTheFile) {
-    TForm2& f = Form("AEAT-ZORI-9.EXE");
+    InstallerForm& f = Form("AEAT-ZORI-9.EXE");
     EXPECT_FALSE(f.Create());
     ASSERT_EQ(boxes_.errors.size(), 1u);
     EXPECT_EQ(boxes_.errors[0].first, "Aeat-zori-9");
 }
 
 TEST_F(FormTest, RunSwitchesFramesAndDefaultButtons) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     bool checked = false;
@@ -53,7 +53,7 @@ TEST_F(FormTest, RunSwitchesFramesAndDefaultButtons) {
         EXPECT_FALSE(Child<QPushButton>("bInstalar")->isDefault());
         EXPECT_TRUE(Child<QPushButton>("bCancelar")->isDefault());
         EXPECT_EQ(Child<QPushButton>("bCancelar")->text(), U("Cancelar"));
-        EXPECT_EQ(Child<QProgressBar>("ProgressBar1")->value(), 100);
+        EXPECT_EQ(Child<QProgressBar>("pbProgreso")->value(), 100);
         EXPECT_EQ(Child<QLabel>("stText")->text(), U("..\\B.TXT"));
         EXPECT_EQ(Child<QLabel>("stDe")->text(), U("Extrayendo de: C:\\descargas\\ZPX16.EXE"));
         EXPECT_EQ(Child<QLineEdit>("eDirInstalar")->text(), U("C:\\VEXO\\DALVO"));
@@ -69,7 +69,7 @@ TEST_F(FormTest, RunSwitchesFramesAndDefaultButtons) {
 }
 
 TEST_F(FormTest, EnterInTheDirectoryFieldInstalls) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     auto* edit = Child<QLineEdit>("eDirPrograma");
@@ -80,7 +80,7 @@ TEST_F(FormTest, EnterInTheDirectoryFieldInstalls) {
 }
 
 TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     boxes_.answers = {false};
@@ -93,19 +93,19 @@ TEST_F(FormTest, EnterOnAFocusedButtonClicksThatButton) {
 }
 
 TEST_F(FormTest, FadeInTicksUpToOpaque) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     std::vector<int> seen;
-    QObject::connect(f.Timer2(), &QTimer::timeout, [&] { seen.push_back(f.Opacity()); });
+    QObject::connect(f.FadeTimer(), &QTimer::timeout, [&] { seen.push_back(f.Opacity()); });
     f.show(); // the activation starts the timer
-    EXPECT_TRUE(f.Timer2()->isActive());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.Timer2()->isActive(); }, 3000));
+    EXPECT_TRUE(f.FadeTimer()->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.FadeTimer()->isActive(); }, 3000));
     EXPECT_EQ(seen, (std::vector<int>{40, 80, 120, 160, 200, 240, 255}));
     EXPECT_DOUBLE_EQ(f.windowOpacity(), 1.0);
 }
 
 TEST_F(FormTest, EscapeWhileIdleAsksAndCancelKeepsTheWindow) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     f.SetOpacity(255);
@@ -126,11 +126,11 @@ TEST_F(FormTest, EscapeWhileBusyCancelsAndCloses) {
     PackageSpec pkg;
     for (char c = 'A'; c <= 'F'; ++c)
         pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
-    TForm2& f = Form("ZPX16.EXE", pkg);
+    InstallerForm& f = Form("ZPX16.EXE", pkg);
     ASSERT_TRUE(f.Create());
     f.show();
     bool once = false;
-    QObject::connect(Child<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, [&](int v) {
+    QObject::connect(Child<QProgressBar>("pbProgreso"), &QProgressBar::valueChanged, [&](int v) {
         if (once || v == 0) return;
         once = true;
         boxes_.answers.push_back(true);
@@ -141,19 +141,19 @@ TEST_F(FormTest, EscapeWhileBusyCancelsAndCloses) {
     ASSERT_GE(boxes_.asked.size(), 1u);
     EXPECT_EQ(boxes_.asked[0].text, W1252("Cancelar Instalación"));
     EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(f.Logic().Extractor1().OperationStatus(), -2);
+    EXPECT_EQ(f.Logic().Extractor().OperationStatus(), archive::TOperationStatus::AbortRequested);
     EXPECT_FALSE(ReadFile("C:\\VEXO\\DALVO\\F.TXT"));
 }
 
-TEST_F(FormTest, ExitButtonWhileBusyCancelsAndReturnsToFrameOne) {
+TEST_F(FormTest, ExitButtonWhileBusyCancelsAndReturnsToTheDirectoryFrame) {
     PackageSpec pkg;
     for (char c = 'A'; c <= 'F'; ++c)
         pkg.files.push_back({std::string(1, c) + ".TXT", 'R', std::string(70000, c)});
-    TForm2& f = Form("ZPX16.EXE", pkg);
+    InstallerForm& f = Form("ZPX16.EXE", pkg);
     ASSERT_TRUE(f.Create());
     f.show();
     bool once = false;
-    QObject::connect(Child<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, [&](int v) {
+    QObject::connect(Child<QProgressBar>("pbProgreso"), &QProgressBar::valueChanged, [&](int v) {
         if (once || v == 0) return;
         once = true;
         boxes_.answers.push_back(true);
@@ -169,11 +169,11 @@ TEST_F(FormTest, ExitButtonWhileBusyCancelsAndReturnsToFrameOne) {
 }
 
 TEST_F(FormTest, DraggingFromPictureLabelsAndPanelMovesTheWindow) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    for (const char* name : {"Image1", "LabelFecha", "LabelTelefono", "PanelFrame"}) {
+    for (const char* name : {"ImageFondo", "LabelFecha", "LabelTelefono", "PanelFrame"}) {
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
             QWidget* w = Child(name);
             QPoint start = f.pos();
@@ -203,7 +203,7 @@ TEST_F(FormTest, DraggingFromPictureLabelsAndPanelMovesTheWindow) {
 }
 
 TEST_F(FormTest, BrowseButtonUsesTheFolderBrowser) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     installer::test::ScriptedBrowser browser;
     browser.choice = "D:\\CONTA\\";
@@ -214,7 +214,7 @@ TEST_F(FormTest, BrowseButtonUsesTheFolderBrowser) {
 }
 
 TEST_F(FormTest, ScreenshotOfTheIdleWindow) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     ASSERT_TRUE(f.Create());
     f.show();
     f.SetOpacity(255);

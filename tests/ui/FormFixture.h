@@ -3,7 +3,7 @@
 
 #include "QtTestApp.h"
 #include "installer/InstallerFixture.h"
-#include "ui/qt/TForm2.h"
+#include "ui/qt/InstallerForm.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -53,12 +53,12 @@ class FormTest : public installer::test::InstallerTest {
         InstallerTest::TearDown();
     }
 
-    TForm2& Form(const std::string& name = "ZPX16.EXE", PackageSpec pkg = {}) {
+    InstallerForm& Form(const std::string& name = "ZPX16.EXE", PackageSpec pkg = {}) {
         if (pkg.files.empty()) pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
         std::string path = "C:\\descargas\\" + name;
         MakeInstaller(path, pkg);
         services_.module = path;
-        form_ = std::make_unique<TForm2>(services_);
+        form_ = std::make_unique<InstallerForm>(services_);
         form_->SetBoxPresenter(&boxes_);
         return *form_;
     }
@@ -79,7 +79,7 @@ class FormTest : public installer::test::InstallerTest {
     }
 
     ScriptedBoxes boxes_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<InstallerForm> form_;
 };
 
 } // namespace vexo::ui::test

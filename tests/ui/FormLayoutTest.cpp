@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
     Controls, LayoutTest,
     ::testing::Values(
         ControlCase{"PanelInterior", "PanelExterior", QRect(1, 1, 551, 399), nullptr},
-        ControlCase{"Image1", "PanelInterior", QRect(1, 1, 549, 397), nullptr},
+        ControlCase{"ImageFondo", "PanelInterior", QRect(1, 1, 549, 397), nullptr},
         ControlCase{"LabelFecha", "PanelInterior", QRect(200, 65, 340, 20),
                     "31 de Diciembre de 2000"},
         ControlCase{"LabelVersion", "PanelInterior", QRect(200, 85, 340, 20), " Versión 10.00"},
@@ -64,14 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
                     " Introduzca Nombre Directorio "},
         ControlCase{"eDirInstalar", "gbInstalar1", QRect(12, 17, 271, 21), "C:\\VEXO\\DALVO"},
         ControlCase{"gbInstalar2", "TFFrameInstalar", QRect(10, 105, 320, 107), nullptr},
-        ControlCase{"Label1", "gbInstalar2", QRect(8, 0, 0, 0), " INSTALANDO PROGRAMA "},
+        ControlCase{"lbInstalando", "gbInstalar2", QRect(8, 0, 0, 0), " INSTALANDO PROGRAMA "},
         ControlCase{"stDe", "gbInstalar2", QRect(11, 23, 300, 13), "Extrayendo de:"},
         ControlCase{"stCopiar", "gbInstalar2", QRect(22, 41, 61, 17), "Copiando a:"},
         ControlCase{"stText", "gbInstalar2", QRect(85, 42, 219, 17), ""},
-        ControlCase{"ProgressBar1", "gbInstalar2", QRect(16, 64, 289, 16), nullptr}));
+        ControlCase{"pbProgreso", "gbInstalar2", QRect(16, 64, 289, 16), nullptr}));
 
 TEST_F(FormTest, WindowIsFramelessCentredAndTransparentAtFirst) {
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(f.size(), QSize(553, 401));
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8(" Instalación Contabilidad Vexo Windows"));
@@ -79,8 +79,8 @@ TEST_F(FormTest, WindowIsFramelessCentredAndTransparentAtFirst) {
     EXPECT_EQ(f.font().pixelSize(), 11);
     EXPECT_EQ(f.Opacity(), 0);
     EXPECT_DOUBLE_EQ(f.windowOpacity(), 0.0);
-    EXPECT_FALSE(f.Timer2()->isActive());
-    EXPECT_EQ(f.Timer2()->interval(), 80);
+    EXPECT_FALSE(f.FadeTimer()->isActive());
+    EXPECT_EQ(f.FadeTimer()->interval(), 80);
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_LE(std::abs(f.geometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(f.geometry().center().y() - screen.center().y()), 1);
@@ -90,7 +90,7 @@ TEST_F(FormTest, ButtonsBrowseGlyphAndProgressRange) {
     Form();
     EXPECT_TRUE(Child<QPushButton>("bInstalar")->isDefault());
     EXPECT_FALSE(Child<QPushButton>("bCancelar")->isDefault());
-    auto* progress = Child<QProgressBar>("ProgressBar1");
+    auto* progress = Child<QProgressBar>("pbProgreso");
     EXPECT_EQ(progress->minimum(), 0);
     EXPECT_EQ(progress->maximum(), 100);
     auto dirs = form_->findChildren<QPushButton*>("bDir");
@@ -125,7 +125,7 @@ TEST_F(FormTest, BackgroundIsOurJpegDrawnUnscaled) {
     // Dark where the white labels sit.
     for (QPoint p : {QPoint(370, 75), QPoint(100, 330)})
         EXPECT_LT(qGray(image.pixel(p)), 110) << p.x() << "," << p.y();
-    TForm2& f = Form();
+    InstallerForm& f = Form();
     f.show();
     QImage shot = f.grab().toImage();
     QPoint inImage(400, 30); // no control covers it: window = 2 px of panels + image

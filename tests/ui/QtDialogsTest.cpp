@@ -3,10 +3,10 @@
 #include "archive/PromptTexts.h"
 #include "archive/Prompts.h"
 #include "platform/Encoding.h"
+#include "ui/qt/InstallerForm.h"
 #include "ui/qt/JpegDecoder.h"
 #include "ui/qt/QtFolderBrowser.h"
 #include "ui/qt/QtPrompts.h"
-#include "ui/qt/TForm2.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

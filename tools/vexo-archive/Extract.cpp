@@ -140,7 +140,8 @@ int RunExtract(const std::vector<std::string>& args) {
     int status = 1;
     try {
         x.ExtractAll();
-        status = x.OperationStatus() == 1 && failures == 0 ? 0 : 1;
+        status =
+            x.OperationStatus() == archive::TOperationStatus::Completed && failures == 0 ? 0 : 1;
     } catch (const archive::EAbort&) {
         bar.Clear();
         std::cerr << "cancelled\n";

@@ -72,7 +72,7 @@ int RunTest(const std::vector<std::string>& args) {
         return 1;
     }
     std::cerr << file << ": " << entries << " entries, " << failures << " failing\n";
-    return failures == 0 && x.OperationStatus() == 1 ? 0 : 1;
+    return failures == 0 && x.OperationStatus() == archive::TOperationStatus::Completed ? 0 : 1;
 }
 
 } // namespace vexo::tool

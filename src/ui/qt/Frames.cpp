@@ -71,7 +71,7 @@ TFFrameInstalar::TFFrameInstalar(QWidget* parent) : TFFrameBase(parent) {
 
     QLabel* title = nullptr;
     QGroupBox* box =
-        MakeGroupBox(this, "gbInstalar2", "Label1", QStringLiteral(" INSTALANDO PROGRAMA "),
+        MakeGroupBox(this, "gbInstalar2", "lbInstalando", QStringLiteral(" INSTALANDO PROGRAMA "),
                      QRect(10, 105, 320, 107), &title);
     auto label = [box](const char* name, const QString& text, QRect r) {
         auto* l = new QLabel(text, box);
@@ -83,7 +83,7 @@ TFFrameInstalar::TFFrameInstalar(QWidget* parent) : TFFrameBase(parent) {
     label("stCopiar", QStringLiteral("Copiando a:"), QRect(22, 41, 61, 17));
     stText_ = label("stText", QString(), QRect(85, 42, 219, 17));
     progress_ = new QProgressBar(box);
-    progress_->setObjectName("ProgressBar1");
+    progress_->setObjectName("pbProgreso");
     progress_->setGeometry(16, 64, 289, 16);
     progress_->setRange(0, 100);
     progress_->setValue(0);

@@ -45,7 +45,7 @@ class TFFrameInstalar : public TFFrameBase {
     QLineEdit* eDirInstalar() const { return row_.edit; }
     QLabel* stDe() const { return stDe_; }
     QLabel* stText() const { return stText_; }
-    QProgressBar* ProgressBar1() const { return progress_; }
+    QProgressBar* pbProgreso() const { return progress_; }
 
   private:
     DirectoryRow row_;

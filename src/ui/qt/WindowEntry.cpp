@@ -1,11 +1,11 @@
 // WindowEntry.cpp - the window mode of the installer program, built as the module that the
 // program carries and loads (program/WindowLoader.cpp). Its installer, archive and platform code is
 // the program's own: the module leaves those symbols for the program to provide.
-#include "ui/WindowModule.h"
 #include "archive/Prompts.h"
 #include "installer/Services.h"
+#include "ui/WindowModule.h"
+#include "ui/qt/InstallerForm.h"
 #include "ui/qt/QtPrompts.h"
-#include "ui/qt/TForm2.h"
 
 #include <QApplication>
 
@@ -20,7 +20,7 @@ extern "C" __attribute__((visibility("default"))) int vexo_instalar_window(int* 
     installer::InstallerServices services;
     int status = 1;
     {
-        ui::TForm2 form(services);
+        ui::InstallerForm form(services);
         // A start-up that stopped early ends the program without entering the message loop.
         if (form.Create()) {
             form.show();

@@ -1,4 +1,4 @@
-// TForm2.h - the installer's borderless splash window (Qt Widgets).
+// InstallerForm.h - the installer's borderless splash window (Qt Widgets).
 #pragma once
 
 #include "installer/InstallerWindow.h"
@@ -34,25 +34,25 @@ class QtBoxPresenter final : public BoxPresenter {
     void ShowError(QWidget* owner, const std::string& title, const std::string& text) override;
 };
 
-class TForm2 final : public QWidget, public installer::MainView {
+class InstallerForm final : public QWidget, public installer::MainView {
     Q_OBJECT
   public:
-    explicit TForm2(installer::InstallerServices& services, QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit InstallerForm(installer::InstallerServices& services, QWidget* parent = nullptr);
+    ~InstallerForm() override;
 
     /// Runs the start-up steps; \returns whether the window should be shown and run.
     bool Create();
     installer::InstallerWindow& Logic() { return *logic_; }
     void SetBoxPresenter(BoxPresenter* presenter) { boxes_ = presenter; }
     void SetFolderBrowser(environment::FolderBrowser* browser) { browser_ = browser; }
-    QTimer* Timer2() const { return timer2_; }
+    QTimer* FadeTimer() const { return fadeTimer_; }
     /// Whether dragging falls back to moving the window on mouse moves.
     bool DragFallbackActive() const { return dragging_; }
 
     // MainView.
-    void SetLabelFecha(const std::string& text) override;
-    void SetLabelVersion(const std::string& text) override;
-    void SetLabelPrograma(const std::string& text) override;
+    void SetPackageDate(const std::string& text) override;
+    void SetPackageVersion(const std::string& text) override;
+    void SetPackageTitle(const std::string& text) override;
     std::string DirectoryText() const override;
     void SetDirectoryText(const std::string& text) override;
     void SetInstallDirectoryText(const std::string& text) override;
@@ -60,8 +60,8 @@ class TForm2 final : public QWidget, public installer::MainView {
     void SetCurrentFileText(const std::string& text) override;
     void SetProgress(int percent) override;
     void SetPanelFrameEnabled(bool enabled) override;
-    void SetFrameEnabled(int index, bool enabled) override;
-    void BringFrameToFront(int index) override;
+    void SetFrameEnabled(installer::WindowFrame frame, bool enabled) override;
+    void BringFrameToFront(installer::WindowFrame frame) override;
     void SetInstallEnabled(bool enabled) override;
     void SetInstallVisible(bool visible) override;
     void SetInstallDefault(bool isDefault) override;
@@ -88,8 +88,10 @@ class TForm2 final : public QWidget, public installer::MainView {
     QLabel* MakeLabel(const char* name, QRect geometry, const QString& text, const QString& style,
                       Qt::Alignment alignment);
     void MakeDraggable(QWidget* w);
-    /// MoverPantalla: the platform moves the window, or we follow the mouse ourselves.
-    void MoverPantalla(QMouseEvent* event);
+    /// A mouse-down on the picture, a label or the panel: the platform moves the window, or we
+    /// follow the mouse ourselves.
+    void BeginWindowDrag(QMouseEvent* event);
+    QWidget* Frame(installer::WindowFrame frame) const;
     QPushButton* DefaultButton() const;
 
     std::unique_ptr<installer::InstallerWindow> logic_;
@@ -103,12 +105,12 @@ class TForm2 final : public QWidget, public installer::MainView {
     QLabel* labelVersion_ = nullptr;
     QLabel* labelPrograma_ = nullptr;
     QWidget* panelFrame_ = nullptr;
-    TFFramePrograma* frame1_ = nullptr;
-    TFFrameInstalar* frame2_ = nullptr;
+    TFFramePrograma* directoryFrame_ = nullptr;
+    TFFrameInstalar* progressFrame_ = nullptr;
     QPushButton* bInstalar_ = nullptr;
     QPushButton* bCancelar_ = nullptr;
-    QTimer* timer2_ = nullptr;
-    int opacity_ = 0;
+    QTimer* fadeTimer_ = nullptr;
+    int opacity_ = installer::kTransparent;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

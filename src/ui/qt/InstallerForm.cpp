@@ -1,5 +1,5 @@
-// TForm2.cpp - the window's controls, events and the bridge to its logic.
-#include "ui/qt/TForm2.h"
+// InstallerForm.cpp - the window's controls, events and the bridge to its logic.
+#include "ui/qt/InstallerForm.h"
 
 #include "installer/InstallerTexts.h"
 #include "platform/Encoding.h"
@@ -30,10 +30,10 @@ std::string Cp1252(const QString& text) {
     return platform::Utf8ToCp1252(text.toStdString());
 }
 
-/// Image1: the background drawn unscaled from the top-left corner, clipped to the control.
-class Image1Widget final : public QWidget {
+/// The background picture, drawn unscaled from the top-left corner, clipped to the control.
+class BackgroundPicture final : public QWidget {
   public:
-    explicit Image1Widget(QWidget* parent) : QWidget(parent) {}
+    explicit BackgroundPicture(QWidget* parent) : QWidget(parent) {}
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -69,8 +69,9 @@ void QtBoxPresenter::ShowError(QWidget* owner, const std::string& title, const s
 
 // ---- Construction ---------------------------------------------------------------------------
 
-TForm2::TForm2(installer::InstallerServices& services, QWidget* parent) : QWidget(parent) {
-    setObjectName("Form2");
+InstallerForm::InstallerForm(installer::InstallerServices& services, QWidget* parent)
+    : QWidget(parent) {
+    setObjectName("InstallerForm");
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(Text(installer::texts::WindowCaption()));
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -79,7 +80,7 @@ TForm2::TForm2(installer::InstallerServices& services, QWidget* parent) : QWidge
     setFixedSize(553, 401);
     setWindowOpacity(0.0);
     BuildControls();
-    ownBrowser_.SetOwner(frame1_);
+    ownBrowser_.SetOwner(directoryFrame_);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
     // Key preview: every key of the window passes the window's handler first.
@@ -87,12 +88,12 @@ TForm2::TForm2(installer::InstallerServices& services, QWidget* parent) : QWidge
     logic_ = std::make_unique<installer::InstallerWindow>(*this, services);
 }
 
-TForm2::~TForm2() {
+InstallerForm::~InstallerForm() {
     qApp->removeEventFilter(this);
 }
 
-QLabel* TForm2::MakeLabel(const char* name, QRect geometry, const QString& text,
-                          const QString& style, Qt::Alignment alignment) {
+QLabel* InstallerForm::MakeLabel(const char* name, QRect geometry, const QString& text,
+                                 const QString& style, Qt::Alignment alignment) {
     auto* label = new QLabel(text, inner_);
     label->setObjectName(name);
     label->setGeometry(geometry);
@@ -103,7 +104,7 @@ QLabel* TForm2::MakeLabel(const char* name, QRect geometry, const QString& text,
     return label;
 }
 
-void TForm2::BuildControls() {
+void InstallerForm::BuildControls() {
     auto* outer = new QWidget(this);
     outer->setObjectName("PanelExterior");
     outer->setGeometry(0, 0, 553, 401);
@@ -112,8 +113,8 @@ void TForm2::BuildControls() {
     inner_->setGeometry(1, 1, 551, 399);
     MakeDraggable(this);
 
-    auto* image = new Image1Widget(inner_);
-    image->setObjectName("Image1");
+    auto* image = new BackgroundPicture(inner_);
+    image->setObjectName("ImageFondo");
     image->setGeometry(1, 1, 549, 397);
     MakeDraggable(image);
 
@@ -141,13 +142,15 @@ void TForm2::BuildControls() {
     panelFrame_->setBackgroundRole(QPalette::Window);
     MakeDraggable(panelFrame_);
 
-    frame1_ = new TFFramePrograma(panelFrame_);
-    frame2_ = new TFFrameInstalar(panelFrame_);
-    for (QWidget* frame : {static_cast<QWidget*>(frame1_), static_cast<QWidget*>(frame2_)}) {
+    directoryFrame_ = new TFFramePrograma(panelFrame_);
+    progressFrame_ = new TFFrameInstalar(panelFrame_);
+    for (QWidget* frame :
+         {Frame(installer::WindowFrame::Directory), Frame(installer::WindowFrame::Progress)}) {
         frame->setEnabled(false);
         frame->lower();
     }
-    connect(frame1_->bDir(), &QPushButton::clicked, this, [this] { logic_->bDirClick(); });
+    connect(directoryFrame_->bDir(), &QPushButton::clicked, this,
+            [this] { logic_->OnBrowseClicked(); });
 
     bInstalar_ = new QPushButton(Text(installer::texts::Install()), inner_);
     bInstalar_->setObjectName("bInstalar");
@@ -158,142 +161,147 @@ void TForm2::BuildControls() {
     bCancelar_->setGeometry(464, 369, 75, 25);
     bCancelar_->setAutoDefault(false);
     setTabOrder(bInstalar_, bCancelar_);
-    connect(bInstalar_, &QPushButton::clicked, this, [this] { logic_->bInstalarClick(); });
-    connect(bCancelar_, &QPushButton::clicked, this, [this] { logic_->bCancelarClick(); });
+    connect(bInstalar_, &QPushButton::clicked, this, [this] { logic_->OnInstallClicked(); });
+    connect(bCancelar_, &QPushButton::clicked, this, [this] { logic_->OnCancelClicked(); });
 
-    timer2_ = new QTimer(this);
-    timer2_->setObjectName("Timer2");
-    timer2_->setInterval(80);
-    connect(timer2_, &QTimer::timeout, this, [this] { logic_->Timer2Timer(); });
+    fadeTimer_ = new QTimer(this);
+    fadeTimer_->setObjectName("TimerFundido");
+    fadeTimer_->setInterval(80);
+    connect(fadeTimer_, &QTimer::timeout, this, [this] { logic_->OnFadeTimer(); });
 }
 
-bool TForm2::Create() {
-    return logic_->FormCreate();
+bool InstallerForm::Create() {
+    return logic_->OnCreate();
 }
 
 // ---- MainView -------------------------------------------------------------------------------
 
-void TForm2::SetLabelFecha(const std::string& text) {
+void InstallerForm::SetPackageDate(const std::string& text) {
     labelFecha_->setText(Text(text));
 }
-void TForm2::SetLabelVersion(const std::string& text) {
+void InstallerForm::SetPackageVersion(const std::string& text) {
     labelVersion_->setText(Text(text));
 }
-void TForm2::SetLabelPrograma(const std::string& text) {
+void InstallerForm::SetPackageTitle(const std::string& text) {
     labelPrograma_->setText(Text(text));
 }
 
-std::string TForm2::DirectoryText() const {
-    return Cp1252(frame1_->eDirPrograma()->text());
+std::string InstallerForm::DirectoryText() const {
+    return Cp1252(directoryFrame_->eDirPrograma()->text());
 }
 
-void TForm2::SetDirectoryText(const std::string& text) {
-    frame1_->eDirPrograma()->setText(Text(text));
+void InstallerForm::SetDirectoryText(const std::string& text) {
+    directoryFrame_->eDirPrograma()->setText(Text(text));
 }
 
-void TForm2::SetInstallDirectoryText(const std::string& text) {
-    frame2_->eDirInstalar()->setText(Text(text));
+void InstallerForm::SetInstallDirectoryText(const std::string& text) {
+    progressFrame_->eDirInstalar()->setText(Text(text));
 }
 
-void TForm2::SetExtractingFrom(const std::string& text) {
-    frame2_->stDe()->setText(Text(text));
+void InstallerForm::SetExtractingFrom(const std::string& text) {
+    progressFrame_->stDe()->setText(Text(text));
 }
-void TForm2::SetCurrentFileText(const std::string& text) {
-    frame2_->stText()->setText(Text(text));
+void InstallerForm::SetCurrentFileText(const std::string& text) {
+    progressFrame_->stText()->setText(Text(text));
 }
-void TForm2::SetProgress(int percent) {
-    frame2_->ProgressBar1()->setValue(percent);
+void InstallerForm::SetProgress(int percent) {
+    progressFrame_->pbProgreso()->setValue(percent);
 }
-void TForm2::SetPanelFrameEnabled(bool enabled) {
+void InstallerForm::SetPanelFrameEnabled(bool enabled) {
     panelFrame_->setEnabled(enabled);
 }
 
-void TForm2::SetFrameEnabled(int index, bool enabled) {
-    (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->setEnabled(enabled);
+QWidget* InstallerForm::Frame(installer::WindowFrame frame) const {
+    if (frame == installer::WindowFrame::Directory) return directoryFrame_;
+    return progressFrame_;
 }
 
-void TForm2::BringFrameToFront(int index) {
-    (index == 1 ? static_cast<QWidget*>(frame1_) : frame2_)->raise();
+void InstallerForm::SetFrameEnabled(installer::WindowFrame frame, bool enabled) {
+    Frame(frame)->setEnabled(enabled);
 }
 
-void TForm2::SetInstallEnabled(bool enabled) {
+void InstallerForm::BringFrameToFront(installer::WindowFrame frame) {
+    Frame(frame)->raise();
+}
+
+void InstallerForm::SetInstallEnabled(bool enabled) {
     bInstalar_->setEnabled(enabled);
 }
-void TForm2::SetInstallVisible(bool visible) {
+void InstallerForm::SetInstallVisible(bool visible) {
     bInstalar_->setVisible(visible);
 }
-void TForm2::SetInstallDefault(bool isDefault) {
+void InstallerForm::SetInstallDefault(bool isDefault) {
     bInstalar_->setDefault(isDefault);
 }
-void TForm2::SetCancelCaption(const std::string& caption) {
+void InstallerForm::SetCancelCaption(const std::string& caption) {
     bCancelar_->setText(Text(caption));
 }
-void TForm2::SetCancelDefault(bool isDefault) {
+void InstallerForm::SetCancelDefault(bool isDefault) {
     bCancelar_->setDefault(isDefault);
 }
 
-void TForm2::ShowWindow() {
+void InstallerForm::ShowWindow() {
     show();
 }
 
-void TForm2::CloseWindow() {
+void InstallerForm::CloseWindow() {
     close();
 }
 
-void TForm2::SetOpacity(int opacity) {
+void InstallerForm::SetOpacity(int opacity) {
     opacity_ = opacity;
-    setWindowOpacity(opacity / 255.0);
+    setWindowOpacity(opacity / static_cast<double>(installer::kOpaque));
 }
 
-void TForm2::SetFadeTimerEnabled(bool enabled) {
+void InstallerForm::SetFadeTimerEnabled(bool enabled) {
     if (enabled)
-        timer2_->start();
+        fadeTimer_->start();
     else
-        timer2_->stop();
+        fadeTimer_->stop();
 }
 
-void TForm2::ProcessMessages() {
+void InstallerForm::ProcessMessages() {
     QCoreApplication::processEvents();
 }
 
-bool TForm2::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+bool InstallerForm::MessageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
     return boxes_->Ask(isVisible() ? this : nullptr, text, icon, buttons);
 }
 
-void TForm2::ShowApplicationError(const std::string& title, const std::string& text) {
+void InstallerForm::ShowApplicationError(const std::string& title, const std::string& text) {
     boxes_->ShowError(isVisible() ? this : nullptr, title, text);
 }
 
-environment::FolderBrowser& TForm2::FolderBrowser() {
+environment::FolderBrowser& InstallerForm::FolderBrowser() {
     return *browser_;
 }
 
 // ---- Events ---------------------------------------------------------------------------------
 
-void TForm2::showEvent(QShowEvent* event) {
+void InstallerForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    logic_->FormActivate();
+    logic_->OnActivate();
 }
 
-void TForm2::closeEvent(QCloseEvent* event) {
-    if (logic_->FormCloseQuery())
+void InstallerForm::closeEvent(QCloseEvent* event) {
+    if (logic_->OnCloseRequested())
         event->accept();
     else
         event->ignore();
 }
 
-QPushButton* TForm2::DefaultButton() const {
+QPushButton* InstallerForm::DefaultButton() const {
     for (QPushButton* b : {bInstalar_, bCancelar_})
         if (b->isDefault() && b->isEnabled() && b->isVisible()) return b;
     return nullptr;
 }
 
-void TForm2::MakeDraggable(QWidget* w) {
+void InstallerForm::MakeDraggable(QWidget* w) {
     w->installEventFilter(this);
     w->setProperty("vexoDrag", true);
 }
 
-void TForm2::MoverPantalla(QMouseEvent* event) {
+void InstallerForm::BeginWindowDrag(QMouseEvent* event) {
     QWindow* handle = windowHandle();
     if (handle && handle->startSystemMove()) return;
     // The platform refuses (offscreen, some window managers): follow the mouse ourselves.
@@ -301,7 +309,7 @@ void TForm2::MoverPantalla(QMouseEvent* event) {
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool InstallerForm::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     bool ours = widget && widget->window() == this;
     if (!ours) return QWidget::eventFilter(watched, event);
@@ -309,10 +317,10 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape) return logic_->FormKeyDown(installer::kVkEscape);
+        if (key->key() == Qt::Key_Escape) return logic_->OnKeyDown(installer::kVkEscape);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (watched == frame1_->eDirPrograma())
-                return logic_->eDirProgramaKeyDown(installer::kVkReturn);
+            if (watched == directoryFrame_->eDirPrograma())
+                return logic_->OnDirectoryKeyDown(installer::kVkReturn);
             // A focused button takes Enter itself, as on the platform the window comes from.
             if (auto* focused = qobject_cast<QPushButton*>(watched)) {
                 if (focused->isEnabled()) focused->click();
@@ -327,7 +335,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonPress:
         if (widget->property("vexoDrag").toBool()) {
-            MoverPantalla(static_cast<QMouseEvent*>(event));
+            BeginWindowDrag(static_cast<QMouseEvent*>(event));
             return true;
         }
         return false;
