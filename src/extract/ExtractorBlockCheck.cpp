@@ -1,5 +1,5 @@
-// BlockVerification.cpp - the whole-archive block check: every block read and its checksum
-// compared before anything is written, so a damaged download is refused untouched.
+// ExtractorBlockCheck.cpp - TCustomExtractor's whole-archive block check: every block read and
+// its checksum compared before anything is written, so a damaged download is refused untouched.
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"

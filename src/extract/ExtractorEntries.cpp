@@ -1,5 +1,5 @@
-// EntryPipeline.cpp - restoring one entry: the restore decision, the output file, the block
-// loop with its checks, skipping an entry's data, and the per-entry error policy.
+// ExtractorEntries.cpp - TCustomExtractor restoring one entry: the restore decision, the output
+// file, the block loop with its checks, skipping an entry's data, and the per-entry error policy.
 #include "extract/Extractor.h"
 
 #include "extract/BlockPrefetch.h"
