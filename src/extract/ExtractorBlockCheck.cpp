@@ -3,14 +3,10 @@
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"
-#include "extract/BlockPrefetch.h"
 
 #include <stdexcept>
 
 namespace vexo::extract {
-
-using archive::EArchiver;
-using archive::HasOption;
 
 std::optional<BlockCheckFailure> TCustomExtractor::VerifyArchiveBlocks() {
     if (CheckBusy()) return std::nullopt;
@@ -54,42 +50,6 @@ std::optional<BlockCheckFailure> TCustomExtractor::VerifyBlocksPass() {
                                     dynamic_cast<const archive::EArchiverBadKey*>(&e) != nullptr};
     }
     return failure;
-}
-
-void TCustomExtractor::VerifyEntryBlocks(bool check) {
-    const archive::TFileEntry& e = currentEntry_;
-    // As extraction reads them: a folder or an empty file has no blocks.
-    if (e.FileSize == 0 || (e.Flags & archive::kEntryFolder) != 0) return;
-    archive::StateBitScope copying(state_, archive::sbCopyingBlocks);
-    const bool single = HasOption(options_, archive::oOpenSingleSegment);
-    bool firstPiece = true;
-    for (;;) {
-        std::int64_t sum = 0;
-        bool firstBlock = true;
-        do {
-            const bool switched = CheckSegmentEnd();
-            if (firstBlock && !firstPiece && !switched) throw EArchiver(Messages().BadCRC);
-            firstBlock = false;
-            if (single && SegmentExhausted()) return;
-            if (abortFlag_) throw archive::EAbort();
-            if (!check) {
-                const std::int64_t rest = currentEntry_.PieceStoredSize - sum;
-                if (rest > SegmentEnd() - stream_->Position()) throw EArchiver(Messages().BadCRC);
-                stream_->Seek(rest, platform::SeekOrigin::Current);
-                break;
-            }
-            std::int64_t stored = 0;
-            const std::uint8_t* checked = nullptr;
-            if (!prefetch_ ||
-                !TakePrefetched(currentEntry_.PieceStoredSize - sum, stored, checked)) {
-                bool compressed = false;
-                ReadCheckedPayload(currentEntry_.PieceStoredSize - sum, stored, compressed);
-            }
-            sum += stored;
-        } while (sum < currentEntry_.PieceStoredSize);
-        if ((currentEntry_.Flags & archive::kEntryLastPiece) != 0 || single) break;
-        firstPiece = false;
-    }
 }
 
 } // namespace vexo::extract
