@@ -134,7 +134,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void SkipEntryData(std::int32_t entryOffset);
     /// Walks the blocks of the entry record just read, piece by piece and into the segments
     /// its later pieces lie in, calling `onBlock(BlockCursor&)` at each block; the call reads
-    /// or passes the block through the cursor. Defined beside its callers.
+    /// or passes the block through the cursor. Defined beside its callers (ExtractorBlocks.cpp).
     template <class OnBlock> void WalkEntryBlocks(OnBlock&& onBlock);
     /// A block as read: its decoded bytes (its checked payload when not decoded) and the
     /// bytes it took in the archive.
