@@ -3,7 +3,7 @@
 
 #include "archive/Checksum.h"
 #include "archive/Format.h"
-#include "archive/StreamIO.h"
+#include "extract/BlockCursor.h"
 #include "extract/BlowFish.h"
 #include "extract/EncryptedBlock.h"
 #include "extract/Inflate.h"
@@ -258,39 +258,36 @@ void BlockPrefetcher::Walk() {
         if ((entry.Flags & archive::kEntryFolder) != 0 || entry.FileSize == 0 ||
             (encrypted && !cipher_))
             continue;
-        std::int64_t at = data;
-        while (at + archive::kBlockHeadSize <= record) {
-            file_->SetPosition(at);
-            const std::int32_t length = archive::ReadInt32(*file_);
-            const auto checksum = static_cast<std::uint32_t>(archive::ReadInt32(*file_));
-            const std::int64_t n = length >= 0 ? std::int64_t{length} : -std::int64_t{length};
-            // What the extraction would refuse is left to it.
-            if (n > static_cast<std::int64_t>(settings_.inCapacity) ||
-                at + archive::kBlockHeadSize + n > record)
-                break;
+        // What the extraction would refuse is left to it.
+        BlockCursor blocks(*file_, data, record, end, settings_.inCapacity);
+        while (!blocks.AtEnd()) {
+            const std::optional<BlockHead> head = blocks.ReadHead();
+            if (!head) break;
             // Never wait for a slot while holding undecoded ones: the caller may wait on them.
             bool full = false;
-            Slot* slot = Claim(at, batch.empty(), full);
+            Slot* slot = Claim(head->position, batch.empty(), full);
             if (full) {
                 Flush(batch);
-                slot = Claim(at, true, full);
+                slot = Claim(head->position, true, full);
             }
             if (slot) {
-                slot->length = length;
-                slot->checksum = checksum;
+                slot->length = head->length;
+                slot->checksum = head->checksum;
                 slot->encrypted = encrypted;
                 batch.push_back(slot);
-                file_->ReadBuffer(slot->in.data(), static_cast<std::size_t>(n));
+                blocks.ReadPayload(*head, slot->in.data());
                 {
                     std::lock_guard lock(mutex_);
                     if (slot->state == Slot::State::Reading) slot->state = Slot::State::Waiting;
                 }
                 if (batch.size() >= kBatch) Flush(batch);
             } else {
-                std::lock_guard lock(mutex_);
-                if (stop_) return;
+                {
+                    std::lock_guard lock(mutex_);
+                    if (stop_) return;
+                }
+                blocks.SkipPayload(*head);
             }
-            at += archive::kBlockHeadSize + n;
         }
     }
     Flush(batch);

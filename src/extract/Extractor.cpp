@@ -1,4 +1,4 @@
-// Extractor.cpp - construction, the extractor's open and close work, and its operations:
+// Extractor.cpp - TCustomExtractor's construction, open and close work, and its operations:
 // extract all, enumerate, extract one entry, and where an entry goes.
 #include "extract/Extractor.h"
 

@@ -17,6 +17,8 @@ namespace vexo::extract {
 class TBlowFish;
 class Inflater;
 class BlockPrefetcher;
+class BlockCursor;
+struct BlockHead;
 
 /// The first entry whose blocks failed the whole-archive check, and why.
 struct BlockCheckFailure {
@@ -130,23 +132,27 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void RestoreEntry(const std::string& destFile);
     void ReadEntryData(platform::Stream& out);
     void SkipEntryData(std::int32_t entryOffset);
-    /// Reads one block of the current entry; returns the decoded size, points `data` at the
-    /// decoded bytes and sets the bytes the block took in the archive. `budget` is what the
-    /// piece has left.
-    std::size_t ReadBlock(std::int64_t budget, std::int64_t& stored, const std::uint8_t*& data);
-    struct BlockHead {
-        std::int32_t length = 0; // negative for stored bytes
-        std::uint32_t checksum = 0;
-        std::int64_t payload = 0; // bytes that follow the head
+    /// Walks the blocks of the entry record just read, piece by piece and into the segments
+    /// its later pieces lie in, calling `onBlock(BlockCursor&)` at each block; the call reads
+    /// or passes the block through the cursor. Defined beside its callers (ExtractorBlocks.cpp).
+    template <class OnBlock> void WalkEntryBlocks(OnBlock&& onBlock);
+    /// A block as read: its decoded bytes (its checked payload when not decoded) and the
+    /// bytes it took in the archive.
+    struct BlockData {
+        const std::uint8_t* data = nullptr;
+        std::size_t size = 0;
+        std::int64_t stored = 0;
     };
-    /// Reads a block head and checks its length against the buffer, the piece's `budget` and
-    /// the segment; a head that does not fit is a damaged block.
-    BlockHead ReadBlockHead(std::int64_t budget);
+    /// Reads the block at the cursor and checks it, and decodes it when `decode`; a block
+    /// decoded ahead for that position stands in for the work.
+    BlockData ReadBlock(BlockCursor& blocks, bool decode);
+    /// The head at the cursor; a head that does not fit is a damaged block.
+    BlockHead ReadBlockHead(BlockCursor& blocks);
     /// The damaged-block error of the current entry: the key's when it is encrypted.
     [[noreturn]] void ThrowDamagedBlock() const;
-    /// ReadBlock from the block decoded ahead, when there is one for the stream's position.
-    std::optional<std::size_t> TakePrefetched(std::int64_t budget, std::int64_t& stored,
-                                              const std::uint8_t*& data);
+    /// ReadBlock from the block decoded ahead for `head`, when there is a usable one; the
+    /// payload is then passed over.
+    std::optional<BlockData> TakePrefetched(const BlockHead& head, BlockCursor& blocks);
     /// Whether a second thread may decode blocks ahead: only when decoding is the built-in one,
     /// whose results do not depend on the thread or the moment. `decrypt` says whether it may
     /// also decrypt.
@@ -163,9 +169,9 @@ class TCustomExtractor : public archive::TArchiverRoot {
         TCustomExtractor& extractor;
         ~DecodingAheadScope() { extractor.StopDecodingAhead(); }
     };
-    /// Reads one block's payload into the input buffer, decrypts it when the entry is
+    /// Reads the payload of `head` into the input buffer, decrypts it when the entry is
     /// encrypted and checks its checksum; \returns the plain length. Nothing is decoded.
-    int ReadCheckedPayload(std::int64_t budget, std::int64_t& stored, bool& compressed);
+    int ReadCheckedPayload(const BlockHead& head, BlockCursor& blocks);
     /// The whole-archive block check inside a running operation, from the first entry record
     /// of the first segment on; counters and progress are left as they were.
     std::optional<BlockCheckFailure> VerifyBlocksPass();

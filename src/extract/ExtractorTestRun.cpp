@@ -1,5 +1,5 @@
-// TestArchive.cpp - checking an archive: every block read, checked and decoded, nothing
-// written.
+// ExtractorTestRun.cpp - TCustomExtractor::TestArchive, the test run over an archive: every block
+// read, checked and decoded, nothing written.
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"

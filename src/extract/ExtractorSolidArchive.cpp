@@ -1,5 +1,5 @@
-// SolidArchive.cpp - a solid archive holds one entry that is itself an archive: it is unpacked
-// to a temporary file at open, read in place of the outer archive, and removed at close.
+// ExtractorSolidArchive.cpp - TCustomExtractor on a solid archive, whose one entry is itself an
+// archive: unpacked to a temporary file at open, read in place of the outer one, removed at close.
 #include "extract/Extractor.h"
 
 #include "archive/Exceptions.h"

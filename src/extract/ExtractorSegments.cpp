@@ -1,5 +1,6 @@
-// Segments.cpp - archives spread over several files: moving to the next segment, finding the
-// final one, the insert-disk and locate prompts, and the continuation check.
+// ExtractorSegments.cpp - TCustomExtractor over archives spread over several files: moving to
+// the next segment, finding the final one, the insert-disk and locate prompts, and the
+// continuation check.
 #include "archive/FileRoutines.h"
 #include "extract/Extractor.h"
 

@@ -1,4 +1,4 @@
-// SegmentsTest.cpp - archives spread over several segment files: spanning files, moved
+// ExtractorSegmentsTest.cpp - archives spread over several segment files: spanning files, moved
 // segments, foreign segments and continuation checks.
 #include "ExtractorFixture.h"
 

@@ -1,4 +1,4 @@
-// SolidArchiveTest.cpp - a solid archive: its single entry is an archive, unpacked to a
+// ExtractorSolidArchiveTest.cpp - a solid archive: its single entry is an archive, unpacked to a
 // temporary file at open, read in its place, and removed at close.
 #include "ExtractorFixture.h"
 

@@ -1,4 +1,4 @@
-// BlockVerificationTest.cpp - the whole-archive block check, alone and before an extraction.
+// ExtractorBlockCheckTest.cpp - the whole-archive block check, alone and before an extraction.
 #include "ExtractorFixture.h"
 
 #include "archive/Exceptions.h"

@@ -1,0 +1,183 @@
+// ExtractorEntries.cpp - TCustomExtractor restoring one entry: the checks of its record, the
+// restore decision, the output file, skipping its data, and the per-entry error policy.
+#include "extract/Extractor.h"
+
+#include "extract/SafeOutputFile.h"
+
+#include "archive/Exceptions.h"
+#include "archive/FileRoutines.h"
+#include "archive/PathRoutines.h"
+#include "archive/Prompts.h"
+#include "archive/TextFormat.h"
+#include "platform/Encoding.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+
+#include <stdexcept>
+#include <string_view>
+
+namespace vexo::extract {
+
+using archive::EAbort;
+using archive::EArchiver;
+using archive::HasOption;
+using archive::StateBitScope;
+
+namespace {
+
+// A component Windows may read as the parent directory: "..", and the dot runs and trailing
+// spaces it trims to that (".. ", "...").
+bool ClimbsUp(std::string_view component) {
+    while (!component.empty() && component.back() == ' ')
+        component.remove_suffix(1);
+    return component.size() >= 2 && component.find_first_not_of('.') == std::string_view::npos;
+}
+
+// Stored names that climb out of the extraction directory are refused. A drive colon also
+// separates: "C:..\x" is the parent of the drive's current directory, or of the extraction
+// root once a confined name loses its drive.
+bool HasParentComponent(const std::string& name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/:", start);
+        if (end == std::string::npos) end = name.size();
+        if (ClimbsUp(std::string_view(name).substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+void TCustomExtractor::ValidateEntry() {
+    const archive::TFileEntry& e = currentEntry_;
+    const std::int64_t here = stream_->Position();
+    if (e.PieceStoredSize < 0 || e.FileSize < 0 || e.PieceSize < 0 || e.StartPosition < 0 ||
+        here + e.PieceStoredSize > SegmentEnd())
+        throw EArchiver(Messages().BadCRC);
+}
+
+// --- restore decision --------------------------------------------------------------------
+
+bool TCustomExtractor::DecideRestore(const std::string& destFile) {
+    const bool exists = platform::FileExists(destFile);
+    archive::TDateTime existingDate = 0;
+    if (exists && (restoreAction_ == raUpdate || restoreAction_ == raUpdateExisting))
+        existingDate = archive::GetFileDate(destFile);
+    switch (DecideRestoreAction(restoreAction_, exists, existingDate, currentEntry_.Date)) {
+    case RestoreDecision::Extract:
+        return true;
+    case RestoreDecision::Skip:
+        return false;
+    case RestoreDecision::Ask:
+        return ConfirmOverwrite(destFile);
+    }
+    return false;
+}
+
+bool TCustomExtractor::ConfirmOverwrite(const std::string& destFile) {
+    if (overwriteAll_) return true;
+    PauseTiming();
+    archive::OverwritePromptData data;
+    data.ExistingName = archive::ShortenPath(destFile, 50);
+    data.ArchivedName = archive::ShortenPath(currentEntry_.Name, 50);
+    data.ExistingSize = archive::GetFileSize(destFile);
+    data.ArchivedSize = currentEntry_.FileSize;
+    data.ExistingDate = archive::GetFileDate(destFile);
+    data.ArchivedDate = currentEntry_.Date;
+    int answer = archive::CurrentPrompts().OverwritePrompt(data);
+    ResumeTiming();
+    switch (answer) {
+    case archive::kOverwriteCancel:
+        throw EAbort();
+    case archive::kOverwriteYesToAll:
+        overwriteAll_ = true;
+        return true;
+    case archive::kOverwriteYes:
+        return true;
+    default: // No, or the prompt closed
+        return false;
+    }
+}
+
+// --- restoring ---------------------------------------------------------------------------
+
+void TCustomExtractor::RestoreEntry(const std::string& destFile) {
+    if (!DecideRestore(destFile)) {
+        SkipEntryData(currentEntry_.Offset);
+        return;
+    }
+    if (HasState(archive::sbUnpackingSolid)) {
+        DisplayMessage(Messages().UncompressingSolidArchive);
+        AddToLog(Messages().UncompressingSolidArchive);
+    } else {
+        DisplayMessage(archive::Format(Messages().ExtractingFile,
+                                       archive::ExtractFileName(destFile), currentEntry_.FileSize));
+        AddToLog(archive::Format(Messages().ExtractingFile, destFile, currentEntry_.FileSize));
+    }
+    const double processedBefore = processedBytes_;
+    try {
+        if (HasParentComponent(currentEntry_.Name))
+            throw EArchiver(archive::Format(W1252("Nombre no permitido en el archivo: %s"),
+                                            currentEntry_.Name));
+        // A folder entry's own name is a directory too, stored with or without a final "\".
+        const bool folder = (currentEntry_.Flags & archive::kEntryFolder) != 0;
+        CreateDirectoryPath(folder ? destFile : archive::ExtractFilePath(destFile));
+        if (folder) return;
+
+        const bool single = HasOption(options_, archive::oOpenSingleSegment);
+        const bool keep =
+            platform::FileExists(destFile) && (currentEntry_.StartPosition != 0 || single);
+        // A whole file goes to a temporary name and replaces the destination only when
+        // complete: a failure part-way leaves the previous file as it was, not a torn one.
+        SafeOutputFile out(destFile, keep, archive::Format(Messages().CannotCreateFile, destFile));
+        ReadEntryData(out.Stream());
+        out.Close();
+        platform::SetFileAge(out.WrittenPath(), archive::DateTimeToDosDateTime(currentEntry_.Date));
+        out.Commit();
+        ++filesProcessed_;
+        platform::SetFileAttributes(destFile, static_cast<std::uint32_t>(currentEntry_.Attributes));
+        if (OnFileExtracted)
+            OnFileExtracted(*this, currentEntry_, archive::ExtractFilePath(destFile));
+        CheckSegmentEnd();
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::runtime_error& e) {
+        if (!HandleError(e)) {
+            if (errorAction_ == archive::eaAsk || OnError) throw EAbort();
+            throw;
+        }
+        processedBytes_ = processedBefore;
+        SkipEntryData(currentEntry_.Offset);
+    }
+}
+
+void TCustomExtractor::SkipEntryData(std::int32_t entryOffset) {
+    {
+        StateBitScope skipping(state_, archive::sbSkippingFile);
+        if (entryOffset < GetHeaderSize() || entryOffset >= header_.EndOffset)
+            throw EArchiver(Messages().BadCRC);
+        stream_->SetPosition(static_cast<std::int64_t>(startOffset_) + entryOffset);
+        archive::ReadFileEntry(*stream_, currentEntry_);
+        ValidateEntry();
+        const bool single = HasOption(options_, archive::oOpenSingleSegment);
+        for (;;) {
+            stream_->Seek(currentEntry_.PieceStoredSize, platform::SeekOrigin::Current);
+            processedBytes_ += currentEntry_.PieceStoredSize;
+            ShowProgress();
+            if ((currentEntry_.Flags & (archive::kEntryLastPiece | archive::kEntryFolder)) != 0 ||
+                single)
+                break;
+            archive::TFileEntry saved = currentEntry_;
+            if (!CheckSegmentEnd()) throw EArchiver(Messages().BadCRC);
+            currentEntry_.Segment = saved.Segment;
+            currentEntry_.Offset = saved.Offset;
+        }
+    }
+    ++filesProcessed_;
+    // Outside the skipping state: an entry that ends its segment is followed by a new file in
+    // the next one, not by a continuation of itself.
+    CheckSegmentEnd();
+}
+
+} // namespace vexo::extract
