@@ -1,5 +1,5 @@
-// FuzzSupport.h - what the fuzz targets share: the exceptions bad input may raise, prompts that
-// always refuse, and a throw-away prefix that no extracted name can leave.
+// FuzzSupport.h - what the fuzz targets share: the exceptions bad input may raise, and a
+// throw-away prefix that no extracted name can leave, where every prompt is refused.
 #pragma once
 
 #include "archive/Exceptions.h"
@@ -30,35 +30,16 @@ template <typename Body> void Tolerating(Body&& body) {
     }
 }
 
-/// Prompts without a user: every box gets the refusing answer, every text prompt is cancelled.
-class RefusingPrompts final : public archive::PromptService {
-  public:
-    int MessageDlg(const std::string& text, int type, unsigned buttons, int) override {
-        return archive::RefusingAnswer(archive::DescribeMessageDlg(text, type, buttons));
-    }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
-    bool PasswordQuery(const std::string&, const std::string&, std::string&) override {
-        return false;
-    }
-    int OverwritePrompt(const archive::OverwritePromptData& data) override {
-        return archive::RefusingAnswer(archive::DescribeOverwritePrompt(data));
-    }
-    int ContinuePrompt(const archive::ContinuePromptData& data) override {
-        return archive::RefusingAnswer(archive::DescribeContinuePrompt(data));
-    }
-};
-
 /// One prefix for the whole fuzzing process. Drive Z: (the host's root in a fresh prefix) is
-/// removed, so even a stored absolute name can reach nothing but drive C: of the prefix.
+/// removed, so even a stored absolute name can reach nothing but drive C: of the prefix. Nobody
+/// answers its prompts.
 class FuzzPrefix {
   public:
     FuzzPrefix() {
         std::error_code ec;
         std::filesystem::remove(prefix_.Host("dosdevices/z:"), ec);
         std::filesystem::create_directories(prefix_.Host("drive_c/fuzz"), ec);
-        archive::SetCurrentPrompts(&prompts_);
     }
-    ~FuzzPrefix() { archive::SetCurrentPrompts(nullptr); }
 
     /// Removes what the last input left on drive C: beside the prefix's own layout.
     void Clean() {
@@ -88,7 +69,9 @@ class FuzzPrefix {
     }
 
     platform::ScopedTestPrefix prefix_;
-    RefusingPrompts prompts_;
+    // Nobody answers: every box gets the refusing answer, every text prompt is cancelled.
+    archive::RefusingPrompts prompts_;
+    archive::ScopedPrompts installed_{prompts_};
 };
 
 } // namespace vexo::fuzz

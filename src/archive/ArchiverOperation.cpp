@@ -135,9 +135,9 @@ bool TArchiverRoot::HandleError(const std::exception& e) {
             data.FileName = ShortenPath(currentEntry_.Name, 50);
             data.Size = currentEntry_.FileSize;
             data.Date = currentEntry_.Date;
-            int answer = CurrentPrompts().ContinuePrompt(data);
-            if (answer == kContinueYesToAll) errorYesToAll_ = true;
-            goOn = answer == kContinueYes || answer == kContinueYesToAll;
+            ContinueAnswer answer = CurrentPrompts().ContinuePrompt(data);
+            if (answer == ContinueAnswer::YesToAll) errorYesToAll_ = true;
+            goOn = answer == ContinueAnswer::Yes || answer == ContinueAnswer::YesToAll;
         }
         ResumeTiming();
         break;
@@ -172,7 +172,8 @@ void TArchiverRoot::EnterCryptKey() {
         if (!PasswordQuery(messages_->SystemMessage, messages_->EnterCryptKey, key_))
             throw EAbort();
         if (static_cast<int>(key_.size()) < GetMinKeyLength()) {
-            MessageDlg(Format(messages_->KeyTooShort, GetMinKeyLength()), mtWarning, mbOK, 0);
+            MessageDlg(Format(messages_->KeyTooShort, GetMinKeyLength()), MessageType::mtWarning,
+                       MessageButtons::mbOK, 0);
             continue;
         }
         std::string confirmation;
@@ -181,7 +182,7 @@ void TArchiverRoot::EnterCryptKey() {
         bool same = confirmation == key_;
         std::fill(confirmation.begin(), confirmation.end(), '\0');
         if (same) break;
-        MessageDlg(messages_->KeyNotConfirmed, mtWarning, mbOK, 0);
+        MessageDlg(messages_->KeyNotConfirmed, MessageType::mtWarning, MessageButtons::mbOK, 0);
         WipeKey();
     }
     ResumeTiming();

@@ -97,7 +97,8 @@ void TArchiverRoot::WipeKey() {
 bool TArchiverRoot::CheckBusy() {
     if (!IsBusy()) return false;
     if (HasOption(options_, oShowBusyMessage))
-        MessageDlg(Format(messages_->ArchiverBusy, ClassName()), mtWarning, mbOK, 0);
+        MessageDlg(Format(messages_->ArchiverBusy, ClassName()), MessageType::mtWarning,
+                   MessageButtons::mbOK, 0);
     return true;
 }
 
@@ -323,8 +324,8 @@ void TArchiverRoot::AddToLog(const std::string& text) {
 
 // --- prompts -----------------------------------------------------------------------------
 
-int TArchiverRoot::MessageDlg(const std::string& text, int type, unsigned buttons,
-                              int helpContext) {
+MessageResult TArchiverRoot::MessageDlg(const std::string& text, MessageType type,
+                                        MessageButtons buttons, int helpContext) {
     return CurrentPrompts().MessageDlg(text, type, buttons, helpContext);
 }
 

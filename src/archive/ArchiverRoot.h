@@ -11,6 +11,7 @@
 #include "archive/Format.h"
 #include "archive/Messages.h"
 #include "archive/OperationTimer.h"
+#include "archive/Prompts.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
 
@@ -223,7 +224,8 @@ class TArchiverRoot {
     virtual bool CheckSegmentEnd() { return false; }
     virtual bool SelectDirectory(std::string& dir);
     virtual bool InputText(const std::string& prompt, std::string& value);
-    virtual int MessageDlg(const std::string& text, int type, unsigned buttons, int helpContext);
+    virtual MessageResult MessageDlg(const std::string& text, MessageType type,
+                                     MessageButtons buttons, int helpContext);
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value);
     virtual bool PasswordQuery(const std::string& caption, const std::string& prompt,

@@ -1,7 +1,7 @@
-// Prompts.cpp - the contents of each prompt, shared by every implementation of the service.
+// Prompts.cpp - the contents of each prompt, the front that hands them to a service, the service in
+// use.
 #include "archive/Prompts.h"
 
-#include "archive/ConsolePrompts.h"
 #include "archive/PromptTexts.h"
 #include "platform/FileSystem.h"
 
@@ -35,18 +35,21 @@ std::string FormatSizeAndDate(std::int64_t size, TDateTime date) {
     return GroupThousands(size) + " bytes  " + when;
 }
 
-PromptView DescribeMessageDlg(const std::string& text, int type, unsigned buttons) {
+PromptView DescribeMessageDlg(const std::string& text, MessageType type, MessageButtons buttons) {
     const TPromptTexts& t = PromptTexts();
     PromptView v;
     v.Kind = PromptKind::MessageDlg;
     v.Type = type;
     v.ButtonSet = buttons;
-    v.Caption = type == mtWarning        ? t.Warning
-                : type == mtError        ? t.Error
-                : type == mtConfirmation ? t.Confirmation
-                                         : t.Information;
+    // Any other value than these three counts as information.
+    v.Caption = type == MessageType::mtWarning        ? t.Warning
+                : type == MessageType::mtError        ? t.Error
+                : type == MessageType::mtConfirmation ? t.Confirmation
+                                                      : t.Information;
     v.Lines = {text};
-    auto has = [buttons](unsigned set) { return (buttons & set) == set; };
+    using enum MessageButtons;
+    using enum MessageResult;
+    auto has = [buttons](MessageButtons set) { return Has(buttons, set); };
     // The prompt texts have no labels for these three; the platform's Spanish ones are used.
     const PromptButton abortB{"&Anular", idAbort}, retryB{"&Reintentar", idRetry},
         ignoreB{"&Omitir", idIgnore};
@@ -75,7 +78,7 @@ PromptView DescribeInputQuery(const std::string& caption, const std::string& pro
     v.Caption = caption;
     v.Lines = {prompt};
     v.Value = value;
-    v.Buttons = {{t.Ok, idOK}, {t.Cancel, idCancel}};
+    v.Buttons = {{t.Ok, MessageResult::idOK}, {t.Cancel, MessageResult::idCancel}};
     return v;
 }
 
@@ -86,10 +89,10 @@ PromptView DescribeOverwritePrompt(const OverwritePromptData& d) {
     v.Caption = t.ConfirmFileOverwrite;
     v.Lines = {t.ReplaceFile, d.ExistingName, FormatSizeAndDate(d.ExistingSize, d.ExistingDate),
                t.WithFile,    d.ArchivedName, FormatSizeAndDate(d.ArchivedSize, d.ArchivedDate)};
-    v.Buttons = {{t.Yes, kOverwriteYes},
-                 {t.YesToAll, kOverwriteYesToAll},
-                 {t.No, kOverwriteNo},
-                 {t.Cancel, kOverwriteCancel}};
+    v.Buttons = {{t.Yes, OverwriteAnswer::Yes},
+                 {t.YesToAll, OverwriteAnswer::YesToAll},
+                 {t.No, OverwriteAnswer::No},
+                 {t.Cancel, OverwriteAnswer::Cancel}};
     return v;
 }
 
@@ -101,38 +104,76 @@ PromptView DescribeContinuePrompt(const ContinuePromptData& d) {
     v.Lines = {
         t.Error + " :", d.ErrorText, t.AFile + " :", d.FileName, FormatSizeAndDate(d.Size, d.Date),
         t.CanContinue};
-    v.Buttons = {{t.Yes, kContinueYes}, {t.YesToAll, kContinueYesToAll}, {t.No, kContinueNo}};
+    v.Buttons = {{t.Yes, ContinueAnswer::Yes},
+                 {t.YesToAll, ContinueAnswer::YesToAll},
+                 {t.No, ContinueAnswer::No}};
     return v;
 }
 
-int RefusingAnswer(const PromptView& view) {
+PromptResult RefusingAnswer(const PromptView& view) {
     switch (view.Kind) {
     case PromptKind::Overwrite:
-        return kOverwriteCancel;
+        return OverwriteAnswer::Cancel;
     case PromptKind::Continue:
-        return kContinueNo;
+        return ContinueAnswer::No;
     case PromptKind::InputQuery:
     case PromptKind::PasswordQuery:
-        return idCancel;
+        return MessageResult::idCancel;
     case PromptKind::MessageDlg:
         break;
     }
-    for (int wanted : {idCancel, idNo, idAbort})
+    using enum MessageResult;
+    for (PromptResult wanted : {idCancel, idNo, idAbort})
         for (const auto& b : view.Buttons)
             if (b.Result == wanted) return wanted;
-    return view.Buttons.empty() ? idOK : view.Buttons.back().Result;
+    return view.Buttons.empty() ? PromptResult(idOK) : view.Buttons.back().Result;
 }
+
+// ---- The front ------------------------------------------------------------------------------
+
+MessageResult PromptService::MessageDlg(const std::string& text, MessageType type,
+                                        MessageButtons buttons, int) {
+    return Ask(DescribeMessageDlg(text, type, buttons)).As<MessageResult>();
+}
+
+bool PromptService::InputQuery(const std::string& caption, const std::string& prompt,
+                               std::string& value) {
+    return AskText(DescribeInputQuery(caption, prompt, value, false), value);
+}
+
+bool PromptService::PasswordQuery(const std::string& caption, const std::string& prompt,
+                                  std::string& value) {
+    return AskText(DescribeInputQuery(caption, prompt, value, true), value);
+}
+
+OverwriteAnswer PromptService::OverwritePrompt(const OverwritePromptData& data) {
+    return Ask(DescribeOverwritePrompt(data)).As<OverwriteAnswer>();
+}
+
+ContinueAnswer PromptService::ContinuePrompt(const ContinuePromptData& data) {
+    return Ask(DescribeContinuePrompt(data)).As<ContinueAnswer>();
+}
+
+// ---- The service in use ---------------------------------------------------------------------
 
 PromptService& CurrentPrompts() {
     // A prompt lets the user change things on disk: what look-ups remembered may be stale.
     platform::ForgetLookups();
     if (g_current != nullptr) return *g_current;
-    static ConsolePrompts console;
-    return console;
+    static RefusingPrompts nobody;
+    return nobody;
 }
 
 void SetCurrentPrompts(PromptService* service) {
     g_current = service;
+}
+
+ScopedPrompts::ScopedPrompts(PromptService& service) : previous_(&CurrentPrompts()) {
+    SetCurrentPrompts(&service);
+}
+
+ScopedPrompts::~ScopedPrompts() {
+    SetCurrentPrompts(previous_);
 }
 
 } // namespace vexo::archive

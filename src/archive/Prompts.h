@@ -1,4 +1,5 @@
-// Prompts.h - the modal prompts as an abstract service, and what every implementation shows.
+// Prompts.h - the modal prompts: their answer types, what every service shows, the front every
+// service shares and the service in use.
 #pragma once
 
 #include "archive/DateTime.h"
@@ -9,41 +10,65 @@
 
 namespace vexo::archive {
 
-// Message box types.
-inline constexpr int mtWarning = 0;
-inline constexpr int mtError = 1;
-inline constexpr int mtInformation = 2;
-inline constexpr int mtConfirmation = 3;
+enum class MessageType { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
 
-// Message box button set bits.
-inline constexpr unsigned mbYes = 1;
-inline constexpr unsigned mbNo = 2;
-inline constexpr unsigned mbOK = 4;
-inline constexpr unsigned mbCancel = 8;
-inline constexpr unsigned mbAbort = 16;
-inline constexpr unsigned mbRetry = 32;
-inline constexpr unsigned mbIgnore = 64;
+/// A message box's buttons: each enumerator is one bit, a box asks for a set of them.
+enum class MessageButtons : unsigned {
+    mbYes = 1,
+    mbNo = 2,
+    mbOK = 4,
+    mbCancel = 8,
+    mbAbort = 16,
+    mbRetry = 32,
+    mbIgnore = 64,
+};
 
-// Message box results.
-inline constexpr int idOK = 1;
-inline constexpr int idCancel = 2;
-inline constexpr int idAbort = 3;
-inline constexpr int idRetry = 4;
-inline constexpr int idIgnore = 5;
-inline constexpr int idYes = 6;
-inline constexpr int idNo = 7;
+constexpr MessageButtons operator|(MessageButtons a, MessageButtons b) {
+    return static_cast<MessageButtons>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
 
-// Overwrite prompt results (dialog control ids); 0 when the window is closed.
-inline constexpr int kOverwriteYes = 6;
-inline constexpr int kOverwriteYesToAll = 102;
-inline constexpr int kOverwriteNo = 101;
-inline constexpr int kOverwriteCancel = 2;
-inline constexpr int kPromptClosed = 0;
+/// True when `set` holds every button of `wanted`.
+constexpr bool Has(MessageButtons set, MessageButtons wanted) {
+    return (static_cast<unsigned>(set) & static_cast<unsigned>(wanted)) ==
+           static_cast<unsigned>(wanted);
+}
 
-// Continue prompt results; 0 when the window is closed.
-inline constexpr int kContinueYes = 6;
-inline constexpr int kContinueYesToAll = 102;
-inline constexpr int kContinueNo = 2;
+/// The platform's code of the button pressed in a message box.
+enum class MessageResult {
+    idOK = 1,
+    idCancel = 2,
+    idAbort = 3,
+    idRetry = 4,
+    idIgnore = 5,
+    idYes = 6,
+    idNo = 7,
+};
+
+/// The overwrite prompt's answer: the dialog control id of the pressed button.
+enum class OverwriteAnswer { Closed = 0, Cancel = 2, Yes = 6, No = 101, YesToAll = 102 };
+
+/// The continue prompt's answer: the dialog control id of the pressed button.
+enum class ContinueAnswer { Closed = 0, No = 2, Yes = 6, YesToAll = 102 };
+
+/// What a button prompt answers, whatever its kind: the dialog control id of the pressed
+/// button, read as the answer type of the prompt's kind; 0 when the window was closed.
+class PromptResult {
+  public:
+    constexpr PromptResult() = default;
+    constexpr PromptResult(MessageResult r) : id_(static_cast<int>(r)) {}
+    constexpr PromptResult(OverwriteAnswer a) : id_(static_cast<int>(a)) {}
+    constexpr PromptResult(ContinueAnswer a) : id_(static_cast<int>(a)) {}
+
+    constexpr int Id() const { return id_; }
+    template <typename Answer> constexpr Answer As() const { return static_cast<Answer>(id_); }
+    constexpr bool operator==(const PromptResult&) const = default;
+
+  private:
+    int id_ = 0;
+};
+
+/// The result of a prompt whose window was closed without a button.
+inline constexpr PromptResult kPromptClosed{};
 
 struct OverwritePromptData {
     std::string ExistingName; // already shortened by the caller
@@ -69,7 +94,7 @@ enum class PromptKind { MessageDlg, InputQuery, PasswordQuery, Overwrite, Contin
 
 struct PromptButton {
     std::string Label; // Windows-1252, with its "&" accelerator marker
-    int Result = 0;
+    PromptResult Result;
 };
 
 /// What a prompt shows, built from the current prompt texts, so every implementation shows
@@ -79,12 +104,12 @@ struct PromptView {
     std::string Caption;
     std::vector<std::string> Lines; // labels and values, top to bottom
     std::vector<PromptButton> Buttons;
-    int Type = mtInformation; // message boxes only
-    unsigned ButtonSet = 0;   // message boxes only: the set asked for
-    std::string Value;        // text prompts: the value shown at opening
+    MessageType Type = MessageType::mtInformation; // message boxes only
+    MessageButtons ButtonSet{};                    // message boxes only: the set asked for
+    std::string Value;                             // text prompts: the value shown at opening
 };
 
-PromptView DescribeMessageDlg(const std::string& text, int type, unsigned buttons);
+PromptView DescribeMessageDlg(const std::string& text, MessageType type, MessageButtons buttons);
 PromptView DescribeInputQuery(const std::string& caption, const std::string& prompt,
                               const std::string& value, bool password);
 PromptView DescribeOverwritePrompt(const OverwritePromptData& data);
@@ -92,28 +117,52 @@ PromptView DescribeContinuePrompt(const ContinuePromptData& data);
 
 /// The answer an implementation without a user gives: Cancel when offered, else No, else the
 /// only remaining choice that does not go on (Abort, then the last button).
-int RefusingAnswer(const PromptView& view);
+PromptResult RefusingAnswer(const PromptView& view);
 
+/// The component's five modal prompts. Each call describes its prompt and hands it to the
+/// service, which differs from another only in how it shows a description and gets the answer.
 class PromptService {
   public:
     virtual ~PromptService() = default;
-    /// \returns the id of the pressed button (idOK ... idNo).
-    virtual int MessageDlg(const std::string& text, int type, unsigned buttons,
-                           int helpContext) = 0;
+
+    MessageResult MessageDlg(const std::string& text, MessageType type, MessageButtons buttons,
+                             int helpContext);
     /// \returns true with the new value on OK; false leaves `value` as it was.
-    virtual bool InputQuery(const std::string& caption, const std::string& prompt,
-                            std::string& value) = 0;
-    virtual bool PasswordQuery(const std::string& caption, const std::string& prompt,
-                               std::string& value) = 0;
-    /// \returns kOverwriteYes, kOverwriteYesToAll, kOverwriteNo, kOverwriteCancel or 0.
-    virtual int OverwritePrompt(const OverwritePromptData& data) = 0;
-    /// \returns kContinueYes, kContinueYesToAll, kContinueNo or 0.
-    virtual int ContinuePrompt(const ContinuePromptData& data) = 0;
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+    bool PasswordQuery(const std::string& caption, const std::string& prompt, std::string& value);
+    OverwriteAnswer OverwritePrompt(const OverwritePromptData& data);
+    ContinueAnswer ContinuePrompt(const ContinuePromptData& data);
+
+  protected:
+    /// A message box, overwrite or continue prompt: the pressed button's result.
+    virtual PromptResult Ask(const PromptView& view) = 0;
+    /// An input or password prompt: true with the typed value on OK; false leaves `value`.
+    virtual bool AskText(const PromptView& view, std::string& value) = 0;
 };
 
-/// The process-wide service; the console one unless another was set.
+/// Nobody to answer: every button prompt gets RefusingAnswer, every text prompt is cancelled,
+/// and nothing is said.
+class RefusingPrompts final : public PromptService {
+  private:
+    PromptResult Ask(const PromptView& view) override { return RefusingAnswer(view); }
+    bool AskText(const PromptView&, std::string&) override { return false; }
+};
+
+/// The process-wide service; a refusing one unless another was set.
 PromptService& CurrentPrompts();
-/// nullptr restores the console service. The caller keeps ownership.
+/// nullptr restores the refusing service. The caller keeps ownership.
 void SetCurrentPrompts(PromptService* service);
+
+/// Installs a service as the current one for a scope and restores the previous one after.
+class ScopedPrompts {
+  public:
+    explicit ScopedPrompts(PromptService& service);
+    ~ScopedPrompts();
+    ScopedPrompts(const ScopedPrompts&) = delete;
+    ScopedPrompts& operator=(const ScopedPrompts&) = delete;
+
+  private:
+    PromptService* previous_;
+};
 
 } // namespace vexo::archive

@@ -85,15 +85,15 @@ bool TCustomExtractor::ConfirmOverwrite(const std::string& destFile) {
     data.ArchivedSize = currentEntry_.FileSize;
     data.ExistingDate = archive::GetFileDate(destFile);
     data.ArchivedDate = currentEntry_.Date;
-    int answer = archive::CurrentPrompts().OverwritePrompt(data);
+    archive::OverwriteAnswer answer = archive::CurrentPrompts().OverwritePrompt(data);
     ResumeTiming();
     switch (answer) {
-    case archive::kOverwriteCancel:
+    case archive::OverwriteAnswer::Cancel:
         throw EAbort();
-    case archive::kOverwriteYesToAll:
+    case archive::OverwriteAnswer::YesToAll:
         overwriteAll_ = true;
         return true;
-    case archive::kOverwriteYes:
+    case archive::OverwriteAnswer::Yes:
         return true;
     default: // No, or the prompt closed
         return false;

@@ -122,7 +122,7 @@ void TCustomExtractor::LocateSegmentLoop(int n) {
         TArchiveHeader found;
         if (IsArchiveSegment(name, found) && found.Segment == n) break;
         MessageDlg(archive::Format(Messages().WrongSegment, n, nameParts_.BaseName),
-                   archive::mtWarning, archive::mbOK, 0);
+                   archive::MessageType::mtWarning, archive::MessageButtons::mbOK, 0);
     }
     fileName_ = name;
     ResplitKeepingExtension(n);
@@ -216,7 +216,8 @@ void TCustomExtractor::LocateLastSegmentLoop(int lastTried) {
         else if (!InputText(text, name))
             throw EAbort();
         if (IsArchiveSegment(name, found) && IsFinal(found)) break;
-        MessageDlg(Messages().WrongLastSegment, archive::mtWarning, archive::mbOK, 0);
+        MessageDlg(Messages().WrongLastSegment, archive::MessageType::mtWarning,
+                   archive::MessageButtons::mbOK, 0);
         found = {};
     }
     fileName_ = name;

@@ -140,11 +140,19 @@ void ConsoleView::ReportRunSummary(const RunSummary& summary) {
 
 // ---- Prompts --------------------------------------------------------------------------------
 
-int UnattendedPrompts::Answer(const archive::PromptView& view, int goAhead) {
+archive::PromptResult UnattendedPrompts::Ask(const archive::PromptView& view) {
+    // The go-ahead is the first button: Yes, or the first of a message box's set.
+    archive::PromptResult goAhead =
+        view.Buttons.empty() ? archive::MessageResult::idOK : view.Buttons.front().Result;
+    if (view.Kind == archive::PromptKind::MessageDlg && view.Buttons.size() <= 1) {
+        // Nothing to decline.
+        err_ << Utf8(view.Caption) << ": " << OneLine(view.Lines.front()) << "\n";
+        return goAhead;
+    }
     std::string text;
     for (const std::string& line : view.Lines)
         text += (text.empty() ? "" : " ") + OneLine(line);
-    int answer = yes_ ? goAhead : archive::RefusingAnswer(view);
+    archive::PromptResult answer = yes_ ? goAhead : archive::RefusingAnswer(view);
     std::string label;
     for (const auto& b : view.Buttons)
         if (b.Result == answer) label = b.Label;
@@ -154,35 +162,11 @@ int UnattendedPrompts::Answer(const archive::PromptView& view, int goAhead) {
     return answer;
 }
 
-int UnattendedPrompts::MessageDlg(const std::string& text, int type, unsigned buttons, int) {
-    archive::PromptView view = archive::DescribeMessageDlg(text, type, buttons);
-    int goAhead = view.Buttons.empty() ? archive::idOK : view.Buttons.front().Result;
-    if (view.Buttons.size() <= 1) { // nothing to decline
-        err_ << Utf8(view.Caption) << ": " << OneLine(text) << "\n";
-        return goAhead;
-    }
-    return Answer(view, goAhead);
-}
-
-bool UnattendedPrompts::InputQuery(const std::string& caption, const std::string& prompt,
-                                   std::string& value) {
+bool UnattendedPrompts::AskText(const archive::PromptView& view, std::string&) {
     // There is nobody to type a text: even --yes cannot answer this one.
-    err_ << Utf8(caption) << ": " << OneLine(prompt) << " -> Cancel\n";
+    err_ << Utf8(view.Caption) << ": " << OneLine(view.Lines.front()) << " -> Cancel\n";
     view_.NoteDeclined();
     return false;
-}
-
-bool UnattendedPrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
-                                      std::string& value) {
-    return InputQuery(caption, prompt, value);
-}
-
-int UnattendedPrompts::OverwritePrompt(const archive::OverwritePromptData& data) {
-    return Answer(archive::DescribeOverwritePrompt(data), archive::kOverwriteYes);
-}
-
-int UnattendedPrompts::ContinuePrompt(const archive::ContinuePromptData& data) {
-    return Answer(archive::DescribeContinuePrompt(data), archive::kContinueYes);
 }
 
 // ---- The run --------------------------------------------------------------------------------
@@ -192,12 +176,7 @@ int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServi
     ConsoleView view(out, err, yes, terminal);
     view.SetDirectoryText(texts::DefaultDirectory());
     UnattendedPrompts prompts(view, err, yes);
-    archive::PromptService* previous = &archive::CurrentPrompts();
-    archive::SetCurrentPrompts(&prompts);
-    struct Restore {
-        archive::PromptService* p;
-        ~Restore() { archive::SetCurrentPrompts(p); }
-    } restore{previous};
+    archive::ScopedPrompts installed(prompts);
 
     InstallerWindow window(view, services);
     if (!window.OnCreate())

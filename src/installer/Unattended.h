@@ -79,16 +79,9 @@ class UnattendedPrompts final : public archive::PromptService {
     UnattendedPrompts(ConsoleView& view, std::ostream& err, bool yes)
         : view_(view), err_(err), yes_(yes) {}
 
-    int MessageDlg(const std::string& text, int type, unsigned buttons, int helpContext) override;
-    bool InputQuery(const std::string& caption, const std::string& prompt,
-                    std::string& value) override;
-    bool PasswordQuery(const std::string& caption, const std::string& prompt,
-                       std::string& value) override;
-    int OverwritePrompt(const archive::OverwritePromptData& data) override;
-    int ContinuePrompt(const archive::ContinuePromptData& data) override;
-
   private:
-    int Answer(const archive::PromptView& view, int goAhead);
+    archive::PromptResult Ask(const archive::PromptView& view) override;
+    bool AskText(const archive::PromptView& view, std::string& value) override;
 
     ConsoleView& view_;
     std::ostream& err_;

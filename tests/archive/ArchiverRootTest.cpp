@@ -3,7 +3,7 @@
 #include "archive/ArchiverRoot.h"
 #include "archive/ArchiveWriter.h"
 #include "archive/Exceptions.h"
-#include "archive/ScriptedPrompts.h"
+#include "common/ScriptedPrompts.h"
 #include "platform/Encoding.h"
 #include "platform/ScopedTestPrefix.h"
 
@@ -115,7 +115,7 @@ class RootFiles : public ::testing::Test {
     }
 
     platform::ScopedTestPrefix prefix_;
-    ScriptedPrompts prompts_;
+    vexo::test::ScriptedPrompts prompts_;
     ScopedPrompts scoped_{prompts_};
 };
 
@@ -209,7 +209,7 @@ TEST_F(RootFiles, HandleErrorAsksWithYesToAllRemembered) {
     ProbeRoot r;
     r.StartOperation();
     std::runtime_error failure("boom");
-    prompts_.QueueResult(kContinueYesToAll);
+    prompts_.QueueResult(ContinueAnswer::YesToAll);
     EXPECT_TRUE(r.HandleError(failure));
     EXPECT_TRUE(r.HandleError(failure)); // no second prompt
     EXPECT_EQ(prompts_.Records().size(), 1u);

@@ -1,16 +1,20 @@
-// PromptsTest.cpp - what the prompts show, the console answers and the scripted recorder.
-#include "archive/ConsolePrompts.h"
+// PromptsTest.cpp - what the prompts show, what nobody answers and the scripted recorder.
 #include "archive/DateTime.h"
 #include "archive/Messages.h"
 #include "archive/PromptTexts.h"
-#include "archive/ScriptedPrompts.h"
+#include "common/ScriptedPrompts.h"
 #include "platform/Encoding.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace vexo::archive {
 namespace {
+
+using enum MessageType;
+using enum MessageButtons;
+using enum MessageResult;
+using test::ScriptedPrompts;
+using test::ScriptError;
 
 class PromptsFixture : public ::testing::Test {
   protected:
@@ -27,29 +31,29 @@ TEST_F(PromptsFixture, SizeAndDateLine) {
 }
 
 struct ButtonCase {
-    unsigned buttons;
-    std::vector<int> results;
+    MessageButtons buttons;
+    std::vector<PromptResult> results;
 };
 
-class MessageButtons : public ::testing::TestWithParam<ButtonCase> {};
+class MessageButtonSets : public ::testing::TestWithParam<ButtonCase> {};
 
-TEST_P(MessageButtons, FirstMatchingRule) {
+TEST_P(MessageButtonSets, FirstMatchingRule) {
     PromptView v = DescribeMessageDlg("t", mtWarning, GetParam().buttons);
-    std::vector<int> got;
+    std::vector<PromptResult> got;
     for (const auto& b : v.Buttons)
         got.push_back(b.Result);
     EXPECT_EQ(got, GetParam().results);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sets, MessageButtons,
+    Sets, MessageButtonSets,
     ::testing::Values(ButtonCase{mbAbort | mbRetry | mbIgnore | mbYes,
                                  {idAbort, idRetry, idIgnore}},
                       ButtonCase{mbYes | mbNo | mbCancel, {idYes, idNo, idCancel}},
                       ButtonCase{mbYes | mbNo, {idYes, idNo}},
                       ButtonCase{mbRetry | mbCancel, {idRetry, idCancel}},
                       ButtonCase{mbOK | mbCancel, {idOK, idCancel}}, ButtonCase{mbOK, {idOK}},
-                      ButtonCase{mbYes, {idOK}}, ButtonCase{0, {idOK}}));
+                      ButtonCase{mbYes, {idOK}}, ButtonCase{MessageButtons{}, {idOK}}));
 
 TEST_F(PromptsFixture, CaptionByType) {
     TMessages m; // Spanish captions published
@@ -57,15 +61,55 @@ TEST_F(PromptsFixture, CaptionByType) {
     EXPECT_EQ(DescribeMessageDlg("x", mtError, mbOK).Caption, "Error");
     EXPECT_EQ(DescribeMessageDlg("x", mtConfirmation, mbOK).Caption, W1252("Confirmación"));
     EXPECT_EQ(DescribeMessageDlg("x", mtInformation, mbOK).Caption, W1252("Información"));
-    EXPECT_EQ(DescribeMessageDlg("x", 42, mbOK).Caption, W1252("Información"));
+    EXPECT_EQ(DescribeMessageDlg("x", static_cast<MessageType>(42), mbOK).Caption,
+              W1252("Información"));
+}
+
+struct RefusalCase {
+    MessageButtons buttons;
+    MessageResult refused;
+};
+
+class MessageRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(MessageRefusal, CancelElseNoElseAbortElseTheLastButton) {
+    EXPECT_EQ(RefusingAnswer(DescribeMessageDlg("t", mtConfirmation, GetParam().buttons)),
+              GetParam().refused);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, MessageRefusal,
+                         ::testing::Values(RefusalCase{mbYes | mbNo | mbCancel, idCancel},
+                                           RefusalCase{mbYes | mbNo, idNo},
+                                           RefusalCase{mbAbort | mbRetry | mbIgnore, idAbort},
+                                           RefusalCase{mbRetry | mbCancel, idCancel},
+                                           RefusalCase{mbOK | mbCancel, idCancel},
+                                           RefusalCase{mbOK, idOK}));
+
+// A program that installs no service gets answers as if nobody were there, and nothing is
+// written on its behalf.
+TEST_F(PromptsFixture, WithoutAServiceNobodyAnswersAndNothingIsSaid) {
+    SetCurrentPrompts(nullptr);
+    PromptService& nobody = CurrentPrompts();
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(nobody.MessageDlg("?", mtConfirmation, mbYes | mbNo, 0), idNo);
+    EXPECT_EQ(nobody.MessageDlg("!", mtWarning, mbOK, 0), idOK);
+    EXPECT_EQ(nobody.OverwritePrompt({}), OverwriteAnswer::Cancel);
+    EXPECT_EQ(nobody.ContinuePrompt({}), ContinueAnswer::No);
+    std::string value = "keep";
+    EXPECT_FALSE(nobody.InputQuery("c", "p", value));
+    EXPECT_FALSE(nobody.PasswordQuery("c", "p", value));
+    EXPECT_EQ(value, "keep");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 TEST_F(PromptsFixture, ScriptedRecordsOverwritePromptWithExtractorTexts) {
     TExtrMessages m;
     ScriptedPrompts s;
-    s.QueueResult(kOverwriteYesToAll);
+    s.QueueResult(OverwriteAnswer::YesToAll);
     OverwritePromptData d{"C:\\A\\X.TAB", "X.TAB", 1000, 2000, 0, 1};
-    EXPECT_EQ(s.OverwritePrompt(d), kOverwriteYesToAll);
+    EXPECT_EQ(s.OverwritePrompt(d), OverwriteAnswer::YesToAll);
     ASSERT_EQ(s.Records().size(), 1u);
     const PromptView& v = s.Records()[0];
     EXPECT_EQ(v.Kind, PromptKind::Overwrite);
@@ -77,16 +121,16 @@ TEST_F(PromptsFixture, ScriptedRecordsOverwritePromptWithExtractorTexts) {
     EXPECT_EQ(v.Lines[5], "2.000 bytes  31/12/1899 0:00:00");
     ASSERT_EQ(v.Buttons.size(), 4u);
     EXPECT_EQ(v.Buttons[0].Label, "&Si");
-    EXPECT_EQ(v.Buttons[1].Result, kOverwriteYesToAll);
-    EXPECT_EQ(v.Buttons[2].Result, kOverwriteNo);
+    EXPECT_EQ(v.Buttons[1].Result, OverwriteAnswer::YesToAll);
+    EXPECT_EQ(v.Buttons[2].Result, OverwriteAnswer::No);
     EXPECT_EQ(v.Buttons[3].Label, "Cancelar");
 }
 
 TEST_F(PromptsFixture, ScriptedContinuePromptLabels) {
     TExtrMessages m;
     ScriptedPrompts s;
-    s.QueueResult(kContinueNo);
-    EXPECT_EQ(s.ContinuePrompt({"CRC incorrecto", "ADMON.TAB", 5022, 0}), kContinueNo);
+    s.QueueResult(ContinueAnswer::No);
+    EXPECT_EQ(s.ContinuePrompt({"CRC incorrecto", "ADMON.TAB", 5022, 0}), ContinueAnswer::No);
     const PromptView& v = s.Records()[0];
     EXPECT_EQ(v.Caption, W1252("Confirmación"));
     EXPECT_EQ(v.Lines[0], "Error :");
@@ -119,45 +163,6 @@ TEST_F(PromptsFixture, ScopedPromptsRestores) {
         EXPECT_EQ(&CurrentPrompts(), &s);
     }
     EXPECT_EQ(&CurrentPrompts(), before);
-}
-
-TEST_F(PromptsFixture, ConsoleWithoutTerminalRefusesAndSaysSo) {
-    std::istringstream in("1\n");
-    std::ostringstream out, err;
-    ConsolePrompts c(in, out, err, /*interactive=*/false);
-    EXPECT_EQ(c.MessageDlg("?", mtConfirmation, mbYes | mbNo | mbCancel, 0), idCancel);
-    EXPECT_EQ(c.MessageDlg("?", mtConfirmation, mbYes | mbNo, 0), idNo);
-    EXPECT_EQ(c.MessageDlg("!", mtWarning, mbOK, 0), idOK);
-    EXPECT_EQ(c.OverwritePrompt({}), kOverwriteCancel);
-    EXPECT_EQ(c.ContinuePrompt({}), kContinueNo);
-    std::string v = "keep";
-    EXPECT_FALSE(c.InputQuery("c", "p", v));
-    EXPECT_EQ(v, "keep");
-    EXPECT_TRUE(out.str().empty());
-    EXPECT_NE(err.str().find("No terminal"), std::string::npos);
-    EXPECT_EQ(in.tellg(), 0); // nothing was read
-}
-
-TEST_F(PromptsFixture, ConsoleReadsNumbersAndLabels) {
-    TExtrMessages m;
-    std::istringstream in("9\nsi a todo\n2\nCancelar\n");
-    std::ostringstream out, err;
-    ConsolePrompts c(in, out, err, true);
-    EXPECT_EQ(c.OverwritePrompt({}), kOverwriteYesToAll); // "9" is no button: asked again
-    EXPECT_EQ(c.ContinuePrompt({}), kContinueYesToAll);
-    EXPECT_EQ(c.MessageDlg("?", mtConfirmation, mbOK | mbCancel, 0), idCancel);
-    EXPECT_NE(out.str().find("Confirma sobreescribir archivo"), std::string::npos);
-    // End of input: refused like a missing terminal.
-    EXPECT_EQ(c.MessageDlg("?", mtConfirmation, mbYes | mbNo, 0), idNo);
-}
-
-TEST_F(PromptsFixture, ConsoleTextInUtf8IsStoredAsWindows1252) {
-    std::istringstream in("Instalación\n");
-    std::ostringstream out, err;
-    ConsolePrompts c(in, out, err, true);
-    std::string v;
-    EXPECT_TRUE(c.InputQuery("c", "p", v));
-    EXPECT_EQ(v, "Instalaci\xF3n");
 }
 
 } // namespace

@@ -197,7 +197,7 @@ TEST_F(Enumeration, DoesNothingWhileAnotherOperationRuns) {
         tried = true;
         x.EnumerateArchive();
     };
-    prompts_.QueueResult(archive::idOK);
+    prompts_.QueueResult(archive::MessageResult::idOK);
     x.ExtractAll();
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(reported, 0);

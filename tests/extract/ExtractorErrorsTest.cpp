@@ -114,7 +114,7 @@ TEST_F(ExtractorFixture, AskShowsEntryAndYesContinues) {
     std::string arc = BuildRaw({FileEntry("dir\\bad.txt", 4000, block), GoodEntry("ok.txt", good)});
     TExtractor x;
     Prepare(x, arc);
-    prompts_.QueueResult(archive::kContinueYes);
+    prompts_.QueueResult(archive::ContinueAnswer::Yes);
     x.ExtractAll();
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(ReadFileBytes(Out("ok.txt")), good);
@@ -139,7 +139,7 @@ TEST_F(ExtractorFixture, AskNoEndsSilentlyWithStatusMinusOne) {
     Prepare(x, arc);
     int finished = 0;
     x.OnFinishOperation = [&](archive::TArchiverRoot&) { ++finished; };
-    prompts_.QueueResult(archive::kContinueNo);
+    prompts_.QueueResult(archive::ContinueAnswer::No);
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_EQ(finished, 1);
@@ -227,7 +227,7 @@ TEST_F(ExtractorFixture, BusyComponentRefusesAndWarnsOnce) {
                           bool&) {
         if (nested++ == 0) x.Open();
     };
-    prompts_.QueueResult(archive::idOK);
+    prompts_.QueueResult(archive::MessageResult::idOK);
     x.ExtractAll();
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     ASSERT_EQ(prompts_.Records().size(), 1u);

@@ -5,8 +5,8 @@
 #include "archive/Checksum.h"
 #include "archive/DateTime.h"
 #include "archive/Format.h"
-#include "archive/ScriptedPrompts.h"
 #include "archive/StreamIO.h"
+#include "common/ScriptedPrompts.h"
 #include "extract/Extractor.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopedTestPrefix.h"
@@ -162,7 +162,7 @@ class ExtractorFixture : public ::testing::Test {
     static constexpr const char* kOut = "C:\\out";
 
     platform::ScopedTestPrefix prefix_;
-    archive::ScriptedPrompts prompts_;
+    vexo::test::ScriptedPrompts prompts_;
     archive::ScopedPrompts scopedPrompts_{prompts_};
 };
 

@@ -114,7 +114,7 @@ TEST_F(Segments, SegmentOfAnotherArchiveIsRefused) {
     prompts_.QueueText("C:\\work\\DISK.002");
     x.Open();
     prompts_.QueueText("C:\\work\\OTHER.001"); // same segment number, other archive
-    prompts_.QueueResult(archive::idOK);
+    prompts_.QueueResult(archive::MessageResult::idOK);
     prompts_.QueueText(std::nullopt); // then Cancel
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);

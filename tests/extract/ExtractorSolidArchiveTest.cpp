@@ -201,7 +201,7 @@ TEST_P(SolidUnpackFailure, DeletesTheTemporaryFileAndFailsTheOpen) {
     if (p.withHandler)
         x.OnError = [](archive::TArchiverRoot&, const std::exception&, const archive::TFileEntry&,
                        archive::TErrorAction&) {};
-    if (p.continuePrompts > 0) prompts_.QueueResult(archive::kContinueNo);
+    if (p.continuePrompts > 0) prompts_.QueueResult(archive::ContinueAnswer::No);
     bool afterOpen = false;
     x.OnAfterOpen = [&](archive::TArchiverRoot&) { afterOpen = true; };
 

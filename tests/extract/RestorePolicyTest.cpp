@@ -125,9 +125,9 @@ TEST_F(OverwritePrompt, YesNoAndClosedAnswerPerFile) {
     TExtractor x;
     Prepare(x, arc);
     x.SetRestoreAction(raAsk);
-    prompts_.QueueResult(archive::kOverwriteYes);
-    prompts_.QueueResult(archive::kOverwriteNo);
-    prompts_.QueueResult(archive::kPromptClosed);
+    prompts_.QueueResult(archive::OverwriteAnswer::Yes);
+    prompts_.QueueResult(archive::OverwriteAnswer::No);
+    prompts_.QueueResult(archive::OverwriteAnswer::Closed);
     x.ExtractAll();
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     EXPECT_EQ(Size("a.txt"), 11u);
@@ -148,13 +148,13 @@ TEST_F(OverwritePrompt, YesToAllSuppressesLaterPromptsUntilTheNextRun) {
     TExtractor x;
     Prepare(x, arc);
     x.SetRestoreAction(raAsk);
-    prompts_.QueueResult(archive::kOverwriteYesToAll);
+    prompts_.QueueResult(archive::OverwriteAnswer::YesToAll);
     x.ExtractAll();
     EXPECT_EQ(prompts_.Records().size(), 1u);
     EXPECT_EQ(Size("c.txt"), 13u);
-    prompts_.QueueResult(archive::kOverwriteNo);
-    prompts_.QueueResult(archive::kOverwriteNo);
-    prompts_.QueueResult(archive::kOverwriteNo);
+    prompts_.QueueResult(archive::OverwriteAnswer::No);
+    prompts_.QueueResult(archive::OverwriteAnswer::No);
+    prompts_.QueueResult(archive::OverwriteAnswer::No);
     x.ExtractAll(); // a new run asks again
     EXPECT_EQ(prompts_.Records().size(), 4u);
 }
@@ -164,8 +164,8 @@ TEST_F(OverwritePrompt, CancelEndsTheRunSilently) {
     TExtractor x;
     Prepare(x, arc);
     x.SetRestoreAction(raAsk);
-    prompts_.QueueResult(archive::kOverwriteYes);
-    prompts_.QueueResult(archive::kOverwriteCancel);
+    prompts_.QueueResult(archive::OverwriteAnswer::Yes);
+    prompts_.QueueResult(archive::OverwriteAnswer::Cancel);
     EXPECT_THROW(x.ExtractAll(), archive::EAbort);
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::RunningOrFailed);
     EXPECT_EQ(Size("a.txt"), 11u);

@@ -102,7 +102,7 @@ TEST_P(WriteFaults, EveryFilePointLeavesOldOrNewWholeAndNoTemporaryFile) {
                             const archive::TFileEntry& entry,
                             archive::TErrorAction&) { errors.emplace_back(entry.Name, e.what()); };
         else
-            prompts_.QueueResult(archive::kContinueNo);
+            prompts_.QueueResult(archive::ContinueAnswer::No);
         int failures = 0;
         {
             platform::ScopedFaults faults;

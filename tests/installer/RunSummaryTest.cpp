@@ -3,7 +3,7 @@
 #include "DamageHelpers.h"
 #include "InstallerFixture.h"
 #include "archive/PromptTexts.h"
-#include "archive/ScriptedPrompts.h"
+#include "common/ScriptedPrompts.h"
 #include "installer/Unattended.h"
 
 namespace vexo::installer::test {
@@ -76,10 +76,10 @@ TEST_P(RunSummaryTest, OutcomesMatchTheDisk) {
     }
     ASSERT_TRUE(w.OnCreate());
 
-    archive::ScriptedPrompts prompts;
+    vexo::test::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
-    if (c.action == Action::AnswerNo) prompts.QueueResult(archive::kContinueNo);
-    if (c.action == Action::AnswerYes) prompts.QueueResult(archive::kContinueYes);
+    if (c.action == Action::AnswerNo) prompts.QueueResult(archive::ContinueAnswer::No);
+    if (c.action == Action::AnswerYes) prompts.QueueResult(archive::ContinueAnswer::Yes);
     bool cancelled = false;
     if (c.action == Action::CancelAtB) {
         view_.onProcessMessages = [&] {

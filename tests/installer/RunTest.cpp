@@ -1,6 +1,6 @@
 // RunTest.cpp - installation runs: checks, install rules, cancellation, a second run.
 #include "InstallerFixture.h"
-#include "archive/ScriptedPrompts.h"
+#include "common/ScriptedPrompts.h"
 #include "environment/SystemFolders.h"
 #include "installer/InstallerTexts.h"
 #include "platform/FaultInjection.h"
@@ -401,9 +401,9 @@ TEST_F(RunTest, FailedFileAnsweredNoEndsWithOneFailureMessage) {
     PackageSpec pkg;
     pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    archive::ScriptedPrompts prompts;
+    vexo::test::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
-    prompts.QueueResult(archive::kContinueNo);
+    prompts.QueueResult(archive::ContinueAnswer::No);
     platform::ScopedFaults faults;
     platform::InjectFault(platform::FaultKind::CreateFile, {1, true});
     w.OnInstallClicked();
@@ -419,9 +419,9 @@ TEST_F(RunTest, FailedFileAnsweredYesSkipsItAndFinishes) {
     PackageSpec pkg;
     pkg.files = {{"A.TXT", 'R', "a"}, {"B.TXT", 'R', "b"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
-    archive::ScriptedPrompts prompts;
+    vexo::test::ScriptedPrompts prompts;
     archive::ScopedPrompts scoped(prompts);
-    prompts.QueueResult(archive::kContinueYes);
+    prompts.QueueResult(archive::ContinueAnswer::Yes);
     platform::ScopedFaults faults;
     platform::InjectFault(platform::FaultKind::CreateFile, {1, false});
     w.OnInstallClicked();

@@ -10,10 +10,14 @@
 namespace vexo::installer {
 namespace {
 
+using enum archive::MessageType;
+using enum archive::MessageButtons;
+using enum archive::MessageResult;
+
 struct AnswerCase {
     bool yes;
-    int continueAnswer;
-    int overwriteAnswer;
+    archive::ContinueAnswer continueAnswer;
+    archive::OverwriteAnswer overwriteAnswer;
     bool declined;
 };
 
@@ -33,10 +37,11 @@ TEST_P(UnattendedPromptsTest, SafeAnswerUnlessYes) {
     EXPECT_TRUE(out.str().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, UnattendedPromptsTest,
-    ::testing::Values(AnswerCase{false, archive::kContinueNo, archive::kOverwriteCancel, true},
-                      AnswerCase{true, archive::kContinueYes, archive::kOverwriteYes, false}));
+INSTANTIATE_TEST_SUITE_P(Answers, UnattendedPromptsTest,
+                         ::testing::Values(AnswerCase{false, archive::ContinueAnswer::No,
+                                                      archive::OverwriteAnswer::Cancel, true},
+                                           AnswerCase{true, archive::ContinueAnswer::Yes,
+                                                      archive::OverwriteAnswer::Yes, false}));
 
 TEST(UnattendedPrompts, TextPromptsCannotBeAnsweredEvenWithYes) {
     std::ostringstream out, err;
@@ -52,11 +57,9 @@ TEST(UnattendedPrompts, SingleButtonMessageIsNotADecline) {
     std::ostringstream out, err;
     ConsoleView view(out, err, false, false);
     UnattendedPrompts prompts(view, err, false);
-    EXPECT_EQ(prompts.MessageDlg("Aviso", archive::mtWarning, archive::mbOK, 0), archive::idOK);
+    EXPECT_EQ(prompts.MessageDlg("Aviso", mtWarning, mbOK, 0), idOK);
     EXPECT_FALSE(view.Declined());
-    EXPECT_EQ(
-        prompts.MessageDlg("Ocupado", archive::mtWarning, archive::mbOK | archive::mbCancel, 0),
-        archive::idCancel);
+    EXPECT_EQ(prompts.MessageDlg("Ocupado", mtWarning, mbOK | mbCancel, 0), idCancel);
     EXPECT_TRUE(view.Declined());
 }
 

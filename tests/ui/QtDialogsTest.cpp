@@ -115,7 +115,7 @@ TEST(Prompts, ContinuePromptShowsItsLinesAndAnswersNo) {
             EXPECT_EQ(ButtonTexts(w).size(), 3);
         },
         QStringLiteral("&No"));
-    EXPECT_EQ(prompts.ContinuePrompt(data), archive::kContinueNo);
+    EXPECT_EQ(prompts.ContinuePrompt(data), archive::ContinueAnswer::No);
 }
 
 TEST(Prompts, OverwritePromptYesToAll) {
@@ -125,7 +125,7 @@ TEST(Prompts, OverwritePromptYesToAll) {
     WhenModal([](QWidget* w) { EXPECT_EQ(ButtonTexts(w).size(), 4); },
               QStringLiteral("Yes to &All"));
     EXPECT_EQ(prompts.OverwritePrompt({"old", "new", 1, 2, 39856.5, 39857.5}),
-              archive::kOverwriteYesToAll);
+              archive::OverwriteAnswer::YesToAll);
 }
 
 TEST(Prompts, PasswordQueryMasksAndReturnsTheText) {

@@ -22,37 +22,14 @@ class KeyEntry {
 } // namespace
 
 TerminalPrompts::TerminalPrompts()
-    : console_(std::cin, std::cerr, std::cerr, platform::IsTerminal(platform::StandardStream::Input)),
-      previous_(&archive::CurrentPrompts()) {
-    archive::SetCurrentPrompts(this);
-}
+    : ConsolePrompts(std::cin, std::cerr, std::cerr,
+                     platform::IsTerminal(platform::StandardStream::Input)) {}
 
-TerminalPrompts::~TerminalPrompts() {
-    archive::SetCurrentPrompts(previous_);
-}
-
-int TerminalPrompts::MessageDlg(const std::string& text, int type, unsigned buttons,
-                                int helpContext) {
-    return console_.MessageDlg(text, type, buttons, helpContext);
-}
-
-bool TerminalPrompts::InputQuery(const std::string& caption, const std::string& prompt,
-                                 std::string& value) {
-    return console_.InputQuery(caption, prompt, value);
-}
-
-bool TerminalPrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
-                                    std::string& value) {
+bool TerminalPrompts::AskText(const archive::PromptView& view, std::string& value) {
+    if (view.Kind != archive::PromptKind::PasswordQuery)
+        return ConsolePrompts::AskText(view, value);
     KeyEntry quiet;
-    return console_.PasswordQuery(caption, prompt, value);
-}
-
-int TerminalPrompts::OverwritePrompt(const archive::OverwritePromptData& data) {
-    return console_.OverwritePrompt(data);
-}
-
-int TerminalPrompts::ContinuePrompt(const archive::ContinuePromptData& data) {
-    return console_.ContinuePrompt(data);
+    return ConsolePrompts::AskText(view, value);
 }
 
 } // namespace vexo::tool

@@ -25,11 +25,11 @@ QString Utf(const std::string& cp1252) {
 QStyle::StandardPixmap IconFor(const archive::PromptView& view) {
     if (view.Kind != archive::PromptKind::MessageDlg) return QStyle::SP_MessageBoxQuestion;
     switch (view.Type) {
-    case archive::mtWarning:
+    case archive::MessageType::mtWarning:
         return QStyle::SP_MessageBoxWarning;
-    case archive::mtError:
+    case archive::MessageType::mtError:
         return QStyle::SP_MessageBoxCritical;
-    case archive::mtConfirmation:
+    case archive::MessageType::mtConfirmation:
         return QStyle::SP_MessageBoxQuestion;
     default:
         return QStyle::SP_MessageBoxInformation;
@@ -104,13 +104,13 @@ PromptDialog::PromptDialog(const archive::PromptView& view, QWidget* parent) : Q
     bool first = true;
     for (const archive::PromptButton& b : view.Buttons) {
         auto* button = new QPushButton(Utf(b.Label), this);
-        button->setObjectName(QStringLiteral("button%1").arg(b.Result));
+        button->setObjectName(QStringLiteral("button%1").arg(b.Result.Id()));
         if (first) button->setDefault(true);
         first = false;
-        int result = b.Result;
+        archive::PromptResult result = b.Result;
         connect(button, &QPushButton::clicked, this, [this, result] {
             result_ = result;
-            done(result);
+            done(result.Id());
         });
         row->addWidget(button);
     }
@@ -125,44 +125,21 @@ std::string PromptDialog::Value() const {
     return edit_ ? platform::Utf8ToCp1252(edit_->text().toStdString()) : std::string();
 }
 
-int QtPrompts::MessageDlg(const std::string& text, int type, unsigned buttons, int) {
-    PromptDialog dialog(archive::DescribeMessageDlg(text, type, buttons),
-                        QApplication::activeWindow());
-    dialog.exec();
-    // A closed box counts as its refusing button.
-    if (dialog.Result() == archive::kPromptClosed)
-        return archive::RefusingAnswer(archive::DescribeMessageDlg(text, type, buttons));
-    return dialog.Result();
-}
-
-bool QtPrompts::Text(const archive::PromptView& view, std::string& value) {
+archive::PromptResult QtPrompts::Ask(const archive::PromptView& view) {
     PromptDialog dialog(view, QApplication::activeWindow());
     dialog.exec();
-    if (dialog.Result() != archive::idOK) return false;
+    // A closed box counts as its refusing button; the other prompts answer the closing as such.
+    if (view.Kind == archive::PromptKind::MessageDlg && dialog.Result() == archive::kPromptClosed)
+        return archive::RefusingAnswer(view);
+    return dialog.Result();
+}
+
+bool QtPrompts::AskText(const archive::PromptView& view, std::string& value) {
+    PromptDialog dialog(view, QApplication::activeWindow());
+    dialog.exec();
+    if (dialog.Result() != archive::MessageResult::idOK) return false;
     value = dialog.Value();
     return true;
-}
-
-bool QtPrompts::InputQuery(const std::string& caption, const std::string& prompt,
-                           std::string& value) {
-    return Text(archive::DescribeInputQuery(caption, prompt, value, false), value);
-}
-
-bool QtPrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
-                              std::string& value) {
-    return Text(archive::DescribeInputQuery(caption, prompt, value, true), value);
-}
-
-int QtPrompts::OverwritePrompt(const archive::OverwritePromptData& data) {
-    PromptDialog dialog(archive::DescribeOverwritePrompt(data), QApplication::activeWindow());
-    dialog.exec();
-    return dialog.Result();
-}
-
-int QtPrompts::ContinuePrompt(const archive::ContinuePromptData& data) {
-    PromptDialog dialog(archive::DescribeContinuePrompt(data), QApplication::activeWindow());
-    dialog.exec();
-    return dialog.Result();
 }
 
 } // namespace vexo::ui

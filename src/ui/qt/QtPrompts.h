@@ -17,26 +17,18 @@ class PromptDialog final : public QDialog {
   public:
     explicit PromptDialog(const archive::PromptView& view, QWidget* parent = nullptr);
     /// The button result chosen, or archive::kPromptClosed when the window was closed.
-    int Result() const { return result_; }
+    archive::PromptResult Result() const { return result_; }
     std::string Value() const;
 
   private:
-    int result_ = archive::kPromptClosed;
+    archive::PromptResult result_ = archive::kPromptClosed;
     QLineEdit* edit_ = nullptr;
 };
 
 class QtPrompts final : public archive::PromptService {
-  public:
-    int MessageDlg(const std::string& text, int type, unsigned buttons, int helpContext) override;
-    bool InputQuery(const std::string& caption, const std::string& prompt,
-                    std::string& value) override;
-    bool PasswordQuery(const std::string& caption, const std::string& prompt,
-                       std::string& value) override;
-    int OverwritePrompt(const archive::OverwritePromptData& data) override;
-    int ContinuePrompt(const archive::ContinuePromptData& data) override;
-
   private:
-    bool Text(const archive::PromptView& view, std::string& value);
+    archive::PromptResult Ask(const archive::PromptView& view) override;
+    bool AskText(const archive::PromptView& view, std::string& value) override;
 };
 
 } // namespace vexo::ui

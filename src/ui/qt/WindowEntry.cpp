@@ -16,7 +16,7 @@ extern "C" __attribute__((visibility("default"))) int vexo_instalar_window(int* 
     using namespace vexo;
     QApplication app(*argc, argv);
     ui::QtPrompts prompts;
-    archive::SetCurrentPrompts(&prompts);
+    archive::ScopedPrompts installed(prompts);
     installer::InstallerServices services;
     int status = 1;
     {
@@ -27,7 +27,6 @@ extern "C" __attribute__((visibility("default"))) int vexo_instalar_window(int* 
             status = app.exec();
         }
     }
-    archive::SetCurrentPrompts(nullptr);
     return status;
 }
 

@@ -1,5 +1,5 @@
 // ConsolePrompts.cpp - a plain question-and-answer dialogue on the terminal.
-#include "archive/ConsolePrompts.h"
+#include "console/ConsolePrompts.h"
 
 #include "platform/Encoding.h"
 #include "platform/Terminal.h"
@@ -7,7 +7,12 @@
 #include <iostream>
 #include <string>
 
-namespace vexo::archive {
+namespace vexo::console {
+
+using archive::PromptKind;
+using archive::PromptResult;
+using archive::PromptView;
+
 namespace {
 
 std::string WithoutAccelerator(const std::string& label) {
@@ -30,7 +35,8 @@ std::string Utf8(const std::string& cp1252) {
 } // namespace
 
 ConsolePrompts::ConsolePrompts()
-    : ConsolePrompts(std::cin, std::cout, std::cerr, platform::IsTerminal(platform::StandardStream::Input)) {}
+    : ConsolePrompts(std::cin, std::cout, std::cerr,
+                     platform::IsTerminal(platform::StandardStream::Input)) {}
 
 ConsolePrompts::ConsolePrompts(std::istream& in, std::ostream& out, std::ostream& err,
                                bool interactive)
@@ -42,8 +48,8 @@ void ConsolePrompts::Show(const PromptView& view) {
         out_ << "  " << Utf8(line) << '\n';
 }
 
-int ConsolePrompts::Refuse(const PromptView& view) {
-    int answer = RefusingAnswer(view);
+PromptResult ConsolePrompts::Refuse(const PromptView& view) {
+    PromptResult answer = archive::RefusingAnswer(view);
     std::string label = "Cancel";
     for (const auto& b : view.Buttons)
         if (b.Result == answer) label = WithoutAccelerator(b.Label);
@@ -53,7 +59,7 @@ int ConsolePrompts::Refuse(const PromptView& view) {
     return answer;
 }
 
-int ConsolePrompts::Ask(const PromptView& view) {
+PromptResult ConsolePrompts::Ask(const PromptView& view) {
     if (!interactive_) return Refuse(view);
     Show(view);
     for (;;) {
@@ -91,26 +97,4 @@ bool ConsolePrompts::AskText(const PromptView& view, std::string& value) {
     return true;
 }
 
-int ConsolePrompts::MessageDlg(const std::string& text, int type, unsigned buttons, int) {
-    return Ask(DescribeMessageDlg(text, type, buttons));
-}
-
-bool ConsolePrompts::InputQuery(const std::string& caption, const std::string& prompt,
-                                std::string& value) {
-    return AskText(DescribeInputQuery(caption, prompt, value, false), value);
-}
-
-bool ConsolePrompts::PasswordQuery(const std::string& caption, const std::string& prompt,
-                                   std::string& value) {
-    return AskText(DescribeInputQuery(caption, prompt, value, true), value);
-}
-
-int ConsolePrompts::OverwritePrompt(const OverwritePromptData& data) {
-    return Ask(DescribeOverwritePrompt(data));
-}
-
-int ConsolePrompts::ContinuePrompt(const ContinuePromptData& data) {
-    return Ask(DescribeContinuePrompt(data));
-}
-
-} // namespace vexo::archive
+} // namespace vexo::console
