@@ -10,6 +10,7 @@
 
 namespace vexo::archive {
 
+/// A message box's type, which gives its caption and icon; any other value shows information.
 enum class MessageType { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3 };
 
 /// A message box's buttons: each enumerator is one bit, a box asks for a set of them.
@@ -44,10 +45,12 @@ enum class MessageResult {
     idNo = 7,
 };
 
-/// The overwrite prompt's answer: the dialog control id of the pressed button.
+/// The overwrite prompt's answer: the dialog control id of the pressed button, 0 when the
+/// window was closed.
 enum class OverwriteAnswer { Closed = 0, Cancel = 2, Yes = 6, No = 101, YesToAll = 102 };
 
-/// The continue prompt's answer: the dialog control id of the pressed button.
+/// The continue prompt's answer: the dialog control id of the pressed button, 0 when the
+/// window was closed.
 enum class ContinueAnswer { Closed = 0, No = 2, Yes = 6, YesToAll = 102 };
 
 /// What a button prompt answers, whatever its kind: the dialog control id of the pressed
