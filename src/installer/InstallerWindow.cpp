@@ -366,7 +366,7 @@ void InstallerWindow::OnArchiveOpened(archive::TArchiverRoot& Sender) {
     view_.SetPackageTitle(PackageTitle(installerFileName_, package_.PackageCode));
 }
 
-void InstallerWindow::OnFileReached(archive::TArchiverRoot& Sender,
+void InstallerWindow::OnFileReached(archive::TArchiverRoot& /*Sender*/,
                                     const archive::TFileEntry& FileEntry, std::string& DestPath,
                                     bool& Accept) {
     std::string destination = DestPath;
@@ -385,7 +385,7 @@ void InstallerWindow::OnFileReached(archive::TArchiverRoot& Sender,
     view_.ProcessMessages();
 }
 
-void InstallerWindow::OnExtractionProgress(archive::TArchiverRoot& Sender, int Percent) {
+void InstallerWindow::OnExtractionProgress(archive::TArchiverRoot& /*Sender*/, int Percent) {
     view_.SetProgress(Percent);
 }
 
@@ -398,16 +398,16 @@ void InstallerWindow::OnExtractionFinished(archive::TArchiverRoot& Sender) {
     }
 }
 
-void InstallerWindow::OnFileFailed(archive::TArchiverRoot& Sender, const std::exception& E,
+void InstallerWindow::OnFileFailed(archive::TArchiverRoot& /*Sender*/, const std::exception& /*E*/,
                                    const archive::TFileEntry& FileEntry,
-                                   archive::TErrorAction& ErrorAction) {
+                                   archive::TErrorAction& /*ErrorAction*/) {
     // The configured action (ask) stays in force; whatever the answer, this file is left out.
     Report(outcomes_.Failed(FileEntry));
 }
 
-void InstallerWindow::OnFileWritten(archive::TArchiverRoot& Sender,
+void InstallerWindow::OnFileWritten(archive::TArchiverRoot& /*Sender*/,
                                     const archive::TFileEntry& FileEntry,
-                                    const std::string& DestPath) {
+                                    const std::string& /*DestPath*/) {
     Report(outcomes_.Written(FileEntry));
 }
 

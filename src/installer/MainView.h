@@ -74,12 +74,12 @@ class MainView {
 
     // What became of the archive's entries (only a console cares).
     /// One entry's outcome, as soon as it is settled: written, kept, skipped by rule or failed.
-    virtual void ReportEntry(const EntryOutcome& outcome) {}
+    virtual void ReportEntry(const EntryOutcome& /*outcome*/) {}
     /// Whether ReportRunSummary wants the entries a stopped run did not reach: listing them
     /// reads the archive's entry records once more.
     virtual bool WantsRunSummary() const { return false; }
     /// Once per extraction that was started, at the very end of the run.
-    virtual void ReportRunSummary(const RunSummary& summary) {}
+    virtual void ReportRunSummary(const RunSummary& /*summary*/) {}
 };
 
 } // namespace vexo::installer

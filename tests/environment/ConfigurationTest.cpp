@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                 ReadReportGeneratorDirectory, "Generador Informes\\"},
         KeyCase{"EmptyOwnKeyGivesEmpty", "[PATH]\nPATHGENERADOR=\n", ReadReportGeneratorDirectory,
                 ""}),
-    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<KeyCase>& row) { return std::string(row.param.name); });
 
 TEST_F(ConfigurationTest, PerUserFileIsTheOnlyOneRead) {
     WriteFile("C:\\VEXO\\DALVO\\Programa\\DALVO.INI",

@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                           "\\\\SERVIDOR\\VEXO\\VEXO\\DALVO"},
         // A code outside the table names the file ".lnk" and has no default sub-path.
         MissingTargetCase{"UnknownCode", "QQ", ".lnk", "G:\\X\\", ProposalReason::DriveOnly, "G:"}),
-    [](const ::testing::TestParamInfo<MissingTargetCase>& info) {
-        return std::string(info.param.name);
+    [](const ::testing::TestParamInfo<MissingTargetCase>& row) {
+        return std::string(row.param.name);
     });
 
 TEST_F(FindProductDirectoryTest, TargetDeletedAfterTheShortcutWasMade) {

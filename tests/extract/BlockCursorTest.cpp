@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HeadCase{"SevenBytesLeftInPiece", 0, 7, 100, 32, false},
                       HeadCase{"SevenBytesLeftInSegment", 0, 48, 7, 32, false},
                       HeadCase{"NothingLeft", 0, 0, 100, 32, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(BlockCursor, WalksAPieceBlockByBlockToItsEnd) {
     // Three heads: 4 payload bytes read, 2 stored bytes passed over, an empty one.

@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   Verdict::BadChecksum, Verdict::Good, true, false},
                       VerdictCase{"CheckOnlyEncryptedWrongKey", true, "otra clave", nullptr,
                                   Verdict::BadChecksum, Verdict::BadChecksum, true, false}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
     platform::MemoryStream archive;
@@ -262,9 +262,9 @@ INSTANTIATE_TEST_SUITE_P(
                           DamageRun{"FlippedEncrypted", true, FlipPayloadByte, kBadKeyText},
                           DamageRun{"RaggedEncrypted", true, RaggedCiphertext, kBadKeyText}),
         ::testing::Bool()),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).what) +
-               (std::get<1>(info.param) ? "HeadStart" : "Together");
+    [](const auto& row) {
+        return std::string(std::get<0>(row.param).what) +
+               (std::get<1>(row.param) ? "HeadStart" : "Together");
     });
 
 } // namespace

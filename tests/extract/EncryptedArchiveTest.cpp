@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"ManyCompressedBlocks", Compressible(10000), 1024, false},
                       RoundTrip{"OneByte", Bytes{0x41}, 65536, false},
                       RoundTrip{"Empty", Bytes{}, 65536, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(EncryptedArchive, SegmentedArchivesAreEncryptedInEveryPiece) {
     const Bytes big = RandomBytes(5000, 9);
@@ -180,7 +180,7 @@ TEST_P(EncryptedKeepKey, TheHeaderFlagDecidesWhetherTheNextOperationAsksAgain) {
 INSTANTIATE_TEST_SUITE_P(Flag, EncryptedKeepKey,
                          ::testing::Values(KeepKeyCase{"Kept", true, 1},
                                            KeepKeyCase{"AskedAgain", false, 2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct KeyLength {
     std::size_t length;

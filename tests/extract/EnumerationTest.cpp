@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
     Options, EnumerationFolders,
     ::testing::Values(FolderCase{"Shown", true, {"a.txt", "vacia", "b\\c.txt"}},
                       FolderCase{"Hidden", false, {"a.txt", "b\\c.txt"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Enumeration, MaintainFileDirectoryFillsTheListAtOpenAndClearingItIsReported) {
     SourceFile folder{"vacia", {}};

@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return std::vector<RawEntry>{e};
                   },
                   "", "long.txt", kBadCRC}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ExtractorFixture, ADamagedPackageIsRefusedBeforeTheFirstFile) {
     std::string arc =

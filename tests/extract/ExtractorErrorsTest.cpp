@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      return FileEntry("short.txt", 600, block);
                                  },
                                  kBadCRC}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 TEST_F(ExtractorFixture, AskShowsEntryAndYesContinues) {
     Bytes data = Compressible(4000);

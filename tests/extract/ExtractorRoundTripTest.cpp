@@ -46,7 +46,7 @@ TEST_F(ExtractorFixture, TreeWithFoldersNestedDirectoriesAndAccentedNames) {
     TExtractor x;
     Prepare(x, arc);
     std::vector<std::string> extracted;
-    x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry& e,
+    x.OnFileExtracted = [&](archive::TArchiverRoot&, const archive::TFileEntry&,
                             const std::string& dest) { extracted.push_back(dest); };
     x.ExtractAll();
     EXPECT_EQ(ReadFileBytes(Out("top.txt")), a);

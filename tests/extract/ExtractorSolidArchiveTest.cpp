@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Going on leaves an incomplete inner archive, which must not be read.
         UnpackFailure{"Continue", archive::eaContinue, false, false,
                       "Este componente no puede crear un archivo", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SolidArchive, CancelledKeyPromptWhileUnpackingFailsTheOpenSilently) {
     const std::string solid = BuildSolid("", kKey);

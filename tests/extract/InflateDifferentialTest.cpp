@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, InflateDifferential,
                                            Category{"BadHeader", Kind::BadHeader, 200},
                                            Category{"BitFlips", Kind::BitFlips, 600},
                                            Category{"Repaired", Kind::Repaired, 1500}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Inflater, EmptyOrNullInputIsRefused) {
     Inflater inflater;

@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      s.back() ^= 0x01;
                                      return s;
                                  }}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 TEST_F(ExtractorFixture, BlockThatFillsTheBlockSizeExactlyIsGood) {
     const Bytes data = RandomBytes(4096, 11);

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"ConfinedDrive", "D:\\x\\evil.txt", true, "x\\evil.txt"},
                       NameCase{"ConfinedShare", "\\\\srv\\share\\x.txt", true,
                                "srv\\share\\x.txt"}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace
 } // namespace vexo::extract::testing

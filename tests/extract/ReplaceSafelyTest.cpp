@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    return r;
                                },
                                "No es posible descomprimir el bloque"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ExtractorFixture, CancelInsideAFileKeepsThePreviousOne) {
     const Bytes old = Compressible(99);

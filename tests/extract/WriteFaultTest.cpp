@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"RenameAnswerNo", FaultKind::Rename, false, archive::eaAsk},
                       FaultCase{"CreateFileAnswerNo", FaultKind::CreateFile, false,
                                 archive::eaAsk}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace vexo::extract::testing

@@ -25,7 +25,7 @@ class FakeServices : public InstallerServices {
 
     int PlatformId() override { return platformId; }
     std::string DesktopDirectory() override { return desktop; }
-    std::string FindProductDirectory(std::string_view code, std::string_view desk,
+    std::string FindProductDirectory(std::string_view code, std::string_view /*desk*/,
                                      std::string_view field) override {
         findCalls.emplace_back(code);
         auto it = products.find(std::string(code));

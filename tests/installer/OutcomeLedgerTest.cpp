@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Status::Completed,
                    {{"A", O::Written}},
                    1}),
-    [](const ::testing::TestParamInfo<LedgerCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LedgerCase>& row) { return row.param.name; });
 
 std::vector<archive::TFileEntry> Entries(std::initializer_list<const char*> names) {
     std::vector<archive::TFileEntry> out;

@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     false,
                     {O::NotReached, O::NotReached, O::NotReached}}),
-    [](const ::testing::TestParamInfo<SummaryCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<SummaryCase>& row) { return row.param.name; });
 
 class RunSummaryEdges : public InstallerTest {};
 
@@ -278,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ConsoleCase{"CompletedWithYes", true, kExitFinished,
                                   "Instalación Finalizada\n"
                                   "Summary: 3 written, 1 kept, 1 failed\n"}),
-    [](const ::testing::TestParamInfo<ConsoleCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<ConsoleCase>& row) { return row.param.name; });
 
 } // namespace
 } // namespace vexo::installer::test

@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "    A.TXT\n"
                     "  The archive could not be read to its end: entries after those listed were "
                     "not reached either.\n"}),
-    [](const ::testing::TestParamInfo<SummaryCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<SummaryCase>& row) { return row.param.name; });
 
 } // namespace
 } // namespace vexo::installer

@@ -121,6 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
                   5},
         ModelCase{"HostReadBuffered", ByHostPath(HostFileMode::Read), false, false, 6},
         ModelCase{"HostCreate", ByHostPath(HostFileMode::Create), true, true, 7}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace

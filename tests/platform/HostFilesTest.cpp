@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                         kErrorPathNotFound},
         OpenFailureCase{"CreateOverFolder", "drive_c", HostFileMode::Create, kErrorAccessDenied},
         OpenFailureCase{"FileAsFolder", "file/below", HostFileMode::Read, kErrorPathNotFound}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 TEST(HostFile, CreateMakesANewFileAndEmptiesAnOldOne) {
     ScopedTestPrefix scratch;
@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FactsCase{"DanglingLink", "dangling", HostFileType::Missing, false},
                       FactsCase{"Missing", "missing", HostFileType::Missing, false},
                       FactsCase{"BelowAFile", "file/x", HostFileType::Missing, false}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 // "path below the root -> relative", a trailing '/' for an empty folder.
 std::vector<std::string> Describe(const std::vector<HostTreeEntry>& entries,

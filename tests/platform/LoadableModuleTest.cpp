@@ -102,7 +102,9 @@ TEST_P(LoadableModuleFailure, SaysWhyEachWayFailed) {
         const std::string tail = c.tmpMissing ? "No such file or directory" : c.because;
         EXPECT_NE(why.find(tail, at), std::string::npos) << why;
     }
-    if (!c.tmpMissing) EXPECT_TRUE(IsEmptyFolder(tmp));
+    if (!c.tmpMissing) {
+        EXPECT_TRUE(IsEmptyFolder(tmp));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LoadableModuleFailure,
@@ -118,6 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadableModuleFailure,
                                                        "not a module either, and long enough "
                                                        "for a header to be looked for",
                                                        true, "invalid ELF header"}),
-                         [](const auto& info) { return std::string(info.param.what); });
+                         [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace

@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Step{"CreateOverExisting",
                            [](ScopedTestPrefix&) { Touch("C:\\Run\\OLD.txt"); },
                            {"C:\\Run\\Old.txt", "C:\\Run\\OLD.txt"}}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 TEST(LookupCache, ResolvesToTheSpellingOnDisk) {
     ScopedTestPrefix prefix;

@@ -72,6 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                               kErrorAccessDenied},
                       Refusal{"OpenTarget", [](const std::string&) {}, kErrorSharingViolation},
                       Refusal{"InjectedFault", nullptr, kErrorAccessDenied}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace

@@ -214,6 +214,6 @@ INSTANTIATE_TEST_SUITE_P(Payloads, DamagedPayload,
                                            Damage{"OnlyThePadCount", 0, Int32(-1)},
                                            Damage{"RaggedCiphertext", 0, Int32(-8)},
                                            Damage{"EmptyPayload", 0, Int32(0)}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

@@ -34,7 +34,9 @@ TEST_P(LayoutTest, DesignPositionSizeAndText) {
         EXPECT_EQ(w->geometry(), c.geometry) << c.name;
     else
         EXPECT_EQ(w->pos(), c.geometry.topLeft()) << c.name;
-    if (c.text) EXPECT_EQ(TextOf(w), QString::fromUtf8(c.text)) << c.name;
+    if (c.text) {
+        EXPECT_EQ(TextOf(w), QString::fromUtf8(c.text)) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -95,7 +95,8 @@ class FileStream final : public Stream {
         std::size_t done = 0;
         // What the buffer holds of this range first, then large remainders straight into the
         // caller's memory: block data is not copied twice.
-        if (!buffer_.empty() && pos_ >= bufferStart_ && pos_ < bufferStart_ + bufferFill_) {
+        if (!buffer_.empty() && pos_ >= bufferStart_ &&
+            pos_ < bufferStart_ + static_cast<std::int64_t>(bufferFill_)) {
             const auto at = static_cast<std::size_t>(pos_ - bufferStart_);
             done = std::min(count, bufferFill_ - at);
             std::memcpy(out, buffer_.data() + at, done);
@@ -212,7 +213,8 @@ class FileStream final : public Stream {
     std::size_t bufferFill_ = 0;
 };
 
-[[noreturn]] void Fail(int code, std::string_view path) {
+// The system's message alone, as Windows words it: callers add the name where they show one.
+[[noreturn]] void Fail(int code) {
     SetLastError(code);
     throw PlatformError(code, SystemErrorMessage(code));
 }
@@ -237,8 +239,7 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
         static constexpr unsigned kShares[] = {0, 0, kShareRead, kShareWrite,
                                                kShareRead | kShareWrite};
         unsigned accessBits = raw & 0x0003u, shareBits = (raw & 0x00F0u) >> 4;
-        if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0)
-            Fail(kErrorInvalidParameter, path);
+        if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0) Fail(kErrorInvalidParameter);
         access = accessBits == 0 ? kAccessRead : accessBits == 1 ? kAccessWrite : access;
         share = kShares[shareBits];
     }
@@ -246,20 +247,20 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     int error = 0;
     detail::ResolveInfo info;
     auto host = detail::ResolveHost(path, error, false, &info);
-    if (!host) Fail(error, path);
+    if (!host) Fail(error);
     if (create) {
-        if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault, path);
+        if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault);
     }
 
     using Known = detail::ResolveInfo::Known;
-    if (info.known == Known::ParentMissing) Fail(kErrorPathNotFound, path);
+    if (info.known == Known::ParentMissing) Fail(kErrorPathNotFound);
     struct stat st {};
     bool exists = info.known != Known::Missing && ::stat(host->c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) Fail(kErrorAccessDenied, path);
-    if (!exists && !create) Fail(detail::NotFoundCode(*host), path);
+    if (exists && S_ISDIR(st.st_mode)) Fail(kErrorAccessDenied);
+    if (!exists && !create) Fail(detail::NotFoundCode(*host));
     // Root ignores permission bits; Windows does not let anyone write a read-only file.
     if (exists && (access & kAccessWrite) && detail::NoWriteBits(st.st_mode))
-        Fail(kErrorAccessDenied, path);
+        Fail(kErrorAccessDenied);
 
     int flags = O_CLOEXEC | (access == kAccessRead    ? O_RDONLY
                              : access == kAccessWrite ? O_WRONLY
@@ -270,22 +271,22 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
         int code =
             errno == ENOENT ? detail::NotFoundCode(*host) : detail::WindowsErrorFromErrno(errno);
         if (errno == ENOENT && create) code = kErrorPathNotFound;
-        Fail(code, path);
+        Fail(code);
     }
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
-        Fail(kErrorAccessDenied, path);
+        Fail(kErrorAccessDenied);
     }
     FileKey key{st.st_dev, st.st_ino};
     int id = Acquire(key, access, share);
     if (id == 0) {
         ::close(fd);
-        Fail(kErrorSharingViolation, path);
+        Fail(kErrorSharingViolation);
     }
     const bool buffered = access == kAccessRead && !(share & kShareWrite);
     auto stream = std::make_unique<FileStream>(fd, Registration{key, id}, access, buffered);
     if (create && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
-        Fail(detail::WindowsErrorFromErrno(errno), path); // stream closes on unwind
+        Fail(detail::WindowsErrorFromErrno(errno)); // stream closes on unwind
     if (create && !exists) detail::NoteCreated(*host, DT_REG);
     return stream;
 }
@@ -298,8 +299,7 @@ std::unique_ptr<Stream> OpenHostFile(const std::string& path, HostFileMode mode)
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        Fail(errno == ENOENT ? detail::NotFoundCode(path) : detail::WindowsErrorFromErrno(errno),
-             path);
+        Fail(errno == ENOENT ? detail::NotFoundCode(path) : detail::WindowsErrorFromErrno(errno));
     const unsigned access = create ? kAccessRead | kAccessWrite : kAccessRead;
     return std::make_unique<FileStream>(fd, std::nullopt, access, !create);
 }
