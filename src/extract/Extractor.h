@@ -22,9 +22,9 @@ struct BlockHead;
 
 /// The first entry whose blocks failed the whole-archive check, and why.
 struct BlockCheckFailure {
-    archive::TFileEntry Entry;
-    std::string Message; // the failure's own text (checksum, key, read error)
-    bool BadKey = false; // the checksum failed on an encrypted entry
+    archive::TFileEntry entry;
+    std::string message; // the failure's own text (checksum, key, read error)
+    bool badKey = false; // the checksum failed on an encrypted entry
 };
 
 class TCustomExtractor : public archive::TArchiverRoot {

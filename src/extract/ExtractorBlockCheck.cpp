@@ -25,8 +25,8 @@ std::optional<BlockCheckFailure> TCustomExtractor::VerifyArchiveBlocks() {
 void TCustomExtractor::VerifyBeforeExtracting() {
     if (auto failure = VerifyBlocksPass()) {
         // The message names the entry, as the continue prompt would.
-        const std::string text = failure->Message + "\r\n\r\n" + failure->Entry.Name;
-        if (failure->BadKey) throw archive::EArchiverBadKey(text);
+        const std::string text = failure->message + "\r\n\r\n" + failure->entry.Name;
+        if (failure->badKey) throw archive::EArchiverBadKey(text);
         throw archive::EArchiverBadCRC(text);
     }
     OpenFirstSegment();

@@ -69,12 +69,12 @@ TEST_P(VerifyBlocks, FindsTheFirstDamagedEntryAndWritesNothing) {
     EXPECT_EQ(keyPrompts, 0);
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
     if (c.failingEntry.empty()) {
-        EXPECT_FALSE(failure.has_value()) << failure->Entry.Name << ": " << failure->Message;
+        EXPECT_FALSE(failure.has_value()) << failure->entry.Name << ": " << failure->message;
     } else {
         ASSERT_TRUE(failure.has_value());
-        EXPECT_EQ(failure->Entry.Name, c.failingEntry);
-        EXPECT_EQ(failure->Message, c.text);
-        EXPECT_EQ(failure->BadKey, c.text == kBadKey);
+        EXPECT_EQ(failure->entry.Name, c.failingEntry);
+        EXPECT_EQ(failure->message, c.text);
+        EXPECT_EQ(failure->badKey, c.text == kBadKey);
     }
     EXPECT_TRUE(platform::FindFiles(std::string(kOut) + "\\*.txt").empty());
 }
