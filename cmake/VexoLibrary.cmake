@@ -17,6 +17,14 @@ function(vexo_library name)
   endif()
 endfunction()
 
+# Test programs name the source and build folders by the build machine's paths; a Windows
+# program under Wine reaches them through drive Z:, which Wine maps to "/".
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  set(VEXO_TEST_HOST_ROOT "Z:")
+else()
+  set(VEXO_TEST_HOST_ROOT "")
+endif()
+
 # vexo_test(NAME DEPENDS dep...): one GoogleTest program from the .cpp files of the calling folder.
 function(vexo_test name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
@@ -28,7 +36,7 @@ function(vexo_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${VEXO_SRC_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
-    VEXO_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
-    VEXO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    VEXO_TEST_DATA_DIR="${VEXO_TEST_HOST_ROOT}${CMAKE_SOURCE_DIR}/tests/data"
+    VEXO_BINARY_DIR="${VEXO_TEST_HOST_ROOT}${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

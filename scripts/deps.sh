@@ -8,6 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   liblnk-utils
   clang-14 libclang-rt-14-dev
+  # The Windows build: mingw-w64 (posix threads), zlib for mingw, Wine to run the programs,
+  # dpkg-dev to fetch Debian's sources of the libraries built for mingw, and a virtual display.
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev wine64 wine dpkg-dev xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# wine-run.sh PROGRAM.exe [ARGS...] - runs a Windows program of the Windows build under Wine,
+# in the test run's own prefix (build-windows/wine), with Wine's user folders in a scratch home
+# so that nothing reaches the real one. The prefix is made on first use.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+state=${VEXO_WINE_DIR:-$here/build-windows/wine}
+export WINEPREFIX=$state/prefix
+export HOME=$state/home
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+unset DISPLAY WAYLAND_DISPLAY
+wine=/usr/lib/wine/wine64
+if [ ! -f "$WINEPREFIX/.vexo-ready" ]; then
+  mkdir -p "$state" "$HOME"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.vexo-ready" ]; then
+      "$wine" wineboot --init >/dev/null 2>&1 || true
+      /usr/lib/wine/wineserver -w
+      touch "$WINEPREFIX/.vexo-ready"
+    fi
+  ) 9>"$state/.lock"
+fi
+exec "$wine" "$@"
