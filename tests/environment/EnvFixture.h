@@ -1,6 +1,7 @@
 // EnvFixture.h - a throw-away prefix per test, and file helpers on Windows paths.
 #pragma once
 
+#include "common/ScopedEnv.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -16,26 +16,7 @@
 
 namespace vexo::environment::test {
 
-/// Sets an environment variable for the lifetime of the object, restoring the old value.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using vexo::test::ScopedEnv;
 
 /// A fresh prefix for the user "ana", removed afterwards (with any armed fault).
 class EnvTest : public ::testing::Test {

@@ -1,17 +1,15 @@
 // EndToEndTest.cpp - installers made by the package builder, run unattended in a prefix.
 #include "common/ProcessHelpers.h"
+#include "common/TempDirectory.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,62 +19,52 @@ namespace vexo::installer {
 namespace {
 
 namespace fs = std::filesystem;
-using vexo::test::Quote;
 using vexo::test::Slurp;
-
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using Args = std::vector<std::string>;
+using Result = vexo::test::ProgramResult;
 
 class EndToEndTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vexo-e2e-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        temp_.emplace("vexo-e2e");
+        root_ = temp_->Path();
         prefix_ = root_ / "prefix";
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    void TearDown() override { temp_.reset(); }
 
-    Result Run(const std::string& command) {
-        fs::path out = root_ / "out.txt", err = root_ / "err.txt";
-        std::string line = "VEXO_PREFIX=" + Quote(prefix_.string()) + " VEXO_USER=ana " + command +
-                           " </dev/null >" + Quote(out.string()) + " 2>" + Quote(err.string());
-        int raw = std::system(line.c_str());
-        Result r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+    Result Run(const Args& argv) {
+        vexo::test::ProgramOptions options;
+        options.environment = {{"VEXO_PREFIX", prefix_.string()}, {"VEXO_USER", "ana"}};
+        return vexo::test::RunProgram(argv, options);
     }
 
     /// Builds an installer from the sample package's files with the given options.
-    fs::path Build(const std::string& name, const std::string& options,
+    fs::path Build(const std::string& name, const Args& options,
                    const std::string& manifest = std::string(VEXO_SAMPLE_PACKAGE) + "/MANIFEST") {
         fs::path exe = root_ / name;
-        Result r =
-            Run(Quote(VEXO_ARCHIVE_TOOL) + " build --out " + Quote(exe.string()) + " --stub " +
-                Quote(VEXO_INSTALAR) + " " + options + " --manifest " + Quote(manifest));
+        Args argv = {VEXO_ARCHIVE_TOOL, "build", "--out", exe.string(), "--stub", VEXO_INSTALAR};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.insert(argv.end(), {"--manifest", manifest});
+        Result r = Run(argv);
         EXPECT_EQ(r.status, 0) << r.err;
         fs::permissions(exe, fs::perms::owner_exec, fs::perm_options::add);
         return exe;
     }
 
-    Result Install(const fs::path& exe, const std::string& args = "") {
-        return Run(Quote(exe.string()) + " --unattended " + args);
+    Result Install(const fs::path& exe, const Args& args = {}) {
+        Args argv = {exe.string(), "--unattended"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return Run(argv);
     }
 
     fs::path Drive(const std::string& rest) { return prefix_ / "drive_c" / rest; }
 
+    std::optional<vexo::test::TempDirectory> temp_;
     fs::path root_, prefix_;
 };
 
-const std::string kFull = "--package-version 10.05 --package-code 1 --package-date 2009-02-12 "
-                          "--product-code DALVO";
+const Args kFull = {"--package-version", "10.05",      "--package-code", "1",
+                    "--package-date",    "2009-02-12", "--product-code", "DALVO"};
 
 TEST_F(EndToEndTest, SamplePackageInstallsByRuleAndMakesShortcuts) {
     fs::path exe = Build("ZPX16.EXE", kFull);
@@ -121,26 +109,26 @@ TEST_F(EndToEndTest, DirectoryAsHostOrWindowsPath) {
     fs::path exe = Build("cualquier nombre.exe", kFull);
     fs::path host = root_ / "destino";
     fs::create_directories(host);
-    Result r = Install(exe, "--dir " + Quote(host.string()));
+    Result r = Install(exe, {"--dir", host.string()});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(fs::exists(host / "Programa" / "DALVO.EXE"));
     EXPECT_NE(r.out.find("Package title:      \n"), std::string::npos); // no row matches
 
     // No drive D: in the prefix: the first file fails and the continue prompt takes its safe
     // answer, which counts as a declined question.
-    Result w = Install(exe, "--dir 'D:\\no\\drive'");
+    Result w = Install(exe, {"--dir", "D:\\no\\drive"});
     EXPECT_EQ(w.status, 3) << w.out;
     EXPECT_NE(w.err.find("Desea continuar"), std::string::npos) << w.err;
     EXPECT_NE(w.out.find("Instalación Incorrecta"), std::string::npos) << w.out;
 
-    Result win = Install(exe, "--dir 'C:\\Otra Carpeta'");
+    Result win = Install(exe, {"--dir", "C:\\Otra Carpeta"});
     ASSERT_EQ(win.status, 0) << win.out << win.err;
     EXPECT_TRUE(fs::exists(Drive("Otra Carpeta/Ejemplos/EJEMPLO.TXT")));
 }
 
 TEST_F(EndToEndTest, NewerInstalledProgramIsDeclinedUnlessYes) {
     // The sample's DALVO.EXE carries version 10,05; this package says 10,00.
-    fs::path exe = Build("ZPX16.EXE", "--package-version 10 --product-code DALVO");
+    fs::path exe = Build("ZPX16.EXE", {"--package-version", "10", "--product-code", "DALVO"});
     ASSERT_EQ(Install(exe).status, 0); // first time: nothing installed yet
     fs::remove(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT"));
     Result no = Install(exe);
@@ -150,13 +138,13 @@ TEST_F(EndToEndTest, NewerInstalledProgramIsDeclinedUnlessYes) {
               std::string::npos)
         << no.out;
     EXPECT_FALSE(fs::exists(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT")));
-    Result yes = Install(exe, "--yes");
+    Result yes = Install(exe, {"--yes"});
     EXPECT_EQ(yes.status, 0) << yes.out << yes.err;
     EXPECT_TRUE(fs::exists(Drive("VEXO/DALVO/Ejemplos/EJEMPLO.TXT")));
 }
 
 TEST_F(EndToEndTest, UpdateWithoutProgramFailsWithItsMessage) {
-    fs::path exe = Build("ZPX16.EXE", "--package-code 1962503 --product-code DALVO");
+    fs::path exe = Build("ZPX16.EXE", {"--package-code", "1962503", "--product-code", "DALVO"});
     Result r = Install(exe);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Zpx16: No se encontró el Programa: C:\\VEXO\\DALVO\\Programa\\DALVO.EXE\n");
@@ -174,12 +162,12 @@ TEST_F(EndToEndTest, ProgramWithoutArchiveEndsAfterTheError) {
 }
 
 TEST_F(EndToEndTest, UsageErrorsAndHelp) {
-    Result bad = Run(Quote(VEXO_INSTALAR) + " --bogus");
+    Result bad = Run({VEXO_INSTALAR, "--bogus"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("unknown argument: --bogus"), std::string::npos);
-    EXPECT_EQ(Run(Quote(VEXO_INSTALAR) + " --yes").status, 2);
-    EXPECT_EQ(Run(Quote(VEXO_INSTALAR) + " --unattended --dir").status, 2);
-    Result help = Run(Quote(VEXO_INSTALAR) + " --help");
+    EXPECT_EQ(Run({VEXO_INSTALAR, "--yes"}).status, 2);
+    EXPECT_EQ(Run({VEXO_INSTALAR, "--unattended", "--dir"}).status, 2);
+    Result help = Run({VEXO_INSTALAR, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--unattended"), std::string::npos);
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);

@@ -7,6 +7,8 @@
 #include "archive/DateTime.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
+#include "common/ScopedEnv.h"
+#include "common/TempDirectory.h"
 #include "installer/InstallerWindow.h"
 #include "installer/Services.h"
 #include "platform/Encoding.h"
@@ -15,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -74,32 +75,23 @@ class TestServices : public InstallerServices {
 class InstallerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vexo-installer-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        SaveEnv("VEXO_PREFIX", root_ + "/prefix");
+        temp_.emplace("vexo-installer-test");
+        root_ = temp_->String();
+        SaveEnv("VEXO_PREFIX", (temp_->Path() / "prefix").string());
         SaveEnv("VEXO_USER", "ana");
         platform::ResetPrefix();
         platform::PrefixDirectory();
     }
     void TearDown() override {
         window_.reset();
-        for (auto& [name, old] : savedEnv_) {
-            if (old)
-                ::setenv(name.c_str(), old->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
+        while (!savedEnv_.empty())
+            savedEnv_.pop_back(); // restored in the reverse order
         platform::ResetPrefix();
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
+        temp_.reset();
     }
 
     void SaveEnv(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
+        savedEnv_.push_back(std::make_unique<vexo::test::ScopedEnv>(name, value));
     }
 
     static std::string Host(const std::string& windowsPath) {
@@ -169,7 +161,8 @@ class InstallerTest : public ::testing::Test {
     std::unique_ptr<InstallerWindow> window_;
 
   private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+    std::optional<vexo::test::TempDirectory> temp_;
+    std::vector<std::unique_ptr<vexo::test::ScopedEnv>> savedEnv_;
 };
 
 } // namespace vexo::installer::test

@@ -3,11 +3,11 @@
 // bit flips at a seeded sample of offsets. Every run of the tool over it must end with a text
 // of the message set (or the stream's read error) and a non-zero exit, within a few seconds and
 // a bounded amount of memory, never by a signal.
-#include "ChildProcess.h"
-
 #include "archive/Format.h"
 #include "archive/Messages.h"
 #include "archive/StreamIO.h"
+#include "common/ProcessHelpers.h"
+#include "common/TempDirectory.h"
 #include "platform/Encoding.h"
 #include "platform/Stream.h"
 
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -26,6 +27,7 @@ namespace vexo::tool::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::ProgramResult;
 
 constexpr auto kTimeLimit = std::chrono::seconds(5);
 constexpr long kMemoryLimitKib = 256 * 1024;
@@ -72,13 +74,19 @@ std::vector<std::string> AllowedTexts() {
 class CorruptionSuite : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("vexo-corruption-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        temp_ = std::make_unique<test::TempDirectory>("vexo-corruption");
+        dir_ = temp_->Path();
         layout_ = BuildSample();
         texts_ = AllowedTexts();
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
+    static void TearDownTestSuite() { temp_.reset(); }
+
+    static ProgramResult Run(const std::vector<std::string>& argv,
+                             std::chrono::milliseconds limit) {
+        test::ProgramOptions options;
+        options.limit = limit;
+        return test::RunProgram(argv, options);
+    }
 
     // Package: a compressible file cut into several blocks first, then small files, a name
     // outside ASCII and an empty folder; behind a program image and a tag block.
@@ -100,11 +108,11 @@ class CorruptionSuite : public ::testing::Test {
         stub[1] = 'Z';
         WriteBytes(dir_ / "stub.exe", stub);
         const fs::path installer = dir_ / "ZPX10.EXE";
-        ChildResult b = RunChild({VEXO_ARCHIVE_TOOL, "build", "--out", installer.string(), "--stub",
-                                  (dir_ / "stub.exe").string(), "--tag-size", "477", "--block-size",
-                                  "4096", "--manifest", (src / "MANIFEST").string(),
-                                  "--package-version", "10.05", "--package-date", "2009-02-12"},
-                                 dir_, std::chrono::seconds(60));
+        ProgramResult b = Run({VEXO_ARCHIVE_TOOL, "build", "--out", installer.string(), "--stub",
+                               (dir_ / "stub.exe").string(), "--tag-size", "477", "--block-size",
+                               "4096", "--manifest", (src / "MANIFEST").string(),
+                               "--package-version", "10.05", "--package-date", "2009-02-12"},
+                              std::chrono::seconds(60));
         EXPECT_TRUE(b.exited && b.status == 0) << b.err;
 
         Layout l;
@@ -160,7 +168,7 @@ class CorruptionSuite : public ::testing::Test {
         };
         std::vector<std::string> problems;
         for (const auto& argv : runs) {
-            const ChildResult r = RunChild(argv, caseDir, kTimeLimit);
+            const ProgramResult r = Run(argv, kTimeLimit);
             std::ostringstream p;
             if (r.timedOut)
                 p << "took more than " << kTimeLimit.count() << " s";
@@ -176,7 +184,7 @@ class CorruptionSuite : public ::testing::Test {
         return problems;
     }
 
-    static bool EndsWithAllowedText(const ChildResult& r) {
+    static bool EndsWithAllowedText(const ProgramResult& r) {
         const std::string all = r.out + r.err;
         return std::any_of(texts_.begin(), texts_.end(),
                            [&](const std::string& t) { return all.find(t) != std::string::npos; });
@@ -191,11 +199,13 @@ class CorruptionSuite : public ::testing::Test {
             << shown;
     }
 
+    static std::unique_ptr<test::TempDirectory> temp_;
     static fs::path dir_;
     static Layout layout_;
     static std::vector<std::string> texts_;
 };
 
+std::unique_ptr<test::TempDirectory> CorruptionSuite::temp_;
 fs::path CorruptionSuite::dir_;
 Layout CorruptionSuite::layout_;
 std::vector<std::string> CorruptionSuite::texts_;

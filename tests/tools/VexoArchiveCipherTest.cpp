@@ -1,24 +1,23 @@
 // VexoArchiveCipherTest.cpp - the built vexo-archive with --key and --solid: build, list,
 // test and extract without a terminal.
 #include "common/ProcessHelpers.h"
-#include <cstdlib>
+#include "common/TempDirectory.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <regex>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using vexo::test::Slurp;
+using Args = std::vector<std::string>;
 
 namespace {
 
-struct ToolResult {
-    int status = -1;
-    std::string out, err;
-};
+using ToolResult = vexo::test::ProgramResult;
 
 const std::string kKey = "clave secreta";
 const std::string kBadKey = "El archivo no podra desencriptarse. Introdujo una clave invalida";
@@ -26,10 +25,8 @@ const std::string kBadKey = "El archivo no podra desencriptarse. Introdujo una c
 class CipherTool : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vexo-cipher-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
+        temp_.emplace("vexo-cipher");
+        dir_ = temp_->Path();
         fs::create_directories(dir_ / "src" / "sub");
         Write("src/uno.txt", std::string(5000, 'u'));
         std::string random(70000, '\0');
@@ -39,20 +36,15 @@ class CipherTool : public ::testing::Test {
         Write("src/sub/dos.bin", random);
         Write("src/tres.txt", "3");
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { temp_.reset(); }
 
-    // No terminal: standard input is /dev/null. The prefix (temporary files of solid
-    // archives) lies inside the test's directory.
-    ToolResult Tool(const std::string& args) {
-        ToolResult r;
-        std::string cmd = "VEXO_PREFIX='" + (dir_ / "prefix").string() + "' '" + VEXO_ARCHIVE_TOOL +
-                          "' " + args + " </dev/null >'" + (dir_ / "out.txt").string() + "' 2>'" +
-                          (dir_ / "err.txt").string() + "'";
-        int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir_ / "out.txt");
-        r.err = Slurp(dir_ / "err.txt");
-        return r;
+    // No terminal: standard input is empty. The prefix (temporary files of solid archives)
+    // lies inside the test's directory.
+    ToolResult Tool(Args args) {
+        args.insert(args.begin(), VEXO_ARCHIVE_TOOL);
+        vexo::test::ProgramOptions options;
+        options.environment = {{"VEXO_PREFIX", (dir_ / "prefix").string()}};
+        return vexo::test::RunProgram(args, options);
     }
 
     void Write(const std::string& rel, const std::string& bytes) {
@@ -61,7 +53,7 @@ class CipherTool : public ::testing::Test {
         std::ofstream(p, std::ios::binary) << bytes;
     }
 
-    std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+    std::string P(const fs::path& p) { return p.string(); }
 
     void ExpectSameTree(const fs::path& out) {
         for (std::string rel : {"uno.txt", "sub/dos.bin", "tres.txt"})
@@ -75,83 +67,79 @@ class CipherTool : public ::testing::Test {
         return false;
     }
 
+    std::optional<vexo::test::TempDirectory> temp_;
     fs::path dir_;
 };
 
 TEST_F(CipherTool, KeysTheCipherWouldIgnoreAreUsageErrors) {
     for (const std::string& key : {std::string(), std::string("1234567"), std::string(66, 'k')}) {
-        ToolResult r =
-            Tool("build --out " + Q(dir_ / "p.vxa") + " --key '" + key + "' " + Q(dir_ / "src"));
+        ToolResult r = Tool({"build", "--out", P(dir_ / "p.vxa"), "--key", key, P(dir_ / "src")});
         EXPECT_EQ(r.status, 2) << key;
         EXPECT_NE(r.err.find("--key needs 8 to 65 characters"), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(dir_ / "p.vxa"));
     }
-    EXPECT_EQ(Tool("build --out " + Q(dir_ / "p.vxa") + " --keep-key " + Q(dir_ / "src")).status,
-              2);
+    EXPECT_EQ(Tool({"build", "--out", P(dir_ / "p.vxa"), "--keep-key", P(dir_ / "src")}).status, 2);
 }
 
 TEST_F(CipherTool, EncryptedArchiveRoundTripsWithTheKeyOnly) {
-    ToolResult b =
-        Tool("build --out " + Q(dir_ / "p.vxa") + " --key '" + kKey + "' " + Q(dir_ / "src"));
+    ToolResult b = Tool({"build", "--out", P(dir_ / "p.vxa"), "--key", kKey, P(dir_ / "src")});
     ASSERT_EQ(b.status, 0) << b.err;
 
-    ToolResult l = Tool("list --json " + Q(dir_ / "p.vxa"));
+    ToolResult l = Tool({"list", "--json", P(dir_ / "p.vxa")});
     ASSERT_EQ(l.status, 0) << l.err;
     EXPECT_NE(l.out.find("\"flags\": 13"), std::string::npos) << l.out; // 1 | 4 | 8
 
-    ToolResult t = Tool("test " + Q(dir_ / "p.vxa"));
+    ToolResult t = Tool({"test", P(dir_ / "p.vxa")});
     EXPECT_EQ(t.status, 1);
     EXPECT_EQ(t.out, "sub\\dos.bin: " + kBadKey + "\ntres.txt: " + kBadKey +
                          "\nuno.txt: " + kBadKey + "\n");
-    EXPECT_EQ(Tool("test " + Q(dir_ / "p.vxa") + " --key '" + kKey + "'").status, 0);
-    EXPECT_EQ(Tool("test " + Q(dir_ / "p.vxa") + " --key 'otra clave'").status, 1);
+    EXPECT_EQ(Tool({"test", P(dir_ / "p.vxa"), "--key", kKey}).status, 0);
+    EXPECT_EQ(Tool({"test", P(dir_ / "p.vxa"), "--key", "otra clave"}).status, 1);
 
-    ToolResult x =
-        Tool("extract " + Q(dir_ / "p.vxa") + " -o " + Q(dir_ / "out") + " --key '" + kKey + "'");
+    ToolResult x = Tool({"extract", P(dir_ / "p.vxa"), "-o", P(dir_ / "out"), "--key", kKey});
     ASSERT_EQ(x.status, 0) << x.err;
     EXPECT_NE(x.err.find("3 files written"), std::string::npos) << x.err;
     ExpectSameTree(dir_ / "out");
 
     // Without a key and without a terminal to ask, the key prompt is refused.
-    ToolResult n = Tool("extract " + Q(dir_ / "p.vxa") + " -o " + Q(dir_ / "none"));
+    ToolResult n = Tool({"extract", P(dir_ / "p.vxa"), "-o", P(dir_ / "none")});
     EXPECT_EQ(n.status, 1);
     EXPECT_NE(n.err.find("cancelled"), std::string::npos) << n.err;
     EXPECT_FALSE(fs::exists(dir_ / "none" / "uno.txt"));
 }
 
 TEST_F(CipherTool, SolidArchiveListsAndExtractsTheEntriesInside) {
-    ToolResult b = Tool("build --solid --out " + Q(dir_ / "s.vxa") + " --key '" + kKey + "' " +
-                        Q(dir_ / "src"));
+    ToolResult b =
+        Tool({"build", "--solid", "--out", P(dir_ / "s.vxa"), "--key", kKey, P(dir_ / "src")});
     ASSERT_EQ(b.status, 0) << b.err;
     EXPECT_NE(b.err.find("3 entries in a solid archive"), std::string::npos) << b.err;
     for (const auto& e : fs::directory_iterator(dir_))
         EXPECT_EQ(e.path().filename().string().find(".inner-"), std::string::npos);
 
-    ToolResult i = Tool("info --json " + Q(dir_ / "s.vxa"));
+    ToolResult i = Tool({"info", "--json", P(dir_ / "s.vxa")});
     EXPECT_NE(i.out.find("\"flags\": 22"), std::string::npos) << i.out; // 2 | 4 | 16
 
-    ToolResult l = Tool("list " + Q(dir_ / "s.vxa"));
+    ToolResult l = Tool({"list", P(dir_ / "s.vxa")});
     ASSERT_EQ(l.status, 0) << l.err;
     EXPECT_NE(l.err.find("solid archive"), std::string::npos);
     for (std::string name : {"uno.txt", "sub\\dos.bin", "tres.txt"})
         EXPECT_NE(l.out.find(name), std::string::npos) << name << "\n" << l.out;
     EXPECT_EQ(l.out.find("s.vxa"), std::string::npos) << l.out; // not the wrapper's entry
 
-    ToolResult x =
-        Tool("extract " + Q(dir_ / "s.vxa") + " -o " + Q(dir_ / "out") + " --key '" + kKey + "'");
+    ToolResult x = Tool({"extract", P(dir_ / "s.vxa"), "-o", P(dir_ / "out"), "--key", kKey});
     ASSERT_EQ(x.status, 0) << x.err;
     EXPECT_NE(x.err.find("3 files written"), std::string::npos) << x.err;
     ExpectSameTree(dir_ / "out");
-    EXPECT_EQ(Tool("test " + Q(dir_ / "s.vxa") + " --key '" + kKey + "'").status, 0);
+    EXPECT_EQ(Tool({"test", P(dir_ / "s.vxa"), "--key", kKey}).status, 0);
     EXPECT_FALSE(TemporaryArchivesLeft());
 }
 
 TEST_F(CipherTool, SegmentedSolidArchiveRoundTrips) {
-    ToolResult b = Tool("build --solid --block-size 4096 --segment-size 30000 --out " +
-                        Q(dir_ / "m.vxa") + " " + Q(dir_ / "src"));
+    ToolResult b = Tool({"build", "--solid", "--block-size", "4096", "--segment-size", "30000",
+                         "--out", P(dir_ / "m.vxa"), P(dir_ / "src")});
     ASSERT_EQ(b.status, 0) << b.err;
     ASSERT_TRUE(fs::exists(dir_ / "m.001"));
-    ToolResult x = Tool("extract " + Q(dir_ / "m.vxa") + " -o " + Q(dir_ / "out"));
+    ToolResult x = Tool({"extract", P(dir_ / "m.vxa"), "-o", P(dir_ / "out")});
     ASSERT_EQ(x.status, 0) << x.err;
     ExpectSameTree(dir_ / "out");
     EXPECT_FALSE(TemporaryArchivesLeft());
@@ -178,10 +166,9 @@ std::string Int32(std::int32_t v) {
 }
 
 TEST_P(DamagedPayload, IsRejectedLikeAChecksumFailure) {
-    ASSERT_EQ(Tool("build --out " + Q(dir_ / "p.vxa") + " --key '" + kKey + "' " + Q(dir_ / "src"))
-                  .status,
+    ASSERT_EQ(Tool({"build", "--out", P(dir_ / "p.vxa"), "--key", kKey, P(dir_ / "src")}).status,
               0);
-    ToolResult l = Tool("list --json " + Q(dir_ / "p.vxa"));
+    ToolResult l = Tool({"list", "--json", P(dir_ / "p.vxa")});
     std::smatch m;
     ASSERT_TRUE(std::regex_search(l.out, m,
                                   std::regex("\"name\": \"tres.txt\", [^}]*\"offset\": ([0-9]+)")))
@@ -193,13 +180,12 @@ TEST_P(DamagedPayload, IsRejectedLikeAChecksumFailure) {
                   GetParam().put);
     Write("bad.vxa", bytes);
 
-    ToolResult t = Tool("test " + Q(dir_ / "bad.vxa") + " --key '" + kKey + "'");
+    ToolResult t = Tool({"test", P(dir_ / "bad.vxa"), "--key", kKey});
     EXPECT_EQ(t.status, 1);
     EXPECT_NE(t.out.find("tres.txt: " + kBadKey), std::string::npos) << t.out << t.err;
     EXPECT_EQ(t.err.find("Sanitizer"), std::string::npos) << t.err;
 
-    ToolResult x =
-        Tool("extract " + Q(dir_ / "bad.vxa") + " -o " + Q(dir_ / "out") + " --key '" + kKey + "'");
+    ToolResult x = Tool({"extract", P(dir_ / "bad.vxa"), "-o", P(dir_ / "out"), "--key", kKey});
     EXPECT_EQ(x.status, 1);
     EXPECT_NE(x.err.find("tres.txt: " + kBadKey), std::string::npos) << x.err;
     EXPECT_EQ(x.err.find("Sanitizer"), std::string::npos) << x.err;

@@ -3,44 +3,35 @@
 #include "archive/Real48.h"
 #include "archive/StreamIO.h"
 #include "common/ProcessHelpers.h"
+#include "common/TempDirectory.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using vexo::test::Slurp;
+using Args = std::vector<std::string>;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+using ToolRun = vexo::test::ProgramResult;
 
 class ToolTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vexo-tool-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        temp_.emplace("vexo-tool");
+        dir_ = temp_->Path();
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override { temp_.reset(); }
 
-    ToolRun Tool(const std::string& args) {
-        ToolRun r;
-        std::string cmd = std::string("'") + VEXO_ARCHIVE_TOOL + "' " + args + " >'" +
-                          (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
-        int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir_ / "out.txt");
-        r.err = Slurp(dir_ / "err.txt");
-        return r;
+    ToolRun Tool(Args args) {
+        args.insert(args.begin(), VEXO_ARCHIVE_TOOL);
+        return vexo::test::RunProgram(args);
     }
 
     fs::path Write(const std::string& rel, const std::string& bytes) {
@@ -50,20 +41,20 @@ class ToolTest : public ::testing::Test {
         return p;
     }
 
-    std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+    std::string P(const fs::path& p) { return p.string(); }
 
+    std::optional<vexo::test::TempDirectory> temp_;
     fs::path dir_;
 };
 
 TEST_F(ToolTest, BuildInfoRoundTripsEveryHeaderField) {
     Write("src/a.txt", std::string(100000, 'a'));
-    ToolRun b = Tool("build --out " + Q(dir_ / "p.vxa") +
-                     " --comment 'Versión de prueba' --package-version 10.05 --package-code 1962503"
-                     " --package-date 2009-02-12 --product-code VIZUVE --archive-id 6830156"
-                     " --block-size 4096 " +
-                     Q(dir_ / "src"));
+    ToolRun b = Tool({"build", "--out", P(dir_ / "p.vxa"), "--comment", "Versión de prueba",
+                      "--package-version", "10.05", "--package-code", "1962503", "--package-date",
+                      "2009-02-12", "--product-code", "VIZUVE", "--archive-id", "6830156",
+                      "--block-size", "4096", P(dir_ / "src")});
     ASSERT_EQ(b.status, 0) << b.err;
-    ToolRun i = Tool("info --json " + Q(dir_ / "p.vxa"));
+    ToolRun i = Tool({"info", "--json", P(dir_ / "p.vxa")});
     ASSERT_EQ(i.status, 0) << i.err;
     char version[40];
     std::snprintf(version, sizeof version, "%.17g", vexo::archive::RoundToReal48(10.05));
@@ -93,9 +84,9 @@ TEST_F(ToolTest, ManifestWithAccentedNamesListsEveryField) {
                       "N b.bin => tree/b.bin\n"
                       "R VACÍA\\\n");
     ToolRun b =
-        Tool("build --store --out " + Q(dir_ / "p.vxa") + " --manifest " + Q(dir_ / "MANIFEST"));
+        Tool({"build", "--store", "--out", P(dir_ / "p.vxa"), "--manifest", P(dir_ / "MANIFEST")});
     ASSERT_EQ(b.status, 0) << b.err;
-    ToolRun l = Tool("list --json " + Q(dir_ / "p.vxa"));
+    ToolRun l = Tool({"list", "--json", P(dir_ / "p.vxa")});
     ASSERT_EQ(l.status, 0) << l.err;
     EXPECT_NE(l.out.find("{\"name\": \"DATOS\\\\AÑO\\\\Información.TXT\""), std::string::npos)
         << l.out;
@@ -121,8 +112,8 @@ TEST_F(ToolTest, ManifestWithAccentedNamesListsEveryField) {
 TEST_F(ToolTest, SelfExtractingFileIsFoundThroughItsLocator) {
     Write("stub.bin", std::string(3000, 'M'));
     Write("src/x.txt", "x");
-    ToolRun b = Tool("build --out " + Q(dir_ / "ZPX10.EXE") + " --stub " + Q(dir_ / "stub.bin") +
-                     " --tag-size 477 " + Q(dir_ / "src"));
+    ToolRun b = Tool({"build", "--out", P(dir_ / "ZPX10.EXE"), "--stub", P(dir_ / "stub.bin"),
+                      "--tag-size", "477", P(dir_ / "src")});
     ASSERT_EQ(b.status, 0) << b.err;
     std::string bytes = Slurp(dir_ / "ZPX10.EXE");
     EXPECT_NE(bytes.find("<TD>INSTALAR.EXE"), std::string::npos);
@@ -130,18 +121,18 @@ TEST_F(ToolTest, SelfExtractingFileIsFoundThroughItsLocator) {
     EXPECT_EQ(vexo::archive::GetInt32At(reinterpret_cast<const std::uint8_t*>(bytes.data()) +
                                         bytes.size() - 4),
               3477);
-    ToolRun i = Tool("info --json " + Q(dir_ / "ZPX10.EXE"));
+    ToolRun i = Tool({"info", "--json", P(dir_ / "ZPX10.EXE")});
     ASSERT_EQ(i.status, 0) << i.err;
     EXPECT_NE(i.out.find("\"archiveStart\": 3477"), std::string::npos);
     // The same bytes under another name are read from offset 0: no archive there.
     fs::copy_file(dir_ / "ZPX10.EXE", dir_ / "ZPX10.BIN");
-    ToolRun other = Tool("info " + Q(dir_ / "ZPX10.BIN"));
+    ToolRun other = Tool({"info", P(dir_ / "ZPX10.BIN")});
     EXPECT_EQ(other.status, 1);
 }
 
 TEST_F(ToolTest, BadSignatureNamesTheFile) {
     fs::path p = Write("junk.vxa", std::string(600, 'j'));
-    ToolRun r = Tool("info " + Q(p));
+    ToolRun r = Tool({"info", P(p)});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Firma Erronea: el archivo \"" + p.string() + "\" no es valido\n");
 }
@@ -160,7 +151,7 @@ std::vector<std::uint8_t> HeaderBytes(std::int32_t version) {
 TEST_F(ToolTest, VersionTwoIsUnknown) {
     auto s = HeaderBytes(2);
     fs::path p = Write("v2.vxa", std::string(s.begin(), s.end()));
-    ToolRun r = Tool("list " + Q(p));
+    ToolRun r = Tool({"list", P(p)});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Versión desconocida\n");
 }
@@ -168,31 +159,32 @@ TEST_F(ToolTest, VersionTwoIsUnknown) {
 TEST_F(ToolTest, ShortFileIsAReadError) {
     auto s = HeaderBytes(1);
     fs::path p = Write("short.vxa", std::string(s.begin(), s.begin() + 200));
-    ToolRun r = Tool("info " + Q(p));
+    ToolRun r = Tool({"info", P(p)});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Stream read error\n");
 }
 
 TEST_F(ToolTest, DamagedNameLengthIsRefused) {
     Write("src/a.txt", "abc");
-    ASSERT_EQ(Tool("build --out " + Q(dir_ / "p.vxa") + " " + Q(dir_ / "src")).status, 0);
+    ASSERT_EQ(Tool({"build", "--out", P(dir_ / "p.vxa"), P(dir_ / "src")}).status, 0);
     std::string bytes = Slurp(dir_ / "p.vxa");
     for (std::int32_t length : {-7, 0x7FFFFFF0}) {
         std::string damaged = bytes;
         vexo::archive::PutInt32At(reinterpret_cast<std::uint8_t*>(damaged.data()) + 325, length);
         fs::path p = Write("bad.vxa", damaged);
-        ToolRun r = Tool("list --json " + Q(p));
+        ToolRun r = Tool({"list", "--json", P(p)});
         EXPECT_EQ(r.status, 1) << length;
         EXPECT_NE(r.err.find("Stream read error"), std::string::npos) << r.err;
     }
 }
 
 TEST_F(ToolTest, UsageErrorsExitTwo) {
-    for (std::string args :
-         {"", "frob", "build", "build --out x", "info", "list a b",
-          "build --out x --block-size 10 d", "build --out x --package-date 2009"})
-        EXPECT_EQ(Tool(args).status, 2) << args;
-    EXPECT_NE(Tool("info").err.find("usage: vexo-archive"), std::string::npos);
+    for (const Args& args :
+         {Args{}, Args{"frob"}, Args{"build"}, Args{"build", "--out", "x"}, Args{"info"},
+          Args{"list", "a", "b"}, Args{"build", "--out", "x", "--block-size", "10", "d"},
+          Args{"build", "--out", "x", "--package-date", "2009"}})
+        EXPECT_EQ(Tool(args).status, 2) << (args.empty() ? "" : args[0]) << " " << args.size();
+    EXPECT_NE(Tool({"info"}).err.find("usage: vexo-archive"), std::string::npos);
 }
 
 } // namespace
