@@ -42,8 +42,8 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    Pipe out, err;
-    if (out.fd[0] < 0 || err.fd[0] < 0) return r;
+    Pipe out, err, execFailed; // the last one carries errno when execv fails
+    if (out.fd[0] < 0 || err.fd[0] < 0 || execFailed.fd[0] < 0) return r;
 
     const auto started = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
@@ -58,12 +58,20 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
         if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(out.fd[1], 1) < 0 || ::dup2(err.fd[1], 2) < 0)
             ::_exit(126);
         ::execv(args[0], args.data());
+        const int error = errno;
+        [[maybe_unused]] ssize_t written = ::write(execFailed.fd[1], &error, sizeof error);
         ::_exit(127);
     }
     if (pid < 0) return r;
-    r.started = true;
     out.CloseWrite();
     err.CloseWrite();
+    execFailed.CloseWrite();
+    int error = 0;
+    r.started = ::read(execFailed.fd[0], &error, sizeof error) == 0; // closed by a good exec
+    if (!r.started) {
+        ::waitpid(pid, nullptr, 0);
+        return r;
+    }
 
     // Read both pipes until they close or the time is up.
     const auto deadline = started + options.limit;
