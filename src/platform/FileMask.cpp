@@ -1,5 +1,9 @@
-// FileMask.cpp - FindFirstFile's wildcard masks, matched without asking the host.
+// FileMask.cpp - FindFirstFile's wildcard masks and listing order, without asking the host.
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/FindOrder.h"
+
+#include <algorithm>
 
 namespace vexo::platform {
 
@@ -25,6 +29,14 @@ bool MatchesFileMask(std::string_view name, std::string_view mask) {
     while (m < mask.size() && (mask[m] == '*' || mask[m] == '.'))
         ++m;
     return m == mask.size();
+}
+
+void SortFindEntries(std::vector<FindEntry>& entries) {
+    std::sort(entries.begin(), entries.end(), [](const FindEntry& a, const FindEntry& b) {
+        auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
+        if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
+        return UpperAscii(a.name) < UpperAscii(b.name);
+    });
 }
 
 } // namespace vexo::platform

@@ -6,14 +6,13 @@
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
+#include "platform/PositionedStream.h"
 #include "platform/posix/HostPaths.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -25,7 +24,8 @@
 namespace vexo::platform {
 namespace {
 
-constexpr unsigned kAccessRead = 1, kAccessWrite = 2;
+using detail::kAccessRead;
+using detail::kAccessWrite;
 constexpr unsigned kShareRead = 1, kShareWrite = 2;
 
 struct Handle {
@@ -72,145 +72,53 @@ struct Registration {
     int id;
 };
 
-// The position lives here rather than in the descriptor: reads and writes go through
-// pread/pwrite, so asking for it or moving it costs no system call.
-class FileStream final : public Stream {
+// Positioned reads and writes through pread/pwrite.
+class FileStream final : public detail::PositionedStream {
   public:
     FileStream(int fd, std::optional<Registration> registration, unsigned access, bool buffered)
-        : fd_(fd), registration_(registration), access_(access) {
-        if (buffered) buffer_.resize(kReadBuffer);
-    }
+        : PositionedStream(access, registration.has_value(), buffered), fd_(fd),
+          registration_(registration) {}
     ~FileStream() override {
         ::close(fd_);
         if (registration_) Release(registration_->key, registration_->id);
     }
 
-    std::size_t Read(void* buffer, std::size_t count) override {
-        if (count == 0) return 0;
-        if (!(access_ & kAccessRead)) {
-            SetLastError(kErrorAccessDenied);
-            return 0;
-        }
-        auto* out = static_cast<char*>(buffer);
-        std::size_t done = 0;
-        // What the buffer holds of this range first, then large remainders straight into the
-        // caller's memory: block data is not copied twice.
-        if (!buffer_.empty() && pos_ >= bufferStart_ &&
-            pos_ < bufferStart_ + static_cast<std::int64_t>(bufferFill_)) {
-            const auto at = static_cast<std::size_t>(pos_ - bufferStart_);
-            done = std::min(count, bufferFill_ - at);
-            std::memcpy(out, buffer_.data() + at, done);
-            pos_ += static_cast<std::int64_t>(done);
-        }
-        if (done < count && !buffer_.empty() && count - done < buffer_.size()) {
-            if (!Fill()) return done;
-            const std::size_t n = std::min(count - done, bufferFill_);
-            std::memcpy(out + done, buffer_.data(), n);
-            pos_ += static_cast<std::int64_t>(n);
-            done += n;
-        }
-        while (done < count) {
-            ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(pos_));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                SetLastError(detail::WindowsErrorFromErrno(errno));
-                break;
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-            pos_ += n;
-        }
-        return done;
-    }
-
-    std::size_t Write(const void* buffer, std::size_t count) override {
-        if (count == 0) return 0;
-        if (!(access_ & kAccessWrite)) {
-            SetLastError(kErrorAccessDenied);
-            return 0;
-        }
-        if (int fault = registration_ ? detail::CheckFault(FaultKind::Write) : 0) {
-            SetLastError(fault);
-            return 0;
-        }
-        std::size_t limit = count;
-        int diskFull = registration_ ? detail::CheckFault(FaultKind::DiskFull) : 0;
-        if (diskFull) limit = count / 2; // the device takes part of the data, then is full
-        const auto* in = static_cast<const char*>(buffer);
-        std::size_t done = 0;
-        while (done < limit) {
-            ssize_t n = ::pwrite(fd_, in + done, limit - done, static_cast<off_t>(pos_));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                SetLastError(n < 0 ? detail::WindowsErrorFromErrno(errno) : kErrorDiskFull);
-                return done;
-            }
-            done += static_cast<std::size_t>(n);
-            pos_ += n;
-        }
-        if (diskFull) SetLastError(diskFull);
-        return done;
-    }
-
-    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
-        std::int64_t base = origin == SeekOrigin::Begin     ? 0
-                            : origin == SeekOrigin::Current ? pos_
-                                                            : Size();
-        if ((offset > 0 && base > std::numeric_limits<std::int64_t>::max() - offset) ||
-            base + offset < 0) {
-            const int code = offset > 0 ? kErrorInvalidParameter : kErrorNegativeSeek;
-            SetLastError(code);
-            throw PlatformError(code, SystemErrorMessage(code));
-        }
-        pos_ = base + offset;
-        return pos_;
-    }
-
-    std::int64_t Size() override {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) {
-            int code = detail::WindowsErrorFromErrno(errno);
-            throw PlatformError(code, SystemErrorMessage(code));
-        }
-        return st.st_size;
-    }
-
-    void Truncate() override {
-        int code = kErrorAccessDenied;
-        if (access_ & kAccessWrite) {
-            if (::ftruncate(fd_, static_cast<off_t>(pos_)) == 0) return;
-            code = detail::WindowsErrorFromErrno(errno);
-        }
-        SetLastError(code);
-        throw PlatformError(code, SystemErrorMessage(code));
-    }
-
   private:
-    static constexpr std::size_t kReadBuffer = 4096;
-
-    // Reads the buffer's worth from the current position; false on an error or at the end.
-    bool Fill() {
-        bufferStart_ = pos_;
-        bufferFill_ = 0;
+    std::int64_t ReadAt(std::int64_t position, void* buffer, std::size_t count,
+                        int& error) override {
         for (;;) {
-            ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), static_cast<off_t>(pos_));
+            ssize_t n = ::pread(fd_, buffer, count, static_cast<off_t>(position));
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) SetLastError(detail::WindowsErrorFromErrno(errno));
-            if (n <= 0) return false;
-            bufferFill_ = static_cast<std::size_t>(n);
-            return true;
+            if (n < 0) error = detail::WindowsErrorFromErrno(errno);
+            return n;
         }
+    }
+
+    std::int64_t WriteAt(std::int64_t position, const void* buffer, std::size_t count,
+                         int& error) override {
+        for (;;) {
+            ssize_t n = ::pwrite(fd_, buffer, count, static_cast<off_t>(position));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) error = detail::WindowsErrorFromErrno(errno);
+            return n;
+        }
+    }
+
+    std::int64_t FileSize(int& error) override {
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0) return st.st_size;
+        error = detail::WindowsErrorFromErrno(errno);
+        return -1;
+    }
+
+    bool Resize(std::int64_t size, int& error) override {
+        if (::ftruncate(fd_, static_cast<off_t>(size)) == 0) return true;
+        error = detail::WindowsErrorFromErrno(errno);
+        return false;
     }
 
     int fd_;
     std::optional<Registration> registration_;
-    unsigned access_;
-    std::int64_t pos_ = 0;
-    // Only for streams nobody else may write: their bytes cannot change under the buffer (a
-    // host file read is taken not to change while open).
-    std::vector<char> buffer_;
-    std::int64_t bufferStart_ = 0;
-    std::size_t bufferFill_ = 0;
 };
 
 // The system's message alone, as Windows words it: callers add the name where they show one.

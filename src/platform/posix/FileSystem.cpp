@@ -1,12 +1,15 @@
 // FileSystem.cpp - attributes, times, names and drives of Windows paths on the host.
 #include "platform/FileSystem.h"
 
+#include "platform/DosDateTime.h"
+#include "platform/DriveTypes.h"
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
-#include "platform/posix/HostPaths.h"
+#include "platform/FindOrder.h"
 #include "platform/Paths.h"
 #include "platform/System.h"
+#include "platform/posix/HostPaths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +21,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -100,44 +101,15 @@ unsigned ProcessUmask() {
     return mask;
 }
 
-std::int32_t PackDosDateTime(std::time_t t) {
-    std::tm tm{};
-    if (!::localtime_r(&t, &tm)) return -1;
-    int year = tm.tm_year + 1900;
-    if (year < 1980 || year > 2107) return -1;
-    std::uint32_t date =
-        static_cast<std::uint32_t>(((year - 1980) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
-    std::uint32_t time =
-        static_cast<std::uint32_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
-    return static_cast<std::int32_t>((date << 16) | time);
-}
-
 std::int32_t AgeOf(const struct stat& st) {
-    return PackDosDateTime(st.st_mtim.tv_sec);
+    std::tm tm{};
+    if (!::localtime_r(&st.st_mtim.tv_sec, &tm)) return -1;
+    return PackDosDateTime(
+        {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }
 
 bool IsDriveRoot(const detail::ParsedPath& parsed) {
     return parsed.components.empty();
-}
-
-std::mutex g_driveMutex;
-std::map<char, DriveType> g_driveTypes;
-
-char CurrentDriveLetter() {
-    std::string cwd = CurrentDirectory();
-    return cwd.size() >= 2 && cwd[1] == ':' ? cwd[0] : 0;
-}
-
-char DriveLetterOf(std::string_view root) {
-    if (root.size() >= 2 && root[1] == ':') {
-        char c = root[0];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        return c >= 'A' && c <= 'Z' ? c : 0;
-    }
-    if (root.size() >= 2 && (root[0] == '\\' || root[0] == '/') &&
-        (root[1] == '\\' || root[1] == '/'))
-        return 0; // UNC: no network drives here
-    return CurrentDriveLetter();
 }
 
 } // namespace
@@ -230,19 +202,16 @@ std::int32_t GetFileAge(std::string_view path) {
 bool SetFileAge(std::string_view path, std::int32_t dosDateTime) {
     auto host = Resolve(path);
     if (!host) return false;
-    const auto packed = static_cast<std::uint32_t>(dosDateTime);
-    const unsigned date = packed >> 16, time = packed & 0xFFFF;
+    const auto local = UnpackDosDateTime(dosDateTime);
+    if (!local) return FailWith(kErrorInvalidParameter);
     std::tm tm{};
-    tm.tm_year = static_cast<int>(date >> 9) + 80;
-    tm.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
-    tm.tm_mday = static_cast<int>(date & 0x1F);
-    tm.tm_hour = static_cast<int>(time >> 11);
-    tm.tm_min = static_cast<int>((time >> 5) & 0x3F);
-    tm.tm_sec = static_cast<int>(time & 0x1F) * 2;
+    tm.tm_year = local->year - 1900;
+    tm.tm_mon = local->month - 1;
+    tm.tm_mday = local->day;
+    tm.tm_hour = local->hour;
+    tm.tm_min = local->minute;
+    tm.tm_sec = local->second;
     tm.tm_isdst = -1;
-    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59 ||
-        tm.tm_sec > 58)
-        return FailWith(kErrorInvalidParameter);
     std::tm check = tm;
     std::time_t t = std::mktime(&check);
     // mktime normalises 31 February silently; such a date is no date.
@@ -415,12 +384,7 @@ std::vector<FindEntry> FindFiles(std::string_view pattern) {
         found.push_back(std::move(entry));
     }
     ::closedir(dir);
-    // "." and ".." first, then by name as NTFS lists them.
-    std::sort(found.begin(), found.end(), [](const FindEntry& a, const FindEntry& b) {
-        auto rank = [](const std::string& s) { return s == "." ? 0 : s == ".." ? 1 : 2; };
-        if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
-        return UpperAscii(a.name) < UpperAscii(b.name);
-    });
+    SortFindEntries(found);
     SetLastError(found.empty() ? kErrorFileNotFound : kErrorSuccess);
     return found;
 }
@@ -476,28 +440,10 @@ std::string ModuleFileName() {
     return WindowsPath(std::string(buf, static_cast<std::size_t>(n)));
 }
 
-void SetDriveTypeOverride(char letter, DriveType type) {
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 32);
-    std::lock_guard lock(g_driveMutex);
-    g_driveTypes[letter] = type;
-}
-
-void ClearDriveTypeOverrides() {
-    std::lock_guard lock(g_driveMutex);
-    g_driveTypes.clear();
-}
-
 DriveType GetDriveType(std::string_view root) {
     char letter = DriveLetterOf(root);
     if (letter == 0) return DriveType::NoRootDir;
-    {
-        std::lock_guard lock(g_driveMutex);
-        if (auto it = g_driveTypes.find(letter); it != g_driveTypes.end()) return it->second;
-    }
-    if (const char* removable = std::getenv("VEXO_REMOVABLE_DRIVES")) {
-        for (const char* p = removable; *p; ++p)
-            if (*p == letter || *p == letter + 32) return DriveType::Removable;
-    }
+    if (const auto type = DriveTypeOverride(letter)) return *type;
     return detail::DriveTarget(letter).empty() ? DriveType::NoRootDir : DriveType::Fixed;
 }
 
@@ -510,7 +456,7 @@ bool DriveReady(char letter) {
 }
 
 std::int64_t DiskSize(int number) {
-    char letter = number == 0                   ? CurrentDriveLetter()
+    char letter = number == 0                   ? DriveLetterOf("")
                   : number >= 1 && number <= 26 ? static_cast<char>('A' + number - 1)
                                                 : 0;
     if (letter == 0 || !DriveReady(letter)) return -1;

@@ -1,12 +1,9 @@
-// HostFiles.cpp - host paths through the standard library's file system calls.
+// HostFiles.cpp - what the host knows of a file, through the standard library's calls.
 #include "platform/HostFiles.h"
 
-#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -46,51 +43,6 @@ HostFileFacts GetHostFileFacts(const std::string& path) {
     facts.lastWrite = LocalTimeOf(fs::last_write_time(path));
     facts.readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
     return facts;
-}
-
-std::vector<HostTreeEntry> ListHostTree(const std::string& root) {
-    std::vector<fs::path> paths;
-    for (const auto& e : fs::recursive_directory_iterator(root))
-        paths.push_back(e.path());
-    std::sort(paths.begin(), paths.end());
-    std::vector<HostTreeEntry> entries;
-    for (const auto& p : paths) {
-        const bool dir = fs::is_directory(p);
-        if (dir && !fs::is_empty(p)) continue;
-        if (!dir && !fs::is_regular_file(p)) continue;
-        entries.push_back({p.string(), fs::relative(p, root).generic_string(), dir});
-    }
-    return entries;
-}
-
-std::optional<std::string> ReadHostFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    // Stops quietly where reading fails (a directory opens, but reads nothing).
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void CreateHostDirectories(const std::string& path) {
-    fs::create_directories(path);
-}
-
-bool RemoveHostFile(const std::string& path) {
-    std::error_code ignored;
-    return fs::remove(path, ignored);
-}
-
-std::string AbsoluteHostPath(const std::string& path) {
-    return fs::absolute(path).string();
-}
-
-std::string HostPathBeside(const std::string& file, const std::string& name) {
-    return (fs::path(file).parent_path() / name).string();
-}
-
-std::string HostFileName(const std::string& path) {
-    return fs::path(path).filename().string();
 }
 
 } // namespace vexo::platform
