@@ -25,10 +25,14 @@ else()
   set(VEXO_TEST_HOST_ROOT "")
 endif()
 
-# vexo_test(NAME DEPENDS dep...): one GoogleTest program from the .cpp files of the calling folder.
+# vexo_test(NAME DEPENDS dep... [EXCLUDE file...]): one GoogleTest program from the .cpp files of
+# the calling folder, but those EXCLUDE names (tests of another host's own machinery).
 function(vexo_test name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     return()
   endif()

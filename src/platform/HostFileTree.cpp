@@ -62,7 +62,7 @@ std::string AbsoluteHostPath(const std::string& path) {
 }
 
 std::string HostPathBeside(const std::string& file, const std::string& name) {
-    return Utf8Of((PathOf(file).parent_path() / PathOf(name)).u8string());
+    return Utf8Of((PathOf(file).parent_path() / PathOf(name)).make_preferred().u8string());
 }
 
 std::string HostFileName(const std::string& path) {

@@ -1,7 +1,7 @@
 // EnvFixture.h - a throw-away prefix per test, and file helpers on Windows paths.
 #pragma once
 
-#include "common/ScopedEnv.h"
+#include "common/HostEnv.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"

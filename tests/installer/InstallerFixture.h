@@ -7,7 +7,7 @@
 #include "archive/DateTime.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
-#include "common/ScopedEnv.h"
+#include "common/HostEnv.h"
 #include "common/TempDirectory.h"
 #include "installer/InstallerWindow.h"
 #include "installer/Services.h"

@@ -1,17 +1,22 @@
 // LoadableModuleTest.cpp - a module mapped from bytes in memory, its symbols, and the words
 // that say why a load failed.
 #include "platform/LoadableModule.h"
+#include "common/HostEnv.h"
 #include "platform/HostFiles.h"
 #include "platform/ScopedTestPrefix.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
 
 using namespace vexo::platform;
 
 namespace {
+
+using vexo::test::kWindowsHost;
+
+// The loader's calls as the failures name them.
+const std::string kSymbolCall = kWindowsHost ? "GetProcAddress: " : "dlsym: ";
+const std::string kLoadCall = kWindowsHost ? "LoadLibraryW: " : "dlopen: ";
 
 std::string ModuleBytes() {
     auto bytes = ReadHostFile(VEXO_TEST_MODULE);
@@ -19,26 +24,17 @@ std::string ModuleBytes() {
     return *bytes;
 }
 
-// TMPDIR pointed elsewhere for a scope.
+// The temporary folder pointed elsewhere for a scope.
 class ScopedTmpDir {
   public:
-    explicit ScopedTmpDir(const std::string& dir) {
-        if (const char* v = std::getenv("TMPDIR")) saved_ = v;
-        ::setenv("TMPDIR", dir.c_str(), 1);
-    }
-    ~ScopedTmpDir() {
-        if (saved_)
-            ::setenv("TMPDIR", saved_->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
+    explicit ScopedTmpDir(const std::string& dir) : env_(kWindowsHost ? "TMP" : "TMPDIR", dir) {}
 
   private:
-    std::optional<std::string> saved_;
+    vexo::test::ScopedEnv env_;
 };
 
 bool IsEmptyFolder(const std::string& dir) {
-    return std::filesystem::is_empty(dir);
+    return std::filesystem::is_empty(vexo::test::FsPath(dir));
 }
 
 TEST(LoadableModule, MapsTheBytesAndFindsTheExports) {
@@ -56,7 +52,7 @@ TEST(LoadableModule, AMissingSymbolSaysSo) {
         FAIL() << "found an absent symbol";
     } catch (const ModuleError& e) {
         const std::string why = e.what();
-        EXPECT_EQ(why.rfind("dlsym: ", 0), 0u) << why;
+        EXPECT_EQ(why.rfind(kSymbolCall, 0), 0u) << why;
         EXPECT_NE(why.find("vexo_tiny_absent"), std::string::npos) << why;
     }
 }
@@ -75,15 +71,42 @@ struct FailureCase {
     const char* bytes;
     bool tmpMissing;     // TMPDIR names no folder
     const char* because; // the loader's words, in both attempts
+    int windowsError;    // what Windows' loader says instead
 };
 
 class LoadableModuleFailure : public ::testing::TestWithParam<FailureCase> {};
+
+// Windows has no memory files: the temporary file is the one way, and its failure is said in
+// the system's words. The file is gone afterwards.
+void ExpectTheTemporaryFileFailed(const FailureCase& c, const std::string& tmp) {
+    const std::string bytes = c.bytes;
+    try {
+        LoadableModule::FromMemory("vexo-test-module", bytes.data(), bytes.size());
+        FAIL() << "loaded bytes that are no module";
+    } catch (const ModuleError& e) {
+        const std::string why = e.what();
+        const std::string file = tmp + "\\vexo-test-module.";
+        EXPECT_EQ(why.rfind(c.tmpMissing ? file : kLoadCall + file, 0), 0u) << why;
+        const int code = c.tmpMissing ? 3 : c.windowsError; // ERROR_PATH_NOT_FOUND
+        EXPECT_NE(why.find(": " + vexo::test::SystemMessage(code)), std::string::npos) << why;
+    }
+}
 
 // Both ways are tried and each says why it failed, the memory file's first; the temporary file
 // is gone afterwards.
 TEST_P(LoadableModuleFailure, SaysWhyEachWayFailed) {
     const FailureCase& c = GetParam();
     ScopedTestPrefix scratch;
+    if (kWindowsHost) {
+        const std::string tmp = scratch.Host(c.tmpMissing ? "no-such-folder" : "tmp");
+        if (!c.tmpMissing) CreateHostDirectories(tmp);
+        ScopedTmpDir tmpDir(tmp);
+        ExpectTheTemporaryFileFailed(c, tmp);
+        if (!c.tmpMissing) {
+            EXPECT_TRUE(IsEmptyFolder(tmp));
+        }
+        return;
+    }
     const std::string tmp = scratch.Host(c.tmpMissing ? "no-such-folder" : "tmp");
     if (!c.tmpMissing) CreateHostDirectories(tmp);
     ScopedTmpDir tmpDir(tmp);
@@ -111,15 +134,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadableModuleFailure,
                          ::testing::Values(FailureCase{"Text",
                                                        "this is no module, only some words of text "
                                                        "long enough to hold an ELF header's place",
-                                                       false, "invalid ELF header"},
+                                                       false, "invalid ELF header", 193},
                                            FailureCase{"TooShort",
                                                        "\x7f"
                                                        "ELF",
-                                                       false, "file too short"},
+                                                       false, "file too short", 193},
                                            FailureCase{"NoTemporaryFolder",
                                                        "not a module either, and long enough "
                                                        "for a header to be looked for",
-                                                       true, "invalid ELF header"}),
+                                                       true, "invalid ELF header", 193}),
                          [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace

@@ -48,6 +48,8 @@ struct Refusal {
     const char* what;
     void (*arrange)(const std::string& to);
     int error;
+    bool targetOpen = false;      // held open while the rename is tried
+    bool targetDirectory = false; // a directory stands at the target's name
 };
 
 class RenameRefused : public RenameReplacing, public ::testing::WithParamInterface<Refusal> {};
@@ -55,14 +57,17 @@ class RenameRefused : public RenameReplacing, public ::testing::WithParamInterfa
 TEST_P(RenameRefused, LeavesBothFilesAsTheyWere) {
     if (GetParam().arrange != nullptr) GetParam().arrange(to_);
     std::unique_ptr<Stream> held;
-    if (GetParam().error == kErrorSharingViolation) held = OpenFile(to_, OpenMode::ReadShareAll);
+    if (GetParam().targetOpen) held = OpenFile(to_, OpenMode::ReadShareAll);
     ScopedFaults faults;
     if (GetParam().arrange == nullptr) InjectFault(FaultKind::Rename);
     EXPECT_FALSE(RenameFileReplacing(from_, to_));
     EXPECT_EQ(LastError(), GetParam().error);
     held.reset();
     EXPECT_EQ(ReadText(from_), "new");
-    EXPECT_EQ(ReadText(to_), "old");
+    if (GetParam().targetDirectory)
+        EXPECT_TRUE(DirectoryExists(to_));
+    else
+        EXPECT_EQ(ReadText(to_), "old");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,7 +75,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refusal{"ReadOnlyTarget",
                               [](const std::string& to) { SetFileAttributes(to, kAttrReadOnly); },
                               kErrorAccessDenied},
-                      Refusal{"OpenTarget", [](const std::string&) {}, kErrorSharingViolation},
+                      // Windows: access denied, as for any target it may not delete.
+                      Refusal{"OpenTarget", [](const std::string&) {}, kErrorAccessDenied, true},
+                      Refusal{"DirectoryTarget",
+                              [](const std::string& to) {
+                                  DeleteFile(to);
+                                  CreateDirectory(to);
+                              },
+                              kErrorAccessDenied, false, true},
                       Refusal{"InjectedFault", nullptr, kErrorAccessDenied}),
     [](const auto& row) { return std::string(row.param.what); });
 

@@ -2,7 +2,8 @@
 // line quoting), the environment changes reach the program, both outputs are read without a
 // deadlock, the exit status and the time limit hold.
 #include "common/ProcessHelpers.h"
-#include "common/ScopedEnv.h"
+#include "common/HostEnv.h"
+#include "platform/EnvironmentVariables.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +59,8 @@ TEST(Runner, EnvironmentIsInheritedSetAndRemoved) {
     EXPECT_EQ(r.out, "VEXO_RUNNER_KEPT=heredado\nVEXO_RUNNER_NEW=nuevo valor\n"
                      "VEXO_RUNNER_GONE unset\n");
     // The runner's own environment is untouched.
-    EXPECT_EQ(GetEnv("VEXO_RUNNER_GONE"), "quitado");
-    EXPECT_EQ(GetEnv("VEXO_RUNNER_NEW"), std::nullopt);
+    EXPECT_EQ(platform::GetEnv("VEXO_RUNNER_GONE"), "quitado");
+    EXPECT_EQ(platform::GetEnv("VEXO_RUNNER_NEW"), std::nullopt);
 }
 
 TEST(Runner, ExitStatusAndBothOutputsApart) {

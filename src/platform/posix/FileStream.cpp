@@ -169,6 +169,9 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     // Root ignores permission bits; Windows does not let anyone write a read-only file.
     if (exists && (access & kAccessWrite) && detail::NoWriteBits(st.st_mode))
         Fail(kErrorAccessDenied);
+    // Nor create one anew over a hidden or system file (its attributes would be lost).
+    if (exists && create && (GetFileAttributes(path) & (kAttrHidden | kAttrSystem)) != 0)
+        Fail(kErrorAccessDenied);
 
     int flags = O_CLOEXEC | (access == kAccessRead    ? O_RDONLY
                              : access == kAccessWrite ? O_WRONLY

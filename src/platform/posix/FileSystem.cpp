@@ -307,9 +307,10 @@ bool RenameFileReplacing(std::string_view from, std::string_view to) {
     if (S_ISDIR(src.st_mode)) return FailWith(kErrorAccessDenied);
     struct stat dst {};
     if (::stat(target->c_str(), &dst) == 0) {
-        if (S_ISDIR(dst.st_mode) || detail::NoWriteBits(dst.st_mode))
+        // An open target is refused as Windows refuses it: access denied.
+        if (S_ISDIR(dst.st_mode) || detail::NoWriteBits(dst.st_mode) ||
+            detail::OpenInProcess(*target))
             return FailWith(kErrorAccessDenied);
-        if (detail::OpenInProcess(*target)) return FailWith(kErrorSharingViolation);
     }
     if (detail::OpenInProcess(*source)) return FailWith(kErrorSharingViolation);
     if (::rename(source->c_str(), target->c_str()) != 0)
@@ -427,9 +428,12 @@ std::string CurrentDirectory() {
 bool SetCurrentDirectory(std::string_view path) {
     auto host = Resolve(path);
     if (!host) return false;
-    if (::chdir(host->c_str()) != 0)
-        return FailWith(errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound
-                                                            : detail::WindowsErrorFromErrno(errno));
+    if (::chdir(host->c_str()) != 0) {
+        // Windows: file not found for a missing folder in an existing one.
+        if (errno == ENOENT) return FailWith(detail::NotFoundCode(*host));
+        return FailWith(errno == ENOTDIR ? kErrorPathNotFound
+                                         : detail::WindowsErrorFromErrno(errno));
+    }
     return true;
 }
 

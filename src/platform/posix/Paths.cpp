@@ -90,7 +90,8 @@ bool ValidComponentChar(char c, bool allowWildcards) {
 }
 
 // Splits `rest` on separators into `out`, folding "." and ".." the way Windows does before
-// any file-system access; trailing dots and spaces of a name are dropped as Windows does.
+// any file-system access; trailing dots and spaces of the last name are dropped as Windows
+// drops them (a name with a separator after it keeps them, and is then not found).
 bool AppendComponents(std::string_view rest, std::vector<std::string>& out, bool allowWildcards,
                       int& error) {
     std::size_t i = 0;
@@ -106,7 +107,7 @@ bool AppendComponents(std::string_view rest, std::vector<std::string>& out, bool
             if (!out.empty()) out.pop_back();
             continue;
         }
-        while (!comp.empty() && (comp.back() == '.' || comp.back() == ' '))
+        while (last && !comp.empty() && (comp.back() == '.' || comp.back() == ' '))
             comp.pop_back();
         if (comp.empty()) continue;
         for (char c : comp) {

@@ -64,7 +64,8 @@ std::optional<std::string> HostPath(std::string_view windowsPath) {
         SetLastError(kErrorPathNotFound);
         return std::nullopt;
     }
-    return win32::NarrowUtf8(system);
+    // Relative forms off drive C: ("Z:rel", "..\\x") as the system completes them.
+    return win32::NarrowUtf8(win32::FullPathName(system));
 }
 
 std::string WindowsPath(std::string_view hostPath) {

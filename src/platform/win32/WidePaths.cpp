@@ -145,7 +145,8 @@ std::wstring SystemPath(std::wstring_view path) {
     // Folded first: "C:\..\..\x" must not climb out of the stand-in.
     const std::wstring full = FullPathName(absolute);
     if (!OnDriveC(full)) return std::wstring(path);
-    return standIn + full.substr(2);
+    // The root is the stand-in folder itself, named as any other folder.
+    return full.size() == 3 ? standIn : standIn + full.substr(2);
 }
 
 std::wstring SystemPath(std::string_view path) {

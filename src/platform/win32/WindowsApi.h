@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #undef CreateDirectory
+#undef CreateFile
 #undef DeleteFile
 #undef GetDriveType
 #undef GetFileAttributes

@@ -1,0 +1,51 @@
+// Win32Files.cpp - errors as Windows reports them, file times as local moments, folders made in
+// the stand-in for drive C:.
+#include "platform/win32/Win32Files.h"
+
+#include "platform/win32/WidePaths.h"
+
+namespace vexo::platform::win32 {
+
+int LastErrorFor(const std::wstring& systemPath) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND && systemPath.size() >= 2 && systemPath[1] == L':') {
+        const std::wstring root = systemPath.substr(0, 2) + L"\\";
+        if (::GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR) return ERROR_PATH_NOT_FOUND;
+    }
+    return static_cast<int>(code);
+}
+
+HostTime LocalTimeOf(const FILETIME& time) {
+    SYSTEMTIME utc{}, local{};
+    if (!::FileTimeToSystemTime(&time, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return {};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+bool FileTimeOf(const HostTime& local, FILETIME& time) {
+    SYSTEMTIME wanted{};
+    wanted.wYear = static_cast<WORD>(local.year);
+    wanted.wMonth = static_cast<WORD>(local.month);
+    wanted.wDay = static_cast<WORD>(local.day);
+    wanted.wHour = static_cast<WORD>(local.hour);
+    wanted.wMinute = static_cast<WORD>(local.minute);
+    wanted.wSecond = static_cast<WORD>(local.second);
+    SYSTEMTIME utc{};
+    return ::TzSpecificLocalTimeToSystemTime(nullptr, &wanted, &utc) &&
+           ::SystemTimeToFileTime(&utc, &time);
+}
+
+void CreateInStandIn(const std::string& programPath) {
+    const std::wstring standIn = DriveCStandIn();
+    const std::wstring system = SystemPath(programPath);
+    if (standIn.empty() || system.size() <= standIn.size() ||
+        system.compare(0, standIn.size(), standIn) != 0)
+        return;
+    for (std::size_t i = standIn.size() + 1; i <= system.size(); ++i) {
+        if (i == system.size() || system[i] == L'\\')
+            ::CreateDirectoryW(system.substr(0, i).c_str(), nullptr); // an existing one stays
+    }
+}
+
+} // namespace vexo::platform::win32

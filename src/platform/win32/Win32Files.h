@@ -1,0 +1,39 @@
+// Win32Files.h - internal to the Win32 platform layer: what its file calls share.
+#pragma once
+
+#include "platform/HostFiles.h"
+#include "platform/win32/WindowsApi.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vexo::platform::win32 {
+
+/// GetLastError after a call on `systemPath` failed, as Windows reports it: Wine answers 2
+/// where the drive itself is missing, Windows 3.
+int LastErrorFor(const std::wstring& systemPath);
+
+/// A file time as the local moment it names (the zone's rules of that date, as the POSIX layer
+/// takes them).
+HostTime LocalTimeOf(const FILETIME& time);
+/// A local moment as a file time; false when it names none.
+bool FileTimeOf(const HostTime& local, FILETIME& time);
+
+/// While alive, drives without a medium fail quietly instead of showing the system's box.
+class QuietDriveErrors {
+  public:
+    QuietDriveErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &saved_); }
+    ~QuietDriveErrors() { ::SetThreadErrorMode(saved_, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+  private:
+    DWORD saved_ = 0;
+};
+
+/// Creates the folder `programPath` names, with every missing folder above it, when it lies in
+/// the stand-in for drive C: (a folder the system names that the test's drive does not have
+/// yet, as the temp folder or a shell folder).
+void CreateInStandIn(const std::string& programPath);
+
+} // namespace vexo::platform::win32
