@@ -26,6 +26,12 @@ inline std::filesystem::path FsPath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+/// The standard library's path as a host path (UTF-8): the way back from FsPath.
+inline std::string Utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 /// An environment variable set (or removed, for nullopt) for a scope; the old value comes back.
 class ScopedEnv {
   public:

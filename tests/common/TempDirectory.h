@@ -2,6 +2,8 @@
 // contents (read-only entries included) when the object goes.
 #pragma once
 
+#include "common/HostEnv.h"
+
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -35,8 +37,8 @@ class TempDirectory {
     TempDirectory& operator=(const TempDirectory&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    /// The folder as a string (a host path: UTF-8 on POSIX, a Windows path on Windows).
-    std::string String() const { return path_.string(); }
+    /// The folder as a host path (UTF-8; on Windows a Windows path).
+    std::string String() const { return Utf8Path(path_); }
 
   private:
     std::filesystem::path path_;

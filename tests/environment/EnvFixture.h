@@ -24,11 +24,12 @@ class EnvTest : public ::testing::Test {
     void SetUp() override { prefix_.emplace("ana"); }
     void TearDown() override { prefix_.reset(); }
 
-    /// The host path of a Windows path (Windows-1252 or plain ASCII).
-    static std::string Host(const std::string& windowsPath) {
+    /// The host path of a Windows path (Windows-1252 or plain ASCII), for the standard
+    /// library.
+    static std::filesystem::path Host(const std::string& windowsPath) {
         std::optional<std::string> host = platform::HostPath(windowsPath);
         EXPECT_TRUE(host.has_value()) << windowsPath;
-        return host.value_or(std::string());
+        return vexo::test::FsPath(host.value_or(std::string()));
     }
 
     /// Writes `content` to a Windows path, making its directories.
@@ -39,7 +40,7 @@ class EnvTest : public ::testing::Test {
     }
 
     static void MakeDirectory(const std::string& windowsPath) {
-        std::filesystem::create_directories(std::filesystem::path(Host(windowsPath)));
+        std::filesystem::create_directories(Host(windowsPath));
     }
 
   private:

@@ -44,9 +44,9 @@ TEST_F(PostInstallTest, FirstInstallationOfTheAccountingProgram) {
     ExpectShortcut(desktop_ + "DalvoVexo.lnk", target);
     ExpectShortcut(group_ + "DalvoVexo.lnk", target);
 
-    if (!test::HaveLnkInfo()) GTEST_SKIP() << "lnkinfo is not installed";
+    if (!test::NoLnkInfo().empty()) GTEST_SKIP() << test::NoLnkInfo();
     for (const std::string& file : {desktop_ + "DalvoVexo.lnk", group_ + "DalvoVexo.lnk"}) {
-        auto fields = test::LnkInfo(Host(file));
+        auto fields = test::LnkInfo(vexo::test::Utf8Path(Host(file)));
         ASSERT_TRUE(fields.has_value()) << file;
         EXPECT_EQ((*fields)["Local path"], target);
         EXPECT_EQ((*fields)["Working directory"], "C:\\VEXO\\DALVO\\Programa\\");

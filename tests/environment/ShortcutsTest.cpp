@@ -52,10 +52,10 @@ TEST_F(ShortcutsTest, MissingOrDamagedFileIsNotLoaded) {
 }
 
 TEST_F(ShortcutsTest, IndependentReaderSeesTheSameFields) {
-    if (!test::HaveLnkInfo()) GTEST_SKIP() << "lnkinfo is not installed";
+    if (!test::NoLnkInfo().empty()) GTEST_SKIP() << test::NoLnkInfo();
     MakeDirectory("C:\\LINKS");
     ASSERT_TRUE(CreateShortcut("C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "DalvoVexo", "C:\\LINKS\\"));
-    auto fields = test::LnkInfo(Host("C:\\LINKS\\DalvoVexo.lnk"));
+    auto fields = test::LnkInfo(vexo::test::Utf8Path(Host("C:\\LINKS\\DalvoVexo.lnk")));
     ASSERT_TRUE(fields.has_value());
     EXPECT_EQ((*fields)["Local path"], "C:\\VEXO\\DALVO\\Programa\\DALVO.EXE");
     EXPECT_EQ((*fields)["Working directory"], "C:\\VEXO\\DALVO\\Programa\\");

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,13 +17,13 @@
 
 namespace vexo::installer::test {
 
-inline std::vector<std::uint8_t> ReadBytes(const std::string& host) {
+inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& host) {
     std::ifstream in(host, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 /// Replaces the one occurrence of `from` in the file by `to` (same length).
-inline ::testing::AssertionResult ReplaceOnce(const std::string& host,
+inline ::testing::AssertionResult ReplaceOnce(const std::filesystem::path& host,
                                               const std::vector<std::uint8_t>& from,
                                               const std::vector<std::uint8_t>& to) {
     std::vector<std::uint8_t> bytes = ReadBytes(host);
@@ -45,7 +46,7 @@ inline std::vector<std::uint8_t> BlockOf(const std::string& content) {
 
 /// Spoils the zlib stream of the entry holding `content` (one compressed block) and stores the
 /// checksum of the spoiled bytes: the block check passes, decompression fails.
-inline ::testing::AssertionResult DamageInflate(const std::string& host,
+inline ::testing::AssertionResult DamageInflate(const std::filesystem::path& host,
                                                 const std::string& content) {
     std::vector<std::uint8_t> block = BlockOf(content);
     std::vector<std::uint8_t> damaged = block;
@@ -57,7 +58,7 @@ inline ::testing::AssertionResult DamageInflate(const std::string& host,
 }
 
 /// Spoils one byte of the block holding `content`, leaving its checksum: the block check fails.
-inline ::testing::AssertionResult DamageChecksum(const std::string& host,
+inline ::testing::AssertionResult DamageChecksum(const std::filesystem::path& host,
                                                  const std::string& content) {
     std::vector<std::uint8_t> block = BlockOf(content);
     std::vector<std::uint8_t> damaged = block;
@@ -66,7 +67,7 @@ inline ::testing::AssertionResult DamageChecksum(const std::string& host,
 }
 
 /// Gives the record of the entry stored as `name` a name length far beyond the file's end.
-inline ::testing::AssertionResult DamageRecord(const std::string& host, const std::string& name) {
+inline ::testing::AssertionResult DamageRecord(const std::filesystem::path& host, const std::string& name) {
     std::vector<std::uint8_t> record;
     for (int i = 0; i < 4; ++i)
         record.push_back(static_cast<std::uint8_t>(name.size() >> (8 * i)));

@@ -2,6 +2,7 @@
 // its first file.
 #include "InstallerFixture.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace vexo::installer::test {
@@ -11,7 +12,7 @@ const std::string kRoot = "C:\\VEXO\\DALVO\\";
 const std::string kInstaller = "C:\\descargas\\ZPX16.EXE";
 
 // Flips a bit in the last block of the last entry: the byte before the 8-byte locator.
-void DamageLastBlock(const std::string& host) {
+void DamageLastBlock(const std::filesystem::path& host) {
     std::fstream f(host, std::ios::binary | std::ios::in | std::ios::out);
     f.seekg(-9, std::ios::end);
     char c = 0;

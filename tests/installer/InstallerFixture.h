@@ -94,8 +94,9 @@ class InstallerTest : public ::testing::Test {
         savedEnv_.push_back(std::make_unique<vexo::test::ScopedEnv>(name, value));
     }
 
-    static std::string Host(const std::string& windowsPath) {
-        return platform::HostPath(windowsPath).value_or("");
+    /// The host path of a Windows path, for the standard library.
+    static std::filesystem::path Host(const std::string& windowsPath) {
+        return vexo::test::FsPath(platform::HostPath(windowsPath).value_or(""));
     }
 
     static void WriteFile(const std::string& windowsPath, const std::string& content,
@@ -117,7 +118,7 @@ class InstallerTest : public ::testing::Test {
     /// Writes a self-extracting installer: a program image, the tag block, the archive and
     /// the locator.
     static void MakeInstaller(const std::string& windowsPath, const PackageSpec& pkg) {
-        std::filesystem::create_directories(std::filesystem::path(Host(windowsPath)).parent_path());
+        std::filesystem::create_directories(Host(windowsPath).parent_path());
         auto out = platform::OpenFile(windowsPath, platform::OpenMode::Create);
         std::string image = "MZ stand-in program image";
         image.resize(4096, '\0');

@@ -253,16 +253,22 @@ INSTANTIATE_TEST_SUITE_P(
     RuleCaseName);
 
 TEST_F(RunTest, ConfiguredDataDirectoryMovesTheDataRules) {
-    WriteFile(kRoot + "Programa\\DALVO.INI", "[PATH]\r\nPATHDATOS=D:\\EMPRESAS\\DATOS\r\n");
-    std::filesystem::create_directories(root_ + "/d");
-    std::filesystem::create_symlink(root_ + "/d", root_ + "/prefix/dosdevices/d:");
+    // On another drive as in real installations: the POSIX prefix gets a drive D:. The Windows
+    // test prefix stands in for drive C: only (the machine's own D: is not the test's).
+    std::string data = "C:\\EMPRESAS\\DATOS";
+    if (!vexo::test::kWindowsHost) {
+        std::filesystem::create_directories(root_ + "/d");
+        std::filesystem::create_symlink(root_ + "/d", root_ + "/prefix/dosdevices/d:");
+        data = "D:\\EMPRESAS\\DATOS";
+    }
+    WriteFile(kRoot + "Programa\\DALVO.INI", "[PATH]\r\nPATHDATOS=" + data + "\r\n");
     PackageSpec pkg;
     pkg.files = {{"X\\EMP.DAT", 'I', "i"}, {"X\\B.EST", '1', "1"}};
     InstallerWindow& w = Started("ZPX16.EXE", pkg);
     w.OnInstallClicked();
-    EXPECT_EQ(w.TargetDirectories().data, "D:\\EMPRESAS\\DATOS\\");
-    EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\EMP.DAT"), "i");
-    EXPECT_EQ(ReadFile("D:\\EMPRESAS\\DATOS\\Estructuras\\B.EST"), "1");
+    EXPECT_EQ(w.TargetDirectories().data, data + "\\");
+    EXPECT_EQ(ReadFile(data + "\\EMP.DAT"), "i");
+    EXPECT_EQ(ReadFile(data + "\\Estructuras\\B.EST"), "1");
 }
 
 TEST_F(RunTest, CorporateTaxPackageSendsEngineFilesToTheSharedDirectory) {

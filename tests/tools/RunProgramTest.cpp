@@ -1,8 +1,8 @@
 // RunProgramTest.cpp - the tests' program runner: arguments arrive whole (the Windows command
 // line quoting), the environment changes reach the program, both outputs are read without a
 // deadlock, the exit status and the time limit hold.
-#include "common/ProcessHelpers.h"
 #include "common/HostEnv.h"
+#include "common/ProcessHelpers.h"
 #include "platform/EnvironmentVariables.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // VexoArchiveCipherTest.cpp - the built vexo-archive with --key and --solid: build, list,
 // test and extract without a terminal.
+#include "common/HostEnv.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 
@@ -38,12 +39,18 @@ class CipherTool : public ::testing::Test {
     }
     void TearDown() override { temp_.reset(); }
 
-    // No terminal: standard input is empty. The prefix (temporary files of solid archives)
-    // lies inside the test's directory.
+    // No terminal: standard input is empty. The temporary files of solid archives go inside
+    // the test's directory: on POSIX into a prefix there; on Windows into the temporary folder
+    // TMP names (VEXO_PREFIX would stand a folder in for drive C:, where this directory is).
     ToolResult Tool(Args args) {
         args.insert(args.begin(), VEXO_ARCHIVE_TOOL);
         vexo::test::ProgramOptions options;
-        options.environment = {{"VEXO_PREFIX", (dir_ / "prefix").string()}};
+        if (vexo::test::kWindowsHost) {
+            fs::create_directories(dir_ / "temp");
+            options.environment = {{"TMP", P(dir_ / "temp")}, {"TEMP", P(dir_ / "temp")}};
+        } else {
+            options.environment = {{"VEXO_PREFIX", P(dir_ / "prefix")}};
+        }
         return vexo::test::RunProgram(args, options);
     }
 
@@ -53,7 +60,7 @@ class CipherTool : public ::testing::Test {
         std::ofstream(p, std::ios::binary) << bytes;
     }
 
-    std::string P(const fs::path& p) { return p.string(); }
+    std::string P(const fs::path& p) { return vexo::test::Utf8Path(p); }
 
     void ExpectSameTree(const fs::path& out) {
         for (std::string rel : {"uno.txt", "sub/dos.bin", "tres.txt"})
@@ -61,8 +68,7 @@ class CipherTool : public ::testing::Test {
     }
 
     bool TemporaryArchivesLeft() {
-        if (!fs::exists(dir_ / "prefix")) return false;
-        for (const auto& e : fs::recursive_directory_iterator(dir_ / "prefix"))
+        for (const auto& e : fs::recursive_directory_iterator(dir_))
             if (e.path().filename().string().find("~Archiv-") != std::string::npos) return true;
         return false;
     }

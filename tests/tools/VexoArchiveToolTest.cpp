@@ -2,6 +2,7 @@
 #include "archive/Format.h"
 #include "archive/Real48.h"
 #include "archive/StreamIO.h"
+#include "common/HostEnv.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 
@@ -35,13 +36,13 @@ class ToolTest : public ::testing::Test {
     }
 
     fs::path Write(const std::string& rel, const std::string& bytes) {
-        fs::path p = dir_ / rel;
+        fs::path p = dir_ / vexo::test::FsPath(rel);
         fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << bytes;
         return p;
     }
 
-    std::string P(const fs::path& p) { return p.string(); }
+    std::string P(const fs::path& p) { return vexo::test::Utf8Path(p); }
 
     std::optional<vexo::test::TempDirectory> temp_;
     fs::path dir_;
@@ -134,7 +135,7 @@ TEST_F(ToolTest, BadSignatureNamesTheFile) {
     fs::path p = Write("junk.vxa", std::string(600, 'j'));
     ToolRun r = Tool({"info", P(p)});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Firma Erronea: el archivo \"" + p.string() + "\" no es valido\n");
+    EXPECT_EQ(r.err, "Firma Erronea: el archivo \"" + P(p) + "\" no es valido\n");
 }
 
 std::vector<std::uint8_t> HeaderBytes(std::int32_t version) {
