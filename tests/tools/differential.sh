@@ -17,6 +17,10 @@ if [ ! -x "$linux_tool" ]; then
 fi
 [ -f "$windows_tool" ] || { echo "missing $windows_tool"; exit 1; }
 
+# Local times with summer time, as the installations are: file times go through both layers'
+# local-time conversions.
+[ -e /usr/share/zoneinfo/Europe/Madrid ] && export TZ=Europe/Madrid
+
 rm -rf "$work"
 mkdir -p "$work/packages" "$work/src" "$work/prefix-linux" "$work/prefix-windows"
 cd "$work"
@@ -103,12 +107,20 @@ mkdir -p src/odd
 i=0
 for name in 'Año Fiscal\Información Ñandú.TXT' 'con espacios\archivo con  espacios.txt' \
   '.oculto' 'v1.2.3.tar.gz' 'MiXto.CaSe' 'Doble.TXT' 'DOBLE.txt' 'sin extensión' \
-  'Punto Final.' 'a..b...c' 'ÁRBOL\hoja.txt' 'árbol\HOJA.TXT' 'çédille ü ø ß.dat'; do
+  'Punto Final.' 'a..b...c' 'çédille ü ø ß.dat'; do
   i=$((i + 1))
   printf 'entrada %d: %s\r\n' "$i" "$name" >"src/odd/$i"
   printf 'R %s => %d\n' "$name" "$i" >>src/odd/MANIFEST
 done
 build --out packages/odd-names.vxa --manifest src/odd/MANIFEST
+
+# Names equal but for the case of accented letters: one name on Windows (and under Wine).
+mkdir -p src/accented
+printf 'primera\r\n' >src/accented/1
+printf 'segunda\r\n' >src/accented/2
+printf 'R ÁRBOL\\hoja.txt => 1\nR árbol\\HOJA.TXT => 2\nR Ñandú.TXT => 1\nR ÑANDÚ.txt => 2\n' \
+  >src/accented/MANIFEST
+build --out packages/accented-case.vxa --manifest src/accented/MANIFEST
 
 # Damage: a byte flipped inside a compressed block, inside an encrypted one, the file cut
 # short in the middle of the data, a segment missing.
@@ -126,7 +138,13 @@ rm -f packages/segment-missing.002
 # package -> the options its runs take
 declare -A options=([encrypted]="--key" [solid-encrypted]="--key" [flipped-encrypted]="--key")
 packages=(plain stored encrypted solid solid-encrypted segments solid-segments sample ZPX16
-  attributes odd-names flipped flipped-encrypted truncated segment-missing)
+  attributes odd-names accented-case flipped flipped-encrypted truncated segment-missing)
+# Known host differences: packages whose runs still differ for a reason named here and owned
+# by a host layer. They are compared apart; the test fails once they agree, so that the entry
+# goes when the host layer is mended.
+#   accented-case: the POSIX layer tells names apart by the case of accented letters (it folds
+#   ASCII case only); Windows folds "Á" and "á" as it folds "A" and "a".
+known=(accented-case)
 file_of() { if [ "$1" = ZPX16 ]; then echo "packages/$1.EXE"; else echo "packages/$1.vxa"; fi; }
 
 # run HOST NAME TOOL-ARGS...: one run of the host's tool in the shared run folder, its
@@ -184,36 +202,57 @@ done
 
 # --- Comparison ---------------------------------------------------------------------------
 
-# One line per entry below $1: kind, name, size, modification time, mode, DOS attributes and
-# a digest of the bytes.
+# One line per entry below $1: kind, name, size, modification time, the attributes Windows
+# sees (read-only: no owner write bit; hidden and system: bits 2 and 4 of user.DOSATTRIB, the
+# rest of that attribute is not read back) and a digest of the bytes.
 describe_tree() {
   (cd "$1" && find . -mindepth 1 -print0 | LC_ALL=C sort -z | while IFS= read -r -d '' p; do
-    attrib=$(getfattr --only-values --absolute-names -n user.DOSATTRIB "$p" 2>/dev/null || echo -)
+    dosattrib=$(getfattr --only-values --absolute-names -n user.DOSATTRIB "$p" 2>/dev/null || echo 0)
+    mode=$(stat -c %a "$p")
+    attributes=$(((dosattrib & 6) | ((${mode:0:1} & 2) ? 0 : 1)))
     if [ -d "$p" ]; then
-      echo "dir  $p mode $(stat -c %a "$p") dosattrib $attrib"
+      echo "dir  $p attributes $attributes"
     else
-      echo "file $p size $(stat -c %s "$p") mtime $(stat -c %y "$p") mode $(stat -c %a "$p")" \
-        "dosattrib $attrib sha256 $(sha256sum <"$p" | cut -c1-16)"
+      echo "file $p size $(stat -c %s "$p") mtime $(stat -c %y "$p") attributes $attributes" \
+        "sha256 $(sha256sum <"$p" | cut -c1-16)"
     fi
   done)
 }
 
+is_known() { local k; for k in "${known[@]}"; do [ "$1" = "$k" ] && return 0; done; return 1; }
+
 differences=0
+declare -A known_differs=()
 for f in linux/*; do
   name=${f#linux/}
-  if ! cmp -s "linux/$name" "windows/$name"; then
-    differences=$((differences + 1))
-    echo "--- differs: $name (linux, windows)"
-    diff "linux/$name" "windows/$name" | head -20 || true
+  cmp -s "linux/$name" "windows/$name" && continue
+  if is_known "${name%%.*}"; then
+    known_differs[${name%%.*}]=1
+    continue
   fi
+  differences=$((differences + 1))
+  echo "--- differs: $name (linux, windows)"
+  diff "linux/$name" "windows/$name" | head -20 || true
 done
 describe_tree linux-tree >linux.tree
 describe_tree windows-tree >windows.tree
+for k in "${known[@]}"; do
+  cmp -s <(grep -F "./$k/" linux.tree) <(grep -F "./$k/" windows.tree) || known_differs[$k]=1
+  sed -i "\\|^[a-z]* *\\./$k/|d" linux.tree windows.tree
+done
 if ! cmp -s linux.tree windows.tree; then
   differences=$((differences + 1))
   echo "--- the extracted trees differ (linux <, windows >)"
   diff linux.tree windows.tree | head -60 || true
 fi
+for k in "${known[@]}"; do
+  if [ -n "${known_differs[$k]:-}" ]; then
+    echo "known difference, still there: $k"
+  else
+    differences=$((differences + 1))
+    echo "--- $k: both hosts agree now; drop it from the known differences"
+  fi
+done
 
 entries=$(wc -l <linux.tree)
 echo "${#packages[@]} packages, $runs runs of each tool, $entries extracted entries compared:" \
