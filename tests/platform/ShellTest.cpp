@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 using namespace vexo::platform;
 namespace fs = std::filesystem;
@@ -192,4 +193,74 @@ TEST(ShellLink, CountedStringsStopAtTheirNul) {
     ASSERT_TRUE(link);
     EXPECT_EQ(link->description, "Abc");
     EXPECT_EQ(link->workingDirectory, "C:\\W\\");
+}
+
+TEST(ShellLink, WhatIsNoLinkReadsAsNothing) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\folder.lnk"));
+    std::ofstream(prefix.Host("drive_c/text.lnk")) << "not a shell link";
+    std::ofstream(prefix.Host("drive_c/empty.lnk"));
+    for (const char* path : {"C:\\missing.lnk", "C:\\folder.lnk", "C:\\text.lnk", "C:\\empty.lnk",
+                             "C:\\nowhere\\x.lnk"})
+        EXPECT_FALSE(ReadShellLink(path)) << path;
+}
+
+TEST(ShellLink, FailedWriteRaisesAndLeavesNoFile) {
+    ScopedTestPrefix prefix;
+    const ShellLink link{"C:\\VEXO\\DALVO.EXE", "", ""};
+    try {
+        WriteShellLink("C:\\nowhere\\x.lnk", link);
+        ADD_FAILURE() << "no error raised";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.Code(), kErrorPathNotFound);
+    }
+    EXPECT_FALSE(FileExists("C:\\nowhere\\x.lnk"));
+    // A folder of the link's name stays as it is.
+    ASSERT_TRUE(CreateDirectory("C:\\taken.lnk"));
+    EXPECT_THROW(WriteShellLink("C:\\taken.lnk", link), PlatformError);
+    EXPECT_TRUE(DirectoryExists("C:\\taken.lnk"));
+}
+
+TEST(ShellLink, WrittenAndReadOnAnotherThread) {
+    ScopedTestPrefix prefix;
+    const ShellLink link{"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\", kDescription};
+    std::optional<ShellLink> back;
+    std::thread worker([&] {
+        WriteShellLink("C:\\thread.lnk", link);
+        back = ReadShellLink("C:\\thread.lnk");
+    });
+    worker.join();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->target, link.target);
+    EXPECT_EQ(back->description, kDescription);
+    // The link made there reads here too.
+    auto here = ReadShellLink("C:\\thread.lnk");
+    ASSERT_TRUE(here);
+    EXPECT_EQ(here->workingDirectory, link.workingDirectory);
+}
+
+TEST(ShellLink, RelativeTargetNamesAFileBesideTheLink) {
+    ScopedTestPrefix prefix;
+    // A link holding a relative path only (flags: relative path, Unicode strings).
+    std::vector<std::uint8_t> bytes = {0x4C, 0, 0,    0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                       0,    0, 0xC0, 0, 0,    0,    0,    0, 0, 0x46};
+    bytes.resize(0x4C);
+    bytes[0x14] = 0x08 | 0x80;
+    const std::string relative = "sub\\PROG.EXE";
+    bytes.push_back(static_cast<std::uint8_t>(relative.size()));
+    bytes.push_back(0);
+    for (char c : relative) {
+        bytes.push_back(static_cast<std::uint8_t>(c));
+        bytes.push_back(0);
+    }
+    bytes.resize(bytes.size() + 4);
+    ASSERT_TRUE(CreateDirectory("C:\\Links"));
+    {
+        std::ofstream out(prefix.Host("drive_c/Links/rel.lnk"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    auto link = ReadShellLink("C:\\Links\\rel.lnk");
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, "C:\\Links\\sub\\PROG.EXE");
 }
