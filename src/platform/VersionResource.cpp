@@ -6,6 +6,7 @@
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/Shell.h"
+#include "platform/ShellParsers.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -186,6 +187,10 @@ std::size_t ImageEnd(const PeImage& image) {
 }
 
 } // namespace
+
+bool detail::WalkVersionBlock(const std::uint8_t* data, std::size_t size, VersionInfo& info) {
+    return data && ParseVersionBlock(ByteReader(data, size), info);
+}
 
 std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_t size) {
     if (!data) return Fail(kErrorBadExeFormat);
