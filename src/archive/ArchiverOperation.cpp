@@ -28,13 +28,13 @@ std::size_t TArchiverRoot::GetBufferSize() const {
 
 void TArchiverRoot::AllocateBuffers() {
     std::size_t size = GetBufferSize();
-    std::vector<std::uint8_t>(size).swap(inBuffer_);
-    std::vector<std::uint8_t>(size).swap(outBuffer_);
+    BlockBuffer(size).swap(inBuffer_);
+    BlockBuffer(size).swap(outBuffer_);
 }
 
 void TArchiverRoot::FreeBuffers() {
-    std::vector<std::uint8_t>().swap(inBuffer_);
-    std::vector<std::uint8_t>().swap(outBuffer_);
+    BlockBuffer().swap(inBuffer_);
+    BlockBuffer().swap(outBuffer_);
 }
 
 void TArchiverRoot::StartOperation() {
