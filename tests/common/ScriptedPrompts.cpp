@@ -6,11 +6,12 @@
 namespace vexo::test {
 
 void ScriptedPrompts::QueueResult(archive::PromptResult result) {
-    answers_.push_back({false, result, {}});
+    answers_.push_back({false, result, {}, {}});
 }
 
-void ScriptedPrompts::QueueText(std::optional<std::string> value) {
-    answers_.push_back({true, {}, std::move(value)});
+void ScriptedPrompts::QueueText(std::optional<std::string> value,
+                                std::function<void()> whileAsked) {
+    answers_.push_back({true, {}, std::move(value), std::move(whileAsked)});
 }
 
 void ScriptedPrompts::Clear() {
@@ -39,6 +40,7 @@ archive::PromptResult ScriptedPrompts::Ask(const archive::PromptView& view) {
 bool ScriptedPrompts::AskText(const archive::PromptView& view, std::string& value) {
     records_.push_back(view);
     Answer a = Take(view, true);
+    if (a.whileAsked) a.whileAsked();
     if (!a.text) return false;
     value = *a.text;
     return true;
