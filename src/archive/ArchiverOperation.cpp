@@ -168,9 +168,14 @@ void TArchiverRoot::EnterCryptKey() {
         ResumeTiming();
         return;
     }
+    // A cancelled entry holds no key: one typed but never confirmed must not be used later.
+    auto cancel = [this]() {
+        WipeKey();
+        return EAbort();
+    };
     for (;;) {
         if (!PasswordQuery(messages_->SystemMessage, messages_->EnterCryptKey, key_))
-            throw EAbort();
+            throw cancel();
         if (static_cast<int>(key_.size()) < GetMinKeyLength()) {
             MessageDlg(Format(messages_->KeyTooShort, GetMinKeyLength()), MessageType::mtWarning,
                        MessageButtons::mbOK, 0);
@@ -178,7 +183,7 @@ void TArchiverRoot::EnterCryptKey() {
         }
         std::string confirmation;
         if (!PasswordQuery(messages_->SystemMessage, messages_->ConfirmCryptKey, confirmation))
-            throw EAbort();
+            throw cancel();
         bool same = confirmation == key_;
         std::fill(confirmation.begin(), confirmation.end(), '\0');
         if (same) break;

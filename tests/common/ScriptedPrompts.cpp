@@ -5,8 +5,8 @@
 
 namespace vexo::test {
 
-void ScriptedPrompts::QueueResult(archive::PromptResult result) {
-    answers_.push_back({false, result, {}, {}});
+void ScriptedPrompts::QueueResult(archive::PromptResult result, std::function<void()> whileAsked) {
+    answers_.push_back({false, result, {}, std::move(whileAsked)});
 }
 
 void ScriptedPrompts::QueueText(std::optional<std::string> value,
@@ -34,7 +34,9 @@ ScriptedPrompts::Answer ScriptedPrompts::Take(const archive::PromptView& view, b
 
 archive::PromptResult ScriptedPrompts::Ask(const archive::PromptView& view) {
     records_.push_back(view);
-    return Take(view, false).result;
+    Answer a = Take(view, false);
+    if (a.whileAsked) a.whileAsked();
+    return a.result;
 }
 
 bool ScriptedPrompts::AskText(const archive::PromptView& view, std::string& value) {

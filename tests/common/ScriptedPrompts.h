@@ -21,8 +21,9 @@ class ScriptError : public std::logic_error {
 
 class ScriptedPrompts final : public archive::PromptService {
   public:
-    /// Queues the button result of the next message box, overwrite or continue prompt.
-    void QueueResult(archive::PromptResult result);
+    /// Queues the button result of the next message box, overwrite or continue prompt;
+    /// `whileAsked` as for QueueText.
+    void QueueResult(archive::PromptResult result, std::function<void()> whileAsked = {});
     /// Queues the next text or password prompt: a value answers OK with it, nullopt Cancel.
     /// `whileAsked` runs before the answer is given, as what the user does while the prompt is
     /// up (another disk put in the drive).
