@@ -142,6 +142,9 @@ class NetworkTargetTest : public FindProductDirectoryTest,
                           public ::testing::WithParamInterface<NetworkTargetCase> {};
 
 TEST_P(NetworkTargetTest, IsPreferredToTheLocalForm) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the share and drive D: are the POSIX layer's prefix";
+#endif
     const NetworkTargetCase& c = GetParam();
     const std::string root = platform::PrefixDirectory();
     std::filesystem::copy_file(VEXO_TEST_DATA_DIR "/lnk/unicode-net.lnk",

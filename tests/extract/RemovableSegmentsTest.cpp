@@ -1,6 +1,8 @@
 // RemovableSegmentsTest.cpp - a segmented archive on a removable drive: the insert-disk and
 // insert-last-disk prompts while disks are changed, and the wrong-last-segment warning that
 // only the locate prompt of a fixed drive gives.
+// The disks are folders a drive link of the POSIX layer's prefix is pointed at.
+#ifndef _WIN32
 #include "ExtractorFixture.h"
 
 #include "archive/Exceptions.h"
@@ -211,3 +213,5 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace vexo::extract::testing
+
+#endif // _WIN32
