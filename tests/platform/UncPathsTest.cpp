@@ -1,6 +1,5 @@
 // UncPathsTest.cpp - "\\server\share\..." paths on the prefix's dosdevices/unc, as Wine maps them.
-// Windows resolves network paths itself: these are the POSIX layer's prefix.
-#ifndef _WIN32
+// Windows resolves network paths itself: these are the POSIX layer's prefix (POSIX build only).
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -87,4 +86,3 @@ TEST_F(UncPaths, OnlyTheLowerCaseUncFolderIsTheNetworkRoot) {
 
 } // namespace
 
-#endif // _WIN32
