@@ -14,7 +14,18 @@ TArchiveHeader ReadCheckedHeader(platform::Stream& s, std::int64_t start,
     s.SetPosition(start);
     if (!ReadHeader(s, header)) throw EArchiver(Format(messages.BadSignature, fileName));
     if (header.Version > kHighestVersion) throw Exception(messages.UnknownVersion);
+    CheckHeaderBlockSize(header, fileName);
     return header;
+}
+
+void CheckHeaderBlockSize(const TArchiveHeader& header, const std::string& fileName) {
+    if (header.BlockSize < 0)
+        throw EArchiver(Format(W1252("Tamaño de bloque no válido (%d) en el archivo \"%s\""),
+                               header.BlockSize, fileName));
+    if (header.BlockSize > kMaxHeaderBlockSize)
+        throw EArchiver(Format(W1252("Tamaño de bloque demasiado grande (%d bytes, el máximo es "
+                                     "%d) en el archivo \"%s\""),
+                               header.BlockSize, kMaxHeaderBlockSize, fileName));
 }
 
 std::vector<TFileEntry> ReadSegmentEntries(platform::Stream& s, std::int64_t start,

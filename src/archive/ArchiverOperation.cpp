@@ -28,13 +28,13 @@ std::size_t TArchiverRoot::GetBufferSize() const {
 
 void TArchiverRoot::AllocateBuffers() {
     std::size_t size = GetBufferSize();
-    std::vector<std::uint8_t>(size).swap(inBuffer_);
-    std::vector<std::uint8_t>(size).swap(outBuffer_);
+    BlockBuffer(size).swap(inBuffer_);
+    BlockBuffer(size).swap(outBuffer_);
 }
 
 void TArchiverRoot::FreeBuffers() {
-    std::vector<std::uint8_t>().swap(inBuffer_);
-    std::vector<std::uint8_t>().swap(outBuffer_);
+    BlockBuffer().swap(inBuffer_);
+    BlockBuffer().swap(outBuffer_);
 }
 
 void TArchiverRoot::StartOperation() {
@@ -168,9 +168,14 @@ void TArchiverRoot::EnterCryptKey() {
         ResumeTiming();
         return;
     }
+    // A cancelled entry holds no key: one typed but never confirmed must not be used later.
+    auto cancel = [this]() {
+        WipeKey();
+        return EAbort();
+    };
     for (;;) {
         if (!PasswordQuery(messages_->SystemMessage, messages_->EnterCryptKey, key_))
-            throw EAbort();
+            throw cancel();
         if (static_cast<int>(key_.size()) < GetMinKeyLength()) {
             MessageDlg(Format(messages_->KeyTooShort, GetMinKeyLength()), MessageType::mtWarning,
                        MessageButtons::mbOK, 0);
@@ -178,7 +183,7 @@ void TArchiverRoot::EnterCryptKey() {
         }
         std::string confirmation;
         if (!PasswordQuery(messages_->SystemMessage, messages_->ConfirmCryptKey, confirmation))
-            throw EAbort();
+            throw cancel();
         bool same = confirmation == key_;
         std::fill(confirmation.begin(), confirmation.end(), '\0');
         if (same) break;

@@ -1,6 +1,7 @@
 // ArchiverRoot.cpp - open and close, the header, events and settings of the archive component.
 #include "archive/ArchiverRoot.h"
 
+#include "archive/ArchiveReader.h"
 #include "archive/Exceptions.h"
 #include "archive/PathRoutines.h"
 #include "archive/Prompts.h"
@@ -182,10 +183,9 @@ void TArchiverRoot::ReadAndCheckHeader() {
     stream_->SetPosition(startOffset_);
     if (!ReadHeader(*stream_, header_)) throw EArchiver(Format(messages_->BadSignature, fileName_));
     if (header_.Version > kHighestVersion) throw Exception(messages_->UnknownVersion);
-    // Buffers are sized from this field: a value no writer produces means a damaged header.
-    if (header_.BlockSize < 1 || header_.BlockSize > kMaxHeaderBlockSize ||
-        header_.EndOffset < GetHeaderSize())
-        throw EArchiver(Format(messages_->BadSignature, fileName_));
+    // Buffers are sized from this field. An EndOffset short of the header is taken as it
+    // stands: the walk over the entries then finds none.
+    CheckHeaderBlockSize(header_, fileName_);
 }
 
 bool TArchiverRoot::ReadHeader(platform::Stream& s, TArchiveHeader& header) {

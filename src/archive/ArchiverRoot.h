@@ -6,6 +6,7 @@
 // behaviour. Prompts go through CurrentPrompts().
 #pragma once
 
+#include "archive/BlockBuffer.h"
 #include "archive/DateTime.h"
 #include "archive/FileList.h"
 #include "archive/Format.h"
@@ -91,9 +92,6 @@ enum class TOperationStatus {
     Completed = 1,
     AbortRequested = -2,
 };
-
-/// Header block sizes above this are refused at open: buffers are sized from the header.
-inline constexpr std::int32_t kMaxHeaderBlockSize = 16 * 1024 * 1024;
 
 class TArchiverRoot {
   public:
@@ -272,8 +270,8 @@ class TArchiverRoot {
     int percent_ = 0;
     int busyCount_ = 0;
     std::int32_t blockSize_ = 65536;
-    std::vector<std::uint8_t> inBuffer_;  // a block's payload as read
-    std::vector<std::uint8_t> outBuffer_; // the decoded bytes
+    BlockBuffer inBuffer_;  // a block's payload as read
+    BlockBuffer outBuffer_; // the decoded bytes
     TErrorAction errorAction_ = eaAsk;
     TFileEntry currentEntry_;
     int filesProcessed_ = 0;

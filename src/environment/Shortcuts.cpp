@@ -41,7 +41,10 @@ bool CreateShortcut(std::string_view target, std::string_view name, std::string_
 std::optional<ShortcutFields> ReadShortcut(std::string_view fileName) {
     std::optional<platform::ShellLink> link = platform::ReadShellLink(fileName);
     if (!link) return std::nullopt;
-    return ShortcutFields{ShellText(link->workingDirectory), ShellText(link->target),
+    // The target is asked for in its network form where the link has one, as the shell hands
+    // it out with UNC priority: a product installed on a share is found on the share.
+    const std::string& target = link->networkTarget.empty() ? link->target : link->networkTarget;
+    return ShortcutFields{ShellText(link->workingDirectory), ShellText(target),
                           ShellText(link->description)};
 }
 

@@ -19,7 +19,7 @@ bool CreateShortcut(std::string_view target, std::string_view name, std::string_
 /// The fields of a shortcut file the installer reads.
 struct ShortcutFields {
     std::string workingDirectory;
-    std::string target;
+    std::string target; // the network ("\\server\share\...") form when the link has one
     std::string description;
 };
 

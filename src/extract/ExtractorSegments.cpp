@@ -192,6 +192,10 @@ void TCustomExtractor::InsertLastDiskLoop() {
             throw EAbort();
         if (!AcceptDriveAnswer(drive, remembered)) continue;
         const std::string folder = drive.substr(0, 2) + nameParts_.Directory;
+        // Every name that starts with the base name: DISK.ARC, DISK.001, DISK.002 ... all do,
+        // and the headers then tell which one is the final segment. A pattern that also fixed
+        // an extension after the "*" would match none of the numbered segments, whose
+        // extensions are their numbers, so the last disk would never be recognised.
         for (const platform::FindEntry& match :
              platform::FindFiles(folder + nameParts_.BaseName + "*")) {
             if ((match.attributes & platform::kAttrDirectory) != 0) continue;

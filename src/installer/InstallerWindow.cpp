@@ -68,7 +68,10 @@ bool InstallerWindow::ShowException(std::exception_ptr e) {
     } catch (const archive::EAbort&) {
         return false;
     } catch (const std::exception& ex) {
-        view_.ShowApplicationError(ApplicationTitle(installerFileName_), ex.what());
+        // The title comes from the file's own name, not from the upper-cased identity: it is
+        // known from the first step on, and "zpx20.exe" is titled "zpx20".
+        view_.ShowApplicationError(
+            ApplicationTitle(archive::ExtractFileName(services_.ModuleFileName())), ex.what());
     }
     return true;
 }

@@ -26,7 +26,8 @@ std::string PackageTitle(std::string_view installerFileName, std::int32_t packag
 int StrToInt(std::string_view text);
 
 /// The application's title: the file name without extension, the first character as it is and
-/// the rest lower-cased (AEAT-ZORI-09.EXE gives Aeat-zori-09).
+/// the rest lower-cased (AEAT-ZORI-09.EXE gives Aeat-zori-09). Takes the installer's own file
+/// name as it is on disk, not the upper-cased identity: zpx20.exe gives zpx20.
 std::string ApplicationTitle(std::string_view installerFileName);
 
 } // namespace vexo::installer

@@ -10,6 +10,24 @@
 
 namespace vexo::platform::detail {
 
+std::optional<OpenRequest> ReadOpenMode(OpenMode mode) {
+    OpenRequest request;
+    if (mode == OpenMode::Create) {
+        request.create = true;
+        return request;
+    }
+    // Compatibility and exclusive share nothing; then deny write, deny read, deny none.
+    static constexpr unsigned kShares[] = {0, 0, kShareRead, kShareWrite, kShareRead | kShareWrite};
+    const auto raw = static_cast<std::uint16_t>(mode);
+    const unsigned accessBits = raw & 0x0003u, shareBits = (raw & 0x00F0u) >> 4;
+    if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0) return std::nullopt;
+    request.access = accessBits == 0   ? kAccessRead
+                     : accessBits == 1 ? kAccessWrite
+                                       : request.access;
+    request.share = kShares[shareBits];
+    return request;
+}
+
 PositionedStream::PositionedStream(unsigned access, bool faults, bool buffered)
     : access_(access), faults_(faults) {
     if (buffered) buffer_.resize(kReadBuffer);

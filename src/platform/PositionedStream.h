@@ -4,15 +4,27 @@
 // Internal to the platform layer: each host derives its stream from this one.
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/Stream.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vexo::platform::detail {
 
 inline constexpr unsigned kAccessRead = 1, kAccessWrite = 2;
+inline constexpr unsigned kShareRead = 1, kShareWrite = 2;
+
+/// What an open mode asks for: access, what others may share, and whether the file is made anew.
+struct OpenRequest {
+    unsigned access = kAccessRead | kAccessWrite;
+    unsigned share = 0;
+    bool create = false;
+};
+/// The class library's reading of an open mode; nullopt for a value it does not know.
+std::optional<OpenRequest> ReadOpenMode(OpenMode mode);
 
 // The position lives here rather than in the host's handle: reads and writes name their
 // offset, so asking for the position or moving it costs no system call.

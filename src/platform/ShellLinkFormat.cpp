@@ -54,7 +54,6 @@ void PutCountedString(std::vector<std::uint8_t>& out, std::string_view text) {
         PutU16(out, u);
 }
 
-
 // The path an ID list names: a drive item followed by file-entry items (primary names).
 std::string PathFromIdList(const detail::ByteReader& r, std::size_t offset, std::size_t end) {
     std::string path;
@@ -214,6 +213,8 @@ std::optional<ShellLink> ParseShellLink(const std::uint8_t* data, std::size_t si
             text.assign(reinterpret_cast<const char*>(data + pos), *count);
             pos += *count;
         }
+        // Some writers count the terminating NUL too; a reader of C strings stops there.
+        if (auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
         if (bit == kHasName)
             link.description = text;
         else if (bit == kHasRelativePath)

@@ -5,12 +5,13 @@
 
 namespace vexo::test {
 
-void ScriptedPrompts::QueueResult(archive::PromptResult result) {
-    answers_.push_back({false, result, {}});
+void ScriptedPrompts::QueueResult(archive::PromptResult result, std::function<void()> whileAsked) {
+    answers_.push_back({false, result, {}, std::move(whileAsked)});
 }
 
-void ScriptedPrompts::QueueText(std::optional<std::string> value) {
-    answers_.push_back({true, {}, std::move(value)});
+void ScriptedPrompts::QueueText(std::optional<std::string> value,
+                                std::function<void()> whileAsked) {
+    answers_.push_back({true, {}, std::move(value), std::move(whileAsked)});
 }
 
 void ScriptedPrompts::Clear() {
@@ -33,12 +34,15 @@ ScriptedPrompts::Answer ScriptedPrompts::Take(const archive::PromptView& view, b
 
 archive::PromptResult ScriptedPrompts::Ask(const archive::PromptView& view) {
     records_.push_back(view);
-    return Take(view, false).result;
+    Answer a = Take(view, false);
+    if (a.whileAsked) a.whileAsked();
+    return a.result;
 }
 
 bool ScriptedPrompts::AskText(const archive::PromptView& view, std::string& value) {
     records_.push_back(view);
     Answer a = Take(view, true);
+    if (a.whileAsked) a.whileAsked();
     if (!a.text) return false;
     value = *a.text;
     return true;

@@ -4,6 +4,7 @@
 #include "archive/Prompts.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,10 +21,13 @@ class ScriptError : public std::logic_error {
 
 class ScriptedPrompts final : public archive::PromptService {
   public:
-    /// Queues the button result of the next message box, overwrite or continue prompt.
-    void QueueResult(archive::PromptResult result);
+    /// Queues the button result of the next message box, overwrite or continue prompt;
+    /// `whileAsked` as for QueueText.
+    void QueueResult(archive::PromptResult result, std::function<void()> whileAsked = {});
     /// Queues the next text or password prompt: a value answers OK with it, nullopt Cancel.
-    void QueueText(std::optional<std::string> value);
+    /// `whileAsked` runs before the answer is given, as what the user does while the prompt is
+    /// up (another disk put in the drive).
+    void QueueText(std::optional<std::string> value, std::function<void()> whileAsked = {});
 
     /// Every prompt shown so far, in order, as built from the prompt texts of its moment.
     const std::vector<archive::PromptView>& Records() const { return records_; }
@@ -35,6 +39,7 @@ class ScriptedPrompts final : public archive::PromptService {
         bool isText = false;
         archive::PromptResult result;
         std::optional<std::string> text;
+        std::function<void()> whileAsked;
     };
     archive::PromptResult Ask(const archive::PromptView& view) override;
     bool AskText(const archive::PromptView& view, std::string& value) override;

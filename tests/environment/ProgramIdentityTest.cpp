@@ -127,6 +127,54 @@ TEST_F(FindProductDirectoryTest, TargetDeletedAfterTheShortcutWasMade) {
     EXPECT_EQ(FindProductDirectory("ZPX", desktop_, "D:\\OTRO"), "C:\\VEXO\\DALVO");
 }
 
+// A shortcut made to a program on a share holds both forms of its target: the local one
+// (D:\Datos\Asientos Nóminas\NOM.EXE) and the network one (\\SERVIDOR\VEXO\...). The
+// network form is the one looked for.
+struct NetworkTargetCase {
+    const char* name;
+    const char* networkFile; // made under the prefix's dosdevices/unc, or nullptr
+    const char* localFile;   // made on drive D, or nullptr
+    ProposalReason reason;
+    const char* expected;
+};
+
+class NetworkTargetTest : public FindProductDirectoryTest,
+                          public ::testing::WithParamInterface<NetworkTargetCase> {};
+
+TEST_P(NetworkTargetTest, IsPreferredToTheLocalForm) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the share and drive D: are the POSIX layer's prefix";
+#endif
+    const NetworkTargetCase& c = GetParam();
+    const std::string root = platform::PrefixDirectory();
+    std::filesystem::copy_file(VEXO_TEST_DATA_DIR "/lnk/unicode-net.lnk",
+                               Host(desktop_ + "DalvoVexo.lnk"));
+    std::filesystem::create_directories(root + "/dosdevices/unc");
+    std::filesystem::create_directories(root + "/disk_d");
+    std::filesystem::create_directory_symlink(root + "/disk_d", root + "/dosdevices/d:");
+    if (c.networkFile) WriteFile(W1252(c.networkFile), "MZ");
+    if (c.localFile) WriteFile(W1252(c.localFile), "MZ");
+    ProductDirectoryProposal p = ProposeFromShortcut("ZPX", desktop_, kField);
+    EXPECT_EQ(p.target, W1252("\\\\SERVIDOR\\VEXO\\Asientos Nóminas\\NOM.EXE"));
+    EXPECT_EQ(p.reason, c.reason);
+    EXPECT_EQ(p.directory, W1252(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, NetworkTargetTest,
+    ::testing::Values(
+        NetworkTargetCase{"OnTheShare", "\\\\servidor\\vexo\\Asientos Nóminas\\NOM.EXE", nullptr,
+                          ProposalReason::TargetFound, "\\\\SERVIDOR\\VEXO\\"},
+        NetworkTargetCase{"BothPresent", "\\\\servidor\\vexo\\Asientos Nóminas\\NOM.EXE",
+                          "D:\\Datos\\Asientos Nóminas\\NOM.EXE", ProposalReason::TargetFound,
+                          "\\\\SERVIDOR\\VEXO\\"},
+        // The share is gone: the local copy is not looked at, as the shell does not either.
+        NetworkTargetCase{"OnlyLocally", nullptr, "D:\\Datos\\Asientos Nóminas\\NOM.EXE",
+                          ProposalReason::TargetMissing, "D:\\VEXO\\DALVO"}),
+    [](const ::testing::TestParamInfo<NetworkTargetCase>& row) {
+        return std::string(row.param.name);
+    });
+
 TEST_F(FindProductDirectoryTest, DamagedShortcutKeepsTheFieldText) {
     WriteFile(desktop_ + "DalvoVexo.lnk", std::string("\x4c\0\0\0garbage", 11));
     EXPECT_EQ(FindProductDirectory("ZPX", desktop_, kField), kField);

@@ -1,5 +1,6 @@
 // StartupTest.cpp - the start-up steps against installer files made on the spot.
 #include "InstallerFixture.h"
+#include "archive/Exceptions.h"
 #include "installer/InstallerTexts.h"
 
 namespace vexo::installer::test {
@@ -113,6 +114,52 @@ TEST_F(StartupTest, BrowseReplacesDirectoryOnlyWhenConfirmed) {
     w.OnBrowseClicked();
     EXPECT_EQ(view_.directory, "D:\\OTRO");
 }
+
+// The standard error box is captioned with the file's own name: the window passes it on
+// whatever step failed, and whatever case the name has on disk.
+struct ErrorTitleCase {
+    const char* installer;
+    bool withArchive; // false: a file without archive fails the open
+    bool failingProposal;
+    const char* title;
+};
+
+class ErrorTitleTest : public InstallerTest,
+                       public ::testing::WithParamInterface<ErrorTitleCase> {};
+
+class ProposalFailingServices : public TestServices {
+  public:
+    std::string FindProductDirectory(std::string_view, std::string_view,
+                                     std::string_view) override {
+        throw archive::Exception("sin enlace");
+    }
+};
+
+TEST_P(ErrorTitleTest, CaptionIsTheFilesOwnNameWithTheRestLowered) {
+    const ErrorTitleCase& c = GetParam();
+    ProposalFailingServices failing;
+    TestServices& services = c.failingProposal ? failing : services_;
+    PackageSpec pkg;
+    if (c.withArchive)
+        MakeInstaller(c.installer, pkg);
+    else
+        WriteFile(c.installer, std::string(5000, 'x'));
+    services.module = c.installer;
+    InstallerWindow w(view_, services);
+    EXPECT_FALSE(w.OnCreate());
+    ASSERT_EQ(view_.errors.size(), 1u);
+    EXPECT_EQ(view_.errors[0].first, c.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ErrorTitleTest,
+    ::testing::Values(ErrorTitleCase{"C:\\descargas\\zpx20.exe", false, false, "zpx20"},
+                      ErrorTitleCase{"C:\\descargas\\Zpx20.EXE", false, false, "Zpx20"},
+                      ErrorTitleCase{"C:\\descargas\\ZPX20.EXE", false, false, "Zpx20"},
+                      // The identification fails on the year: the title keeps the file's case.
+                      ErrorTitleCase{"C:\\descargas\\aeat-ZORI-9.exe", true, false, "aeat-zori-9"},
+                      // Before the identity is known at all.
+                      ErrorTitleCase{"C:\\descargas\\zpx16.exe", true, true, "zpx16"}));
 
 } // namespace
 } // namespace vexo::installer::test

@@ -76,55 +76,52 @@ struct FailureCase {
 
 class LoadableModuleFailure : public ::testing::TestWithParam<FailureCase> {};
 
-// Windows has no memory files: the temporary file is the one way, and its failure is said in
-// the system's words. The file is gone afterwards.
-void ExpectTheTemporaryFileFailed(const FailureCase& c, const std::string& tmp) {
+// The loader's refusal of `c.bytes`, as the failure says it.
+std::string WhyTheLoadFailed(const FailureCase& c) {
     const std::string bytes = c.bytes;
     try {
         LoadableModule::FromMemory("vexo-test-module", bytes.data(), bytes.size());
-        FAIL() << "loaded bytes that are no module";
     } catch (const ModuleError& e) {
-        const std::string why = e.what();
-        const std::string file = tmp + "\\vexo-test-module.";
-        EXPECT_EQ(why.rfind(c.tmpMissing ? file : kLoadCall + file, 0), 0u) << why;
-        const int code = c.tmpMissing ? 3 : c.windowsError; // ERROR_PATH_NOT_FOUND
-        EXPECT_NE(why.find(": " + vexo::test::SystemMessage(code)), std::string::npos) << why;
+        return e.what();
     }
+    ADD_FAILURE() << "loaded bytes that are no module";
+    return {};
 }
 
-// Both ways are tried and each says why it failed, the memory file's first; the temporary file
-// is gone afterwards.
+// Both ways are tried and each says why it failed, the memory file's first.
+void ExpectBothWaysFailed(const FailureCase& c, const std::string& tmp) {
+    const std::string why = WhyTheLoadFailed(c);
+    const std::string second =
+        "; " + (c.tmpMissing ? "" : std::string("dlopen: ")) + tmp + "/vexo-test-module.";
+    EXPECT_EQ(why.rfind("dlopen: /proc/self/fd/", 0), 0u) << why;
+    const auto at = why.find(second);
+    ASSERT_NE(at, std::string::npos) << why;
+    EXPECT_NE(why.substr(0, at).find(c.because), std::string::npos) << why;
+    const std::string tail = c.tmpMissing ? "No such file or directory" : c.because;
+    EXPECT_NE(why.find(tail, at), std::string::npos) << why;
+}
+
+// Windows has no memory files: the temporary file is the one way, and its failure is said in
+// the system's words.
+void ExpectTheTemporaryFileFailed(const FailureCase& c, const std::string& tmp) {
+    const std::string why = WhyTheLoadFailed(c);
+    const std::string file = tmp + "\\vexo-test-module.";
+    EXPECT_EQ(why.rfind(c.tmpMissing ? file : kLoadCall + file, 0), 0u) << why;
+    const int code = c.tmpMissing ? 3 : c.windowsError; // ERROR_PATH_NOT_FOUND
+    EXPECT_NE(why.find(": " + vexo::test::SystemMessage(code)), std::string::npos) << why;
+}
+
+// Every way the host has is tried and says why it failed; the temporary file is gone afterwards.
 TEST_P(LoadableModuleFailure, SaysWhyEachWayFailed) {
     const FailureCase& c = GetParam();
     ScopedTestPrefix scratch;
-    if (kWindowsHost) {
-        const std::string tmp = scratch.Host(c.tmpMissing ? "no-such-folder" : "tmp");
-        if (!c.tmpMissing) CreateHostDirectories(tmp);
-        ScopedTmpDir tmpDir(tmp);
-        ExpectTheTemporaryFileFailed(c, tmp);
-        if (!c.tmpMissing) {
-            EXPECT_TRUE(IsEmptyFolder(tmp));
-        }
-        return;
-    }
     const std::string tmp = scratch.Host(c.tmpMissing ? "no-such-folder" : "tmp");
     if (!c.tmpMissing) CreateHostDirectories(tmp);
     ScopedTmpDir tmpDir(tmp);
-    const std::string bytes = c.bytes;
-    try {
-        LoadableModule::FromMemory("vexo-test-module", bytes.data(), bytes.size());
-        FAIL() << "loaded bytes that are no module";
-    } catch (const ModuleError& e) {
-        const std::string why = e.what();
-        const std::string second =
-            "; " + (c.tmpMissing ? "" : std::string("dlopen: ")) + tmp + "/vexo-test-module.";
-        EXPECT_EQ(why.rfind("dlopen: /proc/self/fd/", 0), 0u) << why;
-        const auto at = why.find(second);
-        ASSERT_NE(at, std::string::npos) << why;
-        EXPECT_NE(why.substr(0, at).find(c.because), std::string::npos) << why;
-        const std::string tail = c.tmpMissing ? "No such file or directory" : c.because;
-        EXPECT_NE(why.find(tail, at), std::string::npos) << why;
-    }
+    if (kWindowsHost)
+        ExpectTheTemporaryFileFailed(c, tmp);
+    else
+        ExpectBothWaysFailed(c, tmp);
     if (!c.tmpMissing) {
         EXPECT_TRUE(IsEmptyFolder(tmp));
     }

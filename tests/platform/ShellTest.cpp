@@ -1,10 +1,12 @@
 // ShellTest.cpp - special folders and shell links, checked against an independent reader.
 #include "platform/Shell.h"
 #include "platform/Encoding.h"
+#include "platform/EnvironmentVariables.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/ScopedTestPrefix.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
+#include <thread>
 
 using namespace vexo::platform;
 namespace fs = std::filesystem;
@@ -53,24 +56,35 @@ const std::string kDescription = W1252("Los Programas Vexo están especialmente 
 
 } // namespace
 
-TEST(SpecialFolders, WinePlacesInsideThePrefix) {
+TEST(SpecialFolders, PlacesInsideThePrefix) {
     ScopedTestPrefix prefix;
+#ifdef _WIN32
+    // The shell's own folders: VEXO_USER names the user only, the profile is the system's.
+    const std::string profile = Utf8ToCp1252(GetEnv("USERPROFILE").value_or(""));
+    const std::string roaming = Utf8ToCp1252(GetEnv("APPDATA").value_or(""));
+    const std::string common = Utf8ToCp1252(GetEnv("ProgramData").value_or(""));
+#else
+    // Where Wine puts them in a new prefix, for the user VEXO_USER names.
+    const std::string profile = "C:\\users\\tester";
+    const std::string roaming = profile + "\\AppData\\Roaming";
+    const std::string common = "C:\\ProgramData";
+#endif
     struct Case {
         int csidl;
-        const char* path;
-        const char* host;
+        std::string path;
     } cases[] = {
-        {CSIDL_DESKTOPDIRECTORY, "C:\\users\\tester\\Desktop", "drive_c/users/tester/Desktop"},
-        {CSIDL_COMMON_STARTMENU, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
-         "drive_c/ProgramData/Microsoft/Windows/Start Menu"},
-        {CSIDL_COMMON_PROGRAMS, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
-         "drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"},
-        {CSIDL_STARTMENU, "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu",
-         "drive_c/users/tester/AppData/Roaming/Microsoft/Windows/Start Menu"},
+        {CSIDL_DESKTOPDIRECTORY, profile + "\\Desktop"},
+        {CSIDL_COMMON_STARTMENU, common + "\\Microsoft\\Windows\\Start Menu"},
+        {CSIDL_COMMON_PROGRAMS, common + "\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {CSIDL_STARTMENU, roaming + "\\Microsoft\\Windows\\Start Menu"},
     };
     for (const auto& c : cases) {
+        ASSERT_EQ(c.path.rfind("C:\\", 0), 0u) << c.path;
         EXPECT_EQ(SpecialFolderPath(c.csidl), c.path);
-        EXPECT_TRUE(fs::is_directory(prefix.Host(c.host))) << c.host;
+        // Made in the prefix's drive C:, not on the system's.
+        std::string host = "drive_c/" + Cp1252ToUtf8(c.path.substr(3));
+        std::replace(host.begin(), host.end(), '\\', '/');
+        EXPECT_TRUE(fs::is_directory(prefix.Host(host))) << host;
     }
     EXPECT_EQ(SpecialFolderPath(0x7F), "");
 }
@@ -157,4 +171,96 @@ TEST(ShellLink, DamagedBytesNeverCrash) {
     EXPECT_FALSE(ParseShellLink(nullptr, 0));
     std::vector<std::uint8_t> notLink(200, 0x41);
     EXPECT_FALSE(ParseShellLink(notLink.data(), notLink.size()));
+}
+
+TEST(ShellLink, CountedStringsStopAtTheirNul) {
+    // Wine's shell counts the terminating NUL of each string; readers of C strings stop there.
+    std::vector<std::uint8_t> bytes = {0x4C, 0, 0,    0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                       0,    0, 0xC0, 0, 0,    0,    0,    0, 0, 0x46};
+    bytes.resize(0x4C);
+    bytes[0x14] = 0x04 | 0x10 | 0x80; // a description and a working directory, in UTF-16
+    for (const char* text : {"Abc", "C:\\W\\"}) {
+        const std::string s(text);
+        bytes.push_back(static_cast<std::uint8_t>(s.size() + 1));
+        bytes.push_back(0);
+        for (char c : s + '\0') {
+            bytes.push_back(static_cast<std::uint8_t>(c));
+            bytes.push_back(0);
+        }
+    }
+    bytes.resize(bytes.size() + 4);
+    auto link = ParseShellLink(bytes.data(), bytes.size());
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->description, "Abc");
+    EXPECT_EQ(link->workingDirectory, "C:\\W\\");
+}
+
+TEST(ShellLink, WhatIsNoLinkReadsAsNothing) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\folder.lnk"));
+    std::ofstream(prefix.Host("drive_c/text.lnk")) << "not a shell link";
+    std::ofstream(prefix.Host("drive_c/empty.lnk"));
+    for (const char* path : {"C:\\missing.lnk", "C:\\folder.lnk", "C:\\text.lnk", "C:\\empty.lnk",
+                             "C:\\nowhere\\x.lnk"})
+        EXPECT_FALSE(ReadShellLink(path)) << path;
+}
+
+TEST(ShellLink, FailedWriteRaisesAndLeavesNoFile) {
+    ScopedTestPrefix prefix;
+    const ShellLink link{"C:\\VEXO\\DALVO.EXE", "", ""};
+    try {
+        WriteShellLink("C:\\nowhere\\x.lnk", link);
+        ADD_FAILURE() << "no error raised";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.Code(), kErrorPathNotFound);
+    }
+    EXPECT_FALSE(FileExists("C:\\nowhere\\x.lnk"));
+    // A folder of the link's name stays as it is.
+    ASSERT_TRUE(CreateDirectory("C:\\taken.lnk"));
+    EXPECT_THROW(WriteShellLink("C:\\taken.lnk", link), PlatformError);
+    EXPECT_TRUE(DirectoryExists("C:\\taken.lnk"));
+}
+
+TEST(ShellLink, WrittenAndReadOnAnotherThread) {
+    ScopedTestPrefix prefix;
+    const ShellLink link{"C:\\VEXO\\DALVO\\Programa\\DALVO.EXE", "C:\\VEXO\\", kDescription};
+    std::optional<ShellLink> back;
+    std::thread worker([&] {
+        WriteShellLink("C:\\thread.lnk", link);
+        back = ReadShellLink("C:\\thread.lnk");
+    });
+    worker.join();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->target, link.target);
+    EXPECT_EQ(back->description, kDescription);
+    // The link made there reads here too.
+    auto here = ReadShellLink("C:\\thread.lnk");
+    ASSERT_TRUE(here);
+    EXPECT_EQ(here->workingDirectory, link.workingDirectory);
+}
+
+TEST(ShellLink, RelativeTargetNamesAFileBesideTheLink) {
+    ScopedTestPrefix prefix;
+    // A link holding a relative path only (flags: relative path, Unicode strings).
+    std::vector<std::uint8_t> bytes = {0x4C, 0, 0,    0, 0x01, 0x14, 0x02, 0, 0, 0,
+                                       0,    0, 0xC0, 0, 0,    0,    0,    0, 0, 0x46};
+    bytes.resize(0x4C);
+    bytes[0x14] = 0x08 | 0x80;
+    const std::string relative = "sub\\PROG.EXE";
+    bytes.push_back(static_cast<std::uint8_t>(relative.size()));
+    bytes.push_back(0);
+    for (char c : relative) {
+        bytes.push_back(static_cast<std::uint8_t>(c));
+        bytes.push_back(0);
+    }
+    bytes.resize(bytes.size() + 4);
+    ASSERT_TRUE(CreateDirectory("C:\\Links"));
+    {
+        std::ofstream out(prefix.Host("drive_c/Links/rel.lnk"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    auto link = ReadShellLink("C:\\Links\\rel.lnk");
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, "C:\\Links\\sub\\PROG.EXE");
 }

@@ -78,6 +78,8 @@ std::vector<std::string> AllowedTexts() {
             utf8.pop_back();
         if (utf8.size() >= 12) texts.push_back(utf8);
     }
+    // A header block size no buffer can be sized from is refused with its own text.
+    texts.push_back("Tamaño de bloque");
     return texts;
 }
 
@@ -267,6 +269,24 @@ TEST_F(CorruptionSuite, CutWithItsLocatorTrailer) {
         problems.insert(problems.end(), p.begin(), p.end());
     }
     Report(problems, cases);
+}
+
+TEST_F(CorruptionSuite, BlockSizeFlippedOutOfBounds) {
+    // The header's block size (offset 64): the sign bit, and a bit that puts it above the
+    // bound. Every run fails with the block-size text, none with a bad signature.
+    std::vector<std::string> problems;
+    for (const auto& [byte, bit] : {std::pair{3, 7}, std::pair{3, 2}}) {
+        Bytes b = layout_.file;
+        b[static_cast<std::size_t>(layout_.start + 64 + byte)] ^=
+            static_cast<std::uint8_t>(1u << bit);
+        auto p = Check(b, "block size bit " + std::to_string(byte * 8 + bit), true);
+        problems.insert(problems.end(), p.begin(), p.end());
+        fs::path file = dir_ / "case" / "ZPX10.EXE";
+        const ChildResult r =
+            RunChild({VEXO_ARCHIVE_TOOL, "test", file.string()}, dir_, kTimeLimit);
+        EXPECT_NE(r.err.find("Tamaño de bloque"), std::string::npos) << r.err;
+    }
+    Report(problems, 2);
 }
 
 TEST_F(CorruptionSuite, SeededBitFlipsAnywhereInTheArchive) {

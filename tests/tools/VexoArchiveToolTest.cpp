@@ -30,9 +30,12 @@ class ToolTest : public ::testing::Test {
     }
     void TearDown() override { temp_.reset(); }
 
+    // The prefix (temporary files of solid archives) lies inside the test's directory.
     ToolRun Tool(Args args) {
         args.insert(args.begin(), VEXO_ARCHIVE_TOOL);
-        return vexo::test::RunProgram(args);
+        vexo::test::ProgramOptions options;
+        options.environment.emplace_back("VEXO_PREFIX", P(dir_ / "prefix"));
+        return vexo::test::RunProgram(args, options);
     }
 
     fs::path Write(const std::string& rel, const std::string& bytes) {
@@ -177,6 +180,119 @@ TEST_F(ToolTest, DamagedNameLengthIsRefused) {
         EXPECT_EQ(r.status, 1) << length;
         EXPECT_NE(r.err.find("Stream read error"), std::string::npos) << r.err;
     }
+}
+
+// "info --json": the raw header of the file given at the top, as it always was; "opened" holds
+// the header the extractor reads once the archive is open.
+struct InfoSections {
+    std::string raw, opened;
+};
+
+InfoSections SplitInfo(const std::string& out) {
+    const std::size_t at = out.find("\"opened\": {");
+    if (at == std::string::npos) return {out, ""};
+    return {out.substr(0, at), out.substr(at)};
+}
+
+struct OpenedCase {
+    const char* name;
+    Args buildOptions;
+    const char* infoFile; // relative to the test's directory
+    const char* kind;
+    const char* rawTotals;    // the totals of the file given
+    const char* openedTotals; // the totals the extractor reads
+};
+
+class InfoOpened : public ToolTest, public ::testing::WithParamInterface<OpenedCase> {};
+
+TEST_P(InfoOpened, ShowsWhatTheExtractorReadsBesideTheRawHeader) {
+    const OpenedCase& c = GetParam();
+    Write("src/a.txt", std::string(40000, 'a'));
+    Write("src/b.bin", std::string(30000, 'b'));
+    Write("src/c.txt", "c");
+    Args build{"build",          "--block-size", "4096",  "--store",
+               "--product-code", "DALVO",        "--out", P(dir_ / "DISK-1.ARC")};
+    build.insert(build.end(), c.buildOptions.begin(), c.buildOptions.end());
+    build.push_back(P(dir_ / "src"));
+    ToolRun b = Tool(build);
+    ASSERT_EQ(b.status, 0) << b.err;
+    ToolRun i = Tool({"info", "--json", P(dir_ / c.infoFile)});
+    ASSERT_EQ(i.status, 0) << i.err;
+    const InfoSections s = SplitInfo(i.out);
+    EXPECT_NE(s.raw.find(std::string("\"archiveInfo\": ") + c.rawTotals), std::string::npos)
+        << i.out;
+    EXPECT_NE(s.opened.find(std::string("\"kind\": \"") + c.kind + "\""), std::string::npos)
+        << i.out;
+    EXPECT_NE(s.opened.find(std::string("\"archiveInfo\": ") + c.openedTotals), std::string::npos)
+        << i.out;
+    // Package values as the installer reads them, from the header it holds.
+    EXPECT_NE(s.opened.find("\"productCode\": \"DALVO\""), std::string::npos) << i.out;
+    // Opening a solid archive unpacks it; closing removes the unpacked copy again.
+    if (fs::exists(dir_ / "prefix")) {
+        for (const auto& e : fs::recursive_directory_iterator(dir_ / "prefix"))
+            EXPECT_EQ(e.path().filename().string().find("~Archiv-"), std::string::npos);
+    }
+}
+
+// Stored, 4,096-byte blocks: a.txt takes 10 blocks (40,080 bytes), b.bin 8 (30,064), c.txt 1 (9).
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, InfoOpened,
+    ::testing::Values(OpenedCase{"Single",
+                                 {},
+                                 "DISK-1.ARC",
+                                 "single",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}"},
+                      // The first segment's header was never brought up to date: the final one has
+                      // the whole archive's totals.
+                      OpenedCase{"SegmentedFromTheFirst",
+                                 {"--segment-size", "30000"},
+                                 "DISK.ARC",
+                                 "segmented",
+                                 "{\"files\": 1, ",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}"},
+                      OpenedCase{"SegmentedFromTheLast",
+                                 {"--segment-size", "30000"},
+                                 "DISK.002",
+                                 "segmented",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}"},
+                      // The file holds one entry, the archive inside it the three files.
+                      OpenedCase{"Solid",
+                                 {"--solid"},
+                                 "DISK-1.ARC",
+                                 "solid",
+                                 "{\"files\": 1, ",
+                                 "{\"files\": 3, \"uncompressed\": 70001, \"stored\": 70153}"}),
+    [](const ::testing::TestParamInfo<OpenedCase>& row) { return std::string(row.param.name); });
+
+TEST_F(ToolTest, InfoTextKeepsItsLinesAndAddsTheOpenedSection) {
+    Write("src/a.txt", std::string(40000, 'a'));
+    ASSERT_EQ(Tool({"build", "--solid", "--out", P(dir_ / "s.vxa"), P(dir_ / "src")}).status, 0);
+    ToolRun i = Tool({"info", P(dir_ / "s.vxa")});
+    ASSERT_EQ(i.status, 0) << i.err;
+    // The raw header's lines come first, in their old order and form.
+    EXPECT_EQ(i.out.rfind("archive start:   0\nsignature:       4664\n", 0), 0u) << i.out;
+    EXPECT_NE(i.out.find("\nflags:           0x16\n"), std::string::npos) << i.out;
+    EXPECT_NE(i.out.find("\nopened as:       solid archive: the header of the archive inside "
+                         "it\n  signature:       4664\n"),
+              std::string::npos)
+        << i.out;
+    EXPECT_NE(i.out.find("\n  flags:           0x12\n"), std::string::npos) << i.out;
+}
+
+TEST_F(ToolTest, InfoOnASegmentThatCannotBeFoundShowsTheRawHeaderAndFails) {
+    Write("src/a.txt", std::string(70000, 'a'));
+    ASSERT_EQ(Tool({"build", "--store", "--block-size", "4096", "--segment-size", "30000", "--out",
+                    P(dir_ / "D.ARC"), P(dir_ / "src")})
+                  .status,
+              0);
+    fs::remove(dir_ / "D.001");
+    ToolRun i = Tool({"info", "--json", P(dir_ / "D.ARC")});
+    EXPECT_EQ(i.status, 1);
+    const InfoSections s = SplitInfo(i.out);
+    EXPECT_NE(s.raw.find("\"segment\": 1,"), std::string::npos) << i.out;
+    EXPECT_EQ(s.opened, "\"opened\": {\n    \"error\": \"cancelled\"\n  }\n}\n");
 }
 
 TEST_F(ToolTest, UsageErrorsExitTwo) {

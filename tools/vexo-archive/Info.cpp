@@ -1,11 +1,17 @@
-// Info.cpp - "info": the header and the package values of an archive or package.
+// Info.cpp - "info": the raw header of the file given, and the header the extractor holds once
+// it has opened the archive (a solid archive's inner one, a segmented archive's final segment).
+#include "ExtractTool.h"
+#include "TerminalPrompts.h"
 #include "Tool.h"
 
+#include "archive/Exceptions.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <vector>
 
 namespace vexo::tool {
 namespace {
@@ -32,63 +38,148 @@ std::string DateText(std::uint16_t w) {
     return buf;
 }
 
+/// One line of the report: its JSON key and value, its text label and value (no label: the
+/// line is in the JSON form only).
+struct Field {
+    std::string key, json, label, text;
+};
+
+Field Plain(const char* key, const char* label, const std::string& value) {
+    return {key, value, label, value};
+}
+
+Field Quoted(const char* key, const char* label, const std::string& utf8) {
+    return {key, JsonString(utf8), label, utf8};
+}
+
+/// The header's own fields and the package values read from it, in the report's order.
+std::vector<Field> HeaderFields(const archive::TArchiveHeader& h) {
+    const archive::PackageValues p = archive::ReadPackageValues(h);
+    char flags[8];
+    std::snprintf(flags, sizeof flags, "0x%02X", h.Flags);
+    return {
+        Plain("signature", "signature:", std::to_string(h.Signature)),
+        Plain("version", "version:", std::to_string(h.Version)),
+        Plain("archiveId", "archive id:", std::to_string(h.ArchiveID)),
+        Plain("blockSize", "block size:", std::to_string(h.BlockSize)),
+        Plain("endOffset", "end offset:", std::to_string(h.EndOffset)),
+        Plain("segment", "segment:", std::to_string(h.Segment)),
+        {"flags", std::to_string(h.Flags), "flags:", flags},
+        {"archiveInfo", Totals(h.ArchiveInfo, true),
+         "archive totals:", Totals(h.ArchiveInfo, false)},
+        {"segmentInfo", Totals(h.SegmentInfo, true),
+         "segment totals:", Totals(h.SegmentInfo, false)},
+        Quoted("comment", "comment:", Utf8(h.Comment)),
+        Plain("packageVersion",
+              "package version:", Number(archive::Real48ToDouble(p.PackageVersion.data()))),
+        Plain("packageCode", "package code:", std::to_string(p.PackageCode)),
+        Quoted("packageDate", "package date:", DateText(p.PackageDate)),
+        Quoted("productCode", "product code:", Utf8(p.ProductCode)),
+    };
+}
+
+/// What the extractor holds after opening `path`, or why it could not open it.
+struct Opened {
+    std::string kind; // "single", "segmented" or "solid"
+    archive::TArchiveHeader header;
+    std::optional<std::string> error;
+};
+
+Opened OpenWithTheExtractor(const std::string& path, const std::string* key,
+                            const archive::TArchiveHeader& raw) {
+    Opened o;
+    try {
+        TerminalPrompts prompts; // a segment that is not beside the first one is asked for
+        extract::TExtractor x;
+        PointAt(x, path, key);
+        x.Open();
+        o.header = x.Header();
+        const bool segmented = raw.Segment != 1 || (raw.Flags & archive::kHeaderFinalSegment) == 0;
+        o.kind = x.IsSolid() ? "solid" : segmented ? "segmented" : "single";
+        x.Close();
+    } catch (const archive::EAbort&) {
+        o.error = "cancelled";
+    } catch (const std::exception& e) {
+        o.error = Utf8(e.what());
+    }
+    return o;
+}
+
+std::string KindText(const Opened& o) {
+    if (o.kind == "solid") return "solid archive: the header of the archive inside it";
+    if (o.kind == "segmented")
+        return "segmented archive: the header of segment " + std::to_string(o.header.Segment);
+    return "single archive";
+}
+
+void PrintJson(const std::vector<Field>& raw, const Opened& o) {
+    std::cout << "{\n";
+    for (const Field& f : raw)
+        std::cout << "  \"" << f.key << "\": " << f.json << ",\n";
+    std::cout << "  \"opened\": {\n";
+    if (o.error) {
+        std::cout << "    \"error\": " << JsonString(*o.error) << "\n";
+    } else {
+        std::cout << "    \"kind\": \"" << o.kind << "\"";
+        for (const Field& f : HeaderFields(o.header))
+            std::cout << ",\n    \"" << f.key << "\": " << f.json;
+        std::cout << '\n';
+    }
+    std::cout << "  }\n}\n";
+}
+
+void PrintText(const std::vector<Field>& raw, const Opened& o) {
+    auto line = [](const std::string& indent, const std::string& label, const std::string& text) {
+        char padded[32];
+        std::snprintf(padded, sizeof padded, "%-17s", label.c_str());
+        std::cout << indent << padded << text << '\n';
+    };
+    for (const Field& f : raw)
+        if (!f.label.empty()) line("", f.label, f.text);
+    if (o.error) {
+        line("", "opened as:", "not opened: " + *o.error);
+        return;
+    }
+    line("", "opened as:", KindText(o));
+    for (const Field& f : HeaderFields(o.header))
+        line("  ", f.label, f.text);
+}
+
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
     std::string path;
+    std::optional<std::string> key;
     bool json = false;
-    for (const auto& a : args) {
-        if (a == "--json")
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
             json = true;
-        else if (path.empty() && a.rfind("--", 0) != 0)
+        } else if (a == "--key") {
+            // Only a solid archive whose wrapper is encrypted needs it to be opened.
+            if (i + 1 >= args.size()) throw UsageError("--key needs a value");
+            key = args[++i];
+        } else if (path.empty() && a.rfind("--", 0) != 0) {
             path = a;
-        else
+        } else {
             throw UsageError("unexpected argument \"" + a + "\"");
+        }
     }
     if (path.empty()) throw UsageError("no archive file given");
     OpenedArchive a = OpenArchive(path);
-    const archive::TArchiveHeader& h = a.header;
-    archive::PackageValues p = archive::ReadPackageValues(h);
-    double version = archive::Real48ToDouble(p.PackageVersion.data());
-    char flags[8];
-    std::snprintf(flags, sizeof flags, "0x%02X", h.Flags);
-    if (json) {
-        std::cout << "{\n"
-                  << "  \"archiveStart\": " << a.start << ",\n"
-                  << "  \"headerSize\": " << archive::HeaderSize(h) << ",\n"
-                  << "  \"signature\": " << h.Signature << ",\n"
-                  << "  \"version\": " << h.Version << ",\n"
-                  << "  \"archiveId\": " << h.ArchiveID << ",\n"
-                  << "  \"blockSize\": " << h.BlockSize << ",\n"
-                  << "  \"endOffset\": " << h.EndOffset << ",\n"
-                  << "  \"segment\": " << h.Segment << ",\n"
-                  << "  \"flags\": " << static_cast<int>(h.Flags) << ",\n"
-                  << "  \"archiveInfo\": " << Totals(h.ArchiveInfo, true) << ",\n"
-                  << "  \"segmentInfo\": " << Totals(h.SegmentInfo, true) << ",\n"
-                  << "  \"comment\": " << JsonString(Utf8(h.Comment)) << ",\n"
-                  << "  \"packageVersion\": " << Number(version) << ",\n"
-                  << "  \"packageCode\": " << p.PackageCode << ",\n"
-                  << "  \"packageDate\": \"" << DateText(p.PackageDate) << "\",\n"
-                  << "  \"productCode\": " << JsonString(Utf8(p.ProductCode)) << "\n"
-                  << "}\n";
-        return 0;
-    }
-    std::cout << "archive start:   " << a.start << '\n'
-              << "signature:       " << h.Signature << '\n'
-              << "version:         " << h.Version << '\n'
-              << "archive id:      " << h.ArchiveID << '\n'
-              << "block size:      " << h.BlockSize << '\n'
-              << "end offset:      " << h.EndOffset << '\n'
-              << "segment:         " << h.Segment << '\n'
-              << "flags:           " << flags << '\n'
-              << "archive totals:  " << Totals(h.ArchiveInfo, false) << '\n'
-              << "segment totals:  " << Totals(h.SegmentInfo, false) << '\n'
-              << "comment:         " << Utf8(h.Comment) << '\n'
-              << "package version: " << Number(version) << '\n'
-              << "package code:    " << p.PackageCode << '\n'
-              << "package date:    " << DateText(p.PackageDate) << '\n'
-              << "product code:    " << Utf8(p.ProductCode) << '\n';
-    return 0;
+    std::vector<Field> raw = HeaderFields(a.header);
+    raw.insert(raw.begin(),
+               {Plain("archiveStart", "archive start:", std::to_string(a.start)),
+                {"headerSize", std::to_string(archive::HeaderSize(a.header)), "", ""}});
+    a.file.reset(); // the extractor opens the file denying writers
+    const Opened opened = OpenWithTheExtractor(path, key ? &*key : nullptr, a.header);
+    if (json)
+        PrintJson(raw, opened);
+    else
+        PrintText(raw, opened);
+    if (!opened.error) return 0;
+    std::cerr << *opened.error << '\n';
+    return 1;
 }
 
 } // namespace vexo::tool

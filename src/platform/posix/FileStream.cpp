@@ -26,7 +26,8 @@ namespace {
 
 using detail::kAccessRead;
 using detail::kAccessWrite;
-constexpr unsigned kShareRead = 1, kShareWrite = 2;
+using detail::kShareRead;
+using detail::kShareWrite;
 
 struct Handle {
     int id;
@@ -139,18 +140,10 @@ bool OpenInProcess(const std::string& host) {
 } // namespace detail
 
 std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
-    const auto raw = static_cast<std::uint16_t>(mode);
-    const bool create = mode == OpenMode::Create;
-    unsigned access = kAccessRead | kAccessWrite;
-    unsigned share = 0;
-    if (!create) {
-        static constexpr unsigned kShares[] = {0, 0, kShareRead, kShareWrite,
-                                               kShareRead | kShareWrite};
-        unsigned accessBits = raw & 0x0003u, shareBits = (raw & 0x00F0u) >> 4;
-        if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0) Fail(kErrorInvalidParameter);
-        access = accessBits == 0 ? kAccessRead : accessBits == 1 ? kAccessWrite : access;
-        share = kShares[shareBits];
-    }
+    const auto request = detail::ReadOpenMode(mode);
+    if (!request) Fail(kErrorInvalidParameter);
+    const bool create = request->create;
+    const unsigned access = request->access, share = request->share;
 
     int error = 0;
     detail::ResolveInfo info;

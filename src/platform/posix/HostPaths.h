@@ -18,10 +18,13 @@ struct ParsedPath {
     std::vector<std::string> components; // Windows-1252, "." and ".." already folded
     bool trailingSeparator = false;
     bool unixForm = false; // "\\?\unix\..." names a host path directly
+    /// "\\server\share\...": the components begin with the server and the share, found
+    /// under the prefix's dosdevices/unc as Wine finds them.
+    bool unc = false;
 };
 
 /// Parses an absolute or relative Windows path; relative forms resolve against the current
-/// directory. nullopt with `error` set for UNC paths (no mapping) and invalid names.
+/// directory. nullopt with `error` set for invalid names and for a UNC path without a share.
 /// `allowWildcards` admits '*' and '?' in the last component.
 std::optional<ParsedPath> ParseWindowsPath(std::string_view path, int& error,
                                            bool allowWildcards = false);

@@ -239,6 +239,37 @@ std::string DriveTarget(char letter) {
     return target;
 }
 
+namespace {
+
+// "server\share\rest" of a UNC path. As on Windows, ".." stops at the share: the server and
+// the share are the root, not components a path can climb out of.
+std::optional<ParsedPath> ParseUncPath(std::string_view path, int& error, bool allowWildcards) {
+    ParsedPath parsed;
+    parsed.unc = true;
+    parsed.trailingSeparator = !path.empty() && IsSeparator(path.back());
+    std::size_t at = 0;
+    for (int part = 0; part < 2; ++part) {
+        std::size_t end = at;
+        while (end < path.size() && !IsSeparator(path[end]))
+            ++end;
+        std::string_view name = path.substr(at, end - at);
+        std::vector<std::string> one;
+        if (!AppendComponents(name, one, false, error)) return std::nullopt;
+        if (one.size() != 1) {
+            error = kErrorPathNotFound; // no server, or no share
+            return std::nullopt;
+        }
+        parsed.components.push_back(std::move(one.front()));
+        at = std::min(end + 1, path.size());
+    }
+    std::vector<std::string> rest;
+    if (!AppendComponents(path.substr(at), rest, allowWildcards, error)) return std::nullopt;
+    parsed.components.insert(parsed.components.end(), rest.begin(), rest.end());
+    return parsed;
+}
+
+} // namespace
+
 std::optional<ParsedPath> ParseWindowsPath(std::string_view path, int& error, bool allowWildcards) {
     ParsedPath parsed;
     if (path.empty()) {
@@ -264,13 +295,14 @@ std::optional<ParsedPath> ParseWindowsPath(std::string_view path, int& error, bo
         }
         if (inner.size() >= 2 && IsAsciiLetter(inner[0]) && inner[1] == ':')
             return ParseWindowsPath(inner, error, allowWildcards);
+        if (inner.size() >= 4 && EqualsIgnoreCaseAscii(inner.substr(0, 3), "UNC") &&
+            IsSeparator(inner[3]))
+            return ParseUncPath(inner.substr(4), error, allowWildcards);
         error = kErrorPathNotFound; // devices and volume names have no mapping here
         return std::nullopt;
     }
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-        error = kErrorPathNotFound; // UNC: no network drives on this layer
-        return std::nullopt;
-    }
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
+        return ParseUncPath(path.substr(2), error, allowWildcards);
 
     std::string base;
     if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
@@ -367,6 +399,16 @@ std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error, R
     std::string host;
     if (parsed.unixForm) {
         host = "";
+    } else if (parsed.unc) {
+        // Wine's network root: the prefix's dosdevices/unc, in lower case like the drive
+        // links; below it the server, the share and the rest are found without regard to
+        // case. Without that directory there is no network at all.
+        host = PrefixDirectory() + "/dosdevices/unc";
+        struct stat st {};
+        if (stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            error = kErrorPathNotFound;
+            return std::nullopt;
+        }
     } else if (const std::string* root = cache ? cache->DriveRoot(parsed.drive) : nullptr) {
         host = *root;
     } else {

@@ -84,19 +84,12 @@ class HandleStream final : public detail::PositionedStream {
 } // namespace
 
 std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
-    const auto raw = static_cast<std::uint16_t>(mode);
-    const bool create = mode == OpenMode::Create;
-    unsigned access = kAccessRead | kAccessWrite;
-    DWORD share = 0;
-    if (!create) {
-        // The class library's share codes: compatibility and exclusive share nothing.
-        static constexpr DWORD kShares[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE};
-        const unsigned accessBits = raw & 0x0003u, shareBits = (raw & 0x00F0u) >> 4;
-        if (accessBits == 3 || shareBits > 4 || (raw & ~0x00F3u) != 0) Fail(kErrorInvalidParameter);
-        access = accessBits == 0 ? kAccessRead : accessBits == 1 ? kAccessWrite : access;
-        share = kShares[shareBits];
-    }
+    const auto request = detail::ReadOpenMode(mode);
+    if (!request) Fail(kErrorInvalidParameter);
+    const bool create = request->create;
+    const unsigned access = request->access;
+    const DWORD share = ((request->share & detail::kShareRead) ? FILE_SHARE_READ : 0) |
+                        ((request->share & detail::kShareWrite) ? FILE_SHARE_WRITE : 0);
     const std::wstring system = win32::SystemPath(path);
     if (create) {
         if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault);
