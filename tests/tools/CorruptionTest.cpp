@@ -282,8 +282,7 @@ TEST_F(CorruptionSuite, BlockSizeFlippedOutOfBounds) {
         auto p = Check(b, "block size bit " + std::to_string(byte * 8 + bit), true);
         problems.insert(problems.end(), p.begin(), p.end());
         fs::path file = dir_ / "case" / "ZPX10.EXE";
-        const ChildResult r =
-            RunChild({VEXO_ARCHIVE_TOOL, "test", file.string()}, dir_, kTimeLimit);
+        const ProgramResult r = Run({VEXO_ARCHIVE_TOOL, "test", test::Utf8Path(file)}, kTimeLimit);
         EXPECT_NE(r.err.find("Tamaño de bloque"), std::string::npos) << r.err;
     }
     Report(problems, 2);
