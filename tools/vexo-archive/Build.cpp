@@ -306,12 +306,14 @@ int RunBuild(const std::vector<std::string>& args) {
         image->ReadBuffer(bytes.data(), bytes.size());
         if (tagSize > INT32_MAX - static_cast<long long>(bytes.size()))
             throw archive::Exception("Program image too large for the locator");
-        start = static_cast<std::int64_t>(bytes.size()) + tagSize;
+        // Size 0 is the tag block's own texts.
+        const auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
+        start = static_cast<std::int64_t>(bytes.size() + tag.size());
+        if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
         // A stub that has room for them in its version strings carries both sizes too.
         archive::WriteSFXSizes(bytes, static_cast<std::int32_t>(bytes.size()),
-                               static_cast<std::int32_t>(tagSize));
+                               static_cast<std::int32_t>(tag.size()));
         file->WriteBuffer(bytes.data(), bytes.size());
-        auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
         file->WriteBuffer(tag.data(), tag.size());
     }
     archive::ArchiveWriter writer(*file, options);
