@@ -20,10 +20,9 @@ cmake --build --preset fuzz -j "$(nproc)"
 # wineserver kept alive for the whole run makes each program start in a tenth of a second.
 # (Not exported: on Linux the prefix falls back to $WINEPREFIX.)
 scripts/mingw-deps.sh
-wineprefix=$PWD/build-windows/wine/prefix
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 # makes the prefix on first use
-trap 'WINEPREFIX=$wineprefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
-WINEPREFIX=$wineprefix /usr/lib/wine/wineserver -p
+trap 'scripts/wine-run.sh --server -k >/dev/null 2>&1 || true' EXIT
+scripts/wine-run.sh --server -p
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)"
 

@@ -2,6 +2,8 @@
 # wine-run.sh PROGRAM.exe [ARGS...] - runs a Windows program of the Windows build under Wine,
 # in the test run's own prefix (build-windows/wine), with Wine's user folders in a scratch home
 # so that nothing reaches the real one. The prefix is made on first use.
+# wine-run.sh --server [-p|-k|-w] runs the prefix's wineserver with the same settings, so that a
+# server kept alive for a whole test run is the one every program start finds.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 state=${VEXO_WINE_DIR:-$here/build-windows/wine}
@@ -21,5 +23,9 @@ if [ ! -f "$WINEPREFIX/.vexo-ready" ]; then
       touch "$WINEPREFIX/.vexo-ready"
     fi
   ) 9>"$state/.lock"
+fi
+if [ "${1:-}" = --server ]; then
+  shift
+  exec /usr/lib/wine/wineserver "$@"
 fi
 exec "$wine" "$@"

@@ -97,6 +97,22 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+std::string FoldFileNameCase(std::string_view cp1252) {
+    std::string out(cp1252);
+    for (char& ch : out) {
+        const auto c = static_cast<unsigned char>(ch);
+        unsigned char upper = c;
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            upper = static_cast<unsigned char>(c - 0x20); // ASCII; "à".."þ" but "÷"
+        else if (c == 0x9A || c == 0x9C || c == 0x9E)
+            upper = static_cast<unsigned char>(c - 0x10); // "š" "œ" "ž"
+        else if (c == 0xFF)
+            upper = 0x9F; // "ÿ"
+        ch = static_cast<char>(upper);
+    }
+    return out;
+}
+
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

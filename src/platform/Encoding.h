@@ -16,6 +16,10 @@ std::string Utf8ToCp1252(std::string_view text);
 /// Upper-cases the ASCII letters only, as the system compares file names.
 std::string UpperAscii(std::string_view text);
 
+/// Upper-cases a Windows-1252 file name as Windows compares file names: accented letters
+/// fold as ASCII ones do ("á" and "Á" are one name); "ß" and "µ" have no capital here.
+std::string FoldFileNameCase(std::string_view cp1252);
+
 /// Case-insensitive comparison on ASCII letters.
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
 

@@ -42,3 +42,23 @@ TEST(Encoding, AsciiCaseRules) {
     EXPECT_TRUE(EqualsIgnoreCaseAscii("DalvoVexo.lnk", "DALVOVEXO.LNK"));
     EXPECT_FALSE(EqualsIgnoreCaseAscii("\xE9", "\xC9")); // only ASCII letters fold
 }
+
+TEST(Encoding, FileNamesFoldAccentedLettersAsWindowsDoes) {
+    struct Row {
+        const char* name;
+        const char* folded;
+    };
+    const Row rows[] = {
+        {"zpx16.exe", "ZPX16.EXE"},
+        {"\xE1rbol \xF1"
+         "and\xFA",
+         "\xC1RBOL \xD1"
+         "AND\xDA"},                              // "árbol ñandú"
+        {"\xE0\xFE\xF7\xF8", "\xC0\xDE\xF7\xD8"}, // "÷" is no letter
+        {"\x9A\x9C\x9E\xFF", "\x8A\x8C\x8E\x9F"}, // "šœžÿ"
+        {"\xDF\xB5\xAA\xBA", "\xDF\xB5\xAA\xBA"}, // "ßµªº" stay
+        {"\xC1\xD1\x8A\x9F", "\xC1\xD1\x8A\x9F"}, // capitals stay
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(FoldFileNameCase(r.name), r.folded) << r.name;
+}

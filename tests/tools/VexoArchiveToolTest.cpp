@@ -31,14 +31,19 @@ class ToolTest : public ::testing::Test {
     }
     void TearDown() override { temp_.reset(); }
 
-    // The prefix (temporary files of solid archives) lies inside the test's directory. Not on
-    // Windows: there the prefix stands in for drive C:, where the test's directory lies (the
-    // temporary folder), so the tool would no longer see the files it is given.
+    // Temporary files (of solid archives) go inside the test's directory: on Linux through a
+    // prefix of its own, on Windows through TMP (the test's directory lies on drive C:, which a
+    // prefix would hide).
     ToolRun Tool(Args args) {
         args.insert(args.begin(), VEXO_ARCHIVE_TOOL);
         vexo::test::ProgramOptions options;
-        if (!vexo::test::kWindowsHost)
-            options.environment.emplace_back("VEXO_PREFIX", P(dir_ / "prefix"));
+        if (vexo::test::kWindowsHost) {
+            fs::create_directories(Scratch());
+            options.environment.emplace_back("TMP", P(Scratch()));
+            options.environment.emplace_back("TEMP", P(Scratch()));
+        } else {
+            options.environment.emplace_back("VEXO_PREFIX", P(Scratch()));
+        }
         return vexo::test::RunProgram(args, options);
     }
 
@@ -50,6 +55,7 @@ class ToolTest : public ::testing::Test {
     }
 
     std::string P(const fs::path& p) { return vexo::test::Utf8Path(p); }
+    fs::path Scratch() const { return dir_ / "scratch"; }
 
     std::optional<vexo::test::TempDirectory> temp_;
     fs::path dir_;
@@ -278,8 +284,8 @@ TEST_P(InfoOpened, ShowsWhatTheExtractorReadsBesideTheRawHeader) {
     // Package values as the installer reads them, from the header it holds.
     EXPECT_NE(s.opened.find("\"productCode\": \"DALVO\""), std::string::npos) << i.out;
     // Opening a solid archive unpacks it; closing removes the unpacked copy again.
-    if (fs::exists(dir_ / "prefix")) {
-        for (const auto& e : fs::recursive_directory_iterator(dir_ / "prefix"))
+    if (fs::exists(Scratch())) {
+        for (const auto& e : fs::recursive_directory_iterator(Scratch()))
             EXPECT_EQ(e.path().filename().string().find("~Archiv-"), std::string::npos);
     }
 }

@@ -141,10 +141,8 @@ packages=(plain stored encrypted solid solid-encrypted segments solid-segments s
   attributes odd-names accented-case flipped flipped-encrypted truncated segment-missing)
 # Known host differences: packages whose runs still differ for a reason named here and owned
 # by a host layer. They are compared apart; the test fails once they agree, so that the entry
-# goes when the host layer is mended.
-#   accented-case: the POSIX layer tells names apart by the case of accented letters (it folds
-#   ASCII case only); Windows folds "Á" and "á" as it folds "A" and "a".
-known=(accented-case)
+# goes when the host layer is mended. None today.
+known=()
 file_of() { if [ "$1" = ZPX16 ]; then echo "packages/$1.EXE"; else echo "packages/$1.vxa"; fi; }
 
 # run HOST NAME TOOL-ARGS...: one run of the host's tool in the shared run folder, its

@@ -26,10 +26,7 @@ struct ThreadCache {
 thread_local ThreadCache* t_lookups = nullptr;
 
 std::string Folded(std::string_view cp1252) {
-    std::string folded(cp1252);
-    for (char& c : folded)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return folded;
+    return FoldFileNameCase(cp1252);
 }
 
 // Splits a host path into its directory ("" for "/") and its last name.

@@ -458,13 +458,14 @@ std::optional<std::string> ResolveParsed(const ParsedPath& parsed, int& error, R
             host = std::move(exact);
             continue;
         }
-        // No exact name: look for one that differs in ASCII case only.
+        // No exact name: look for one that differs in case only.
+        const std::string folded = FoldFileNameCase(comp);
         std::string found;
         if (DIR* dir = opendir(host.empty() ? "/" : host.c_str())) {
             while (const dirent* e = readdir(dir)) {
                 std::string_view name = e->d_name;
                 if (name == "." || name == "..") continue;
-                if (EqualsIgnoreCaseAscii(Utf8ToCp1252(name), comp) &&
+                if (FoldFileNameCase(Utf8ToCp1252(name)) == folded &&
                     (found.empty() || name < found))
                     found = name;
             }

@@ -1,9 +1,9 @@
 // SpecialFolders.cpp - shell folders by CSIDL at the places Wine gives them in the prefix.
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
-#include "platform/posix/HostPaths.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
+#include "platform/posix/HostPaths.h"
 
 #include <filesystem>
 
