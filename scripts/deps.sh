@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   liblnk-utils
+  # Signing an installer in the tests: a certificate made with openssl, osslsigncode to sign.
+  openssl osslsigncode
   clang-14 libclang-rt-14-dev
   # The Windows build: mingw-w64 (posix threads), zlib for mingw, Wine to run the programs,
   # dpkg-dev to fetch Debian's sources of the libraries built for mingw, and a virtual display.

@@ -14,7 +14,10 @@ res module.rc -O coff -o "$tmp/module.o"
 x86_64-w64-mingw32-ld --dll -e 0 -s -o module.dll "$tmp/module.o"
 res noversion.rc -O coff -o "$tmp/noversion.o"
 x86_64-w64-mingw32-ld --dll -e 0 -s -o noversion.dll "$tmp/noversion.o"
-ls -l dalvo.exe module.dll noversion.dll
+# A self-extractor stub whose version strings the build tool fills in.
+res sfxstub.rc -O coff -o "$tmp/sfxstub.o"
+x86_64-w64-mingw32-gcc -Os -s -o sfxstub.exe main.c "$tmp/sfxstub.o"
+ls -l dalvo.exe module.dll noversion.dll sfxstub.exe
 # Libraries whose minor file version needs two and three digits (program version checks).
 for v in 10-10 10-123; do
   res "version-$v.rc" -O coff -o "$tmp/version-$v.o"

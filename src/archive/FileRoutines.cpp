@@ -12,6 +12,7 @@
 #include "platform/System.h"
 
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -133,6 +134,11 @@ void TCustomSFXGenerator::ReadInfo(const std::string& fileName) {
     VersionStrings strings = ReadVersionStrings(fileName);
     sfxCodeSize_ = ToInt(VersionString(strings, "SFXCodeSize"));
     tagInfoSize_ = ToInt(VersionString(strings, "TagInfoSize"));
+}
+
+std::int32_t TCustomSFXGenerator::ArchiveStart() const {
+    const std::int64_t sum = static_cast<std::int64_t>(sfxCodeSize_) + tagInfoSize_;
+    return sum < 0 || sum > INT32_MAX ? 0 : static_cast<std::int32_t>(sum);
 }
 
 } // namespace vexo::archive

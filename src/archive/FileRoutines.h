@@ -54,6 +54,9 @@ class TCustomSFXGenerator {
 
     std::int32_t SFXCodeSize() const { return sfxCodeSize_; }
     std::int32_t TagInfoSize() const { return tagInfoSize_; }
+    /// Their sum, where the archive starts; 0 when it is negative or beyond any file offset
+    /// a header can lie at (both come from the file).
+    std::int32_t ArchiveStart() const;
     std::int32_t DefaultSFXCodeSize = 0;
     std::int32_t DefaultTagInfoSize = 0;
     /// Kept for the stored settings; changing it has no effect on the texts.

@@ -4,7 +4,9 @@
 #include "archive/Extended.h"
 #include "archive/PathRoutines.h"
 #include "archive/StreamIO.h"
+#include "platform/PeImage.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -101,13 +103,47 @@ void WriteFileEntry(platform::Stream& s, const TFileEntry& entry) {
     WriteByte(s, static_cast<std::uint8_t>(entry.InstallRule));
 }
 
+namespace {
+
+constexpr std::int64_t kLocatorSize = 8;
+// The certificate table starts on an 8-byte boundary: signing pads the file up to it.
+constexpr std::int64_t kMaxCertificatePadding = 7;
+
+std::int32_t LittleEndian32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+// The locator that ends at `end`, or ends before it followed by nothing but zero bytes of
+// padding; 0 without one. The magic holds no zero byte, so the first match is the only one.
+std::int32_t LocatorBefore(platform::Stream& s, std::int64_t end) {
+    std::uint8_t tail[kLocatorSize + kMaxCertificatePadding];
+    const std::int64_t count = std::min<std::int64_t>(end, sizeof tail);
+    if (count < kLocatorSize) return 0;
+    s.SetPosition(end - count);
+    s.ReadBuffer(tail, static_cast<std::size_t>(count));
+    for (std::int64_t padding = 0; padding + kLocatorSize <= count; ++padding) {
+        const std::uint8_t* at = tail + count - padding - kLocatorSize;
+        if (LittleEndian32(at) == kLocatorMagic) return LittleEndian32(at + 4);
+        if (tail[count - padding - 1] != 0) break;
+    }
+    return 0;
+}
+
+} // namespace
+
 std::int32_t FindArchiveStart(platform::Stream& s) {
-    std::int64_t size = s.Size();
-    if (size < 8) return 0;
-    s.Seek(size - 8, platform::SeekOrigin::Begin);
-    std::int32_t magic = ReadInt32(s);
-    std::int32_t start = ReadInt32(s);
-    return magic == kLocatorMagic ? start : 0;
+    const std::int64_t size = s.Size();
+    if (size < kLocatorSize) return 0;
+    s.SetPosition(size - kLocatorSize);
+    const std::int32_t magic = ReadInt32(s);
+    const std::int32_t start = ReadInt32(s);
+    if (magic == kLocatorMagic) return start;
+    // A signed program carries its certificate table after everything else, the locator
+    // included.
+    const auto certificates = platform::FindCertificateTable(s);
+    return certificates ? LocatorBefore(s, certificates->offset) : 0;
 }
 
 void WriteLocator(platform::Stream& s, std::int32_t archiveStart) {

@@ -102,8 +102,11 @@ void WriteHeader(platform::Stream& s, const TArchiveHeader& header,
 void ReadFileEntry(platform::Stream& s, TFileEntry& entry);
 void WriteFileEntry(platform::Stream& s, const TFileEntry& entry);
 
-/// The locator trailer: the second int32 of the last 8 bytes when the first is the magic,
-/// else 0 (also for a stream shorter than 8 bytes). The stream's position is left at its end.
+/// The locator trailer: the second int32 of the last 8 bytes when the first is the magic.
+/// Otherwise, when the stream is a signed PE file, the locator right before its certificate
+/// table, after at most 7 zero bytes of padding. Else 0 (also for a stream shorter than 8
+/// bytes, and for damaged PE headers or a certificate entry that does not fit the file). The
+/// stream's position is left anywhere.
 std::int32_t FindArchiveStart(platform::Stream& s);
 void WriteLocator(platform::Stream& s, std::int32_t archiveStart);
 

@@ -46,8 +46,17 @@ void TCustomExtractor::Assign(const archive::TArchiverRoot& source) {
         restoreAction_ = other->restoreAction_;
         allowAbsolutePaths_ = other->allowAbsolutePaths_;
         verifyBeforeExtract_ = other->verifyBeforeExtract_;
+        sfxGenerator_ = other->sfxGenerator_;
     }
     TArchiverRoot::Assign(source);
+}
+
+void TCustomExtractor::SetStartOffsetFor(const std::string& fileName) {
+    if (auto generator = sfxGenerator_.lock(); generator && archive::IsExeFile(fileName)) {
+        generator->ReadInfo(fileName);
+        sfxCodeSize_ = generator->ArchiveStart();
+    }
+    TArchiverRoot::SetStartOffsetFor(fileName);
 }
 
 void TCustomExtractor::StartOperation() {

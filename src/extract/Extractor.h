@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/ArchiverRoot.h"
+#include "archive/FileRoutines.h"
 #include "archive/Messages.h"
 #include "extract/RestorePolicy.h"
 
@@ -43,6 +44,14 @@ class TCustomExtractor : public archive::TArchiverRoot {
     const archive::TExtrMessages& Messages() const;
     bool IsSolid() const { return isSolid_; }
     bool OverwriteAll() const { return overwriteAll_; }
+    /// The reader of a self-extractor's sizes that each ".EXE" opened asks first (see
+    /// SetStartOffsetFor). Not owned: the reference empties itself when the reader goes.
+    std::shared_ptr<archive::TCustomSFXGenerator> SFXGenerator() const {
+        return sfxGenerator_.lock();
+    }
+    void SetSFXGenerator(const std::shared_ptr<archive::TCustomSFXGenerator>& value) {
+        sfxGenerator_ = value;
+    }
 
     void Assign(const archive::TArchiverRoot& source) override;
 
@@ -116,6 +125,9 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void PrepareArchive() override;
     platform::OpenMode GetOpenMode() const override { return platform::OpenMode::ReadDenyWrite; }
     bool CheckSegmentEnd() override;
+    /// With an SFXGenerator, an ".EXE" name first takes SFXCodeSize from that file's version
+    /// strings (code size + tag size); then the root's rule.
+    void SetStartOffsetFor(const std::string& fileName) override;
     void AfterOpenHook() override { OpenSolidArchive(); }
     void BeforeCloseHook() override { CloseSolidArchive(); }
 
@@ -218,6 +230,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
     void PerEntryExtract(int index);
 
     std::unique_ptr<BlockPrefetcher> prefetch_;
+    std::weak_ptr<archive::TCustomSFXGenerator> sfxGenerator_;
 };
 
 class TExtractor : public TCustomExtractor {

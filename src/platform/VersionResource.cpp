@@ -5,6 +5,8 @@
 #include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Error.h"
+#include "platform/PeHeaders.h"
+#include "platform/PeImage.h"
 #include "platform/Shell.h"
 #include "platform/ShellParsers.h"
 
@@ -15,63 +17,12 @@ namespace vexo::platform {
 namespace {
 
 using detail::ByteReader;
+using detail::MapRva;
+using detail::PeHeaders;
 
 constexpr std::uint32_t kRtVersion = 16;
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
 constexpr std::int64_t kMaxImage = 256LL << 20;
-
-struct Section {
-    std::uint32_t virtualAddress, virtualSize, rawSize, rawOffset;
-};
-
-struct PeImage {
-    std::vector<Section> sections;
-    std::uint32_t resourceRva = 0, resourceSize = 0;
-};
-
-// Parses the headers; nullopt when this is no PE file or the headers are damaged.
-std::optional<PeImage> ParseHeaders(const ByteReader& r) {
-    if (r.U16(0) != 0x5A4D) return std::nullopt;
-    auto lfanew = r.U32(0x3C);
-    if (!lfanew || r.U32(*lfanew) != 0x00004550) return std::nullopt;
-    const std::size_t coff = *lfanew + 4;
-    auto sectionCount = r.U16(coff + 2);
-    auto optionalSize = r.U16(coff + 16);
-    if (!sectionCount || !optionalSize) return std::nullopt;
-    const std::size_t opt = coff + 20;
-    auto magic = r.U16(opt);
-    if (!magic || (*magic != 0x10B && *magic != 0x20B)) return std::nullopt;
-    const std::size_t countOffset = *magic == 0x10B ? 92 : 108;
-    const std::size_t dirs = *magic == 0x10B ? 96 : 112;
-    PeImage image;
-    auto dirCount = r.U32(opt + countOffset);
-    if (dirCount && *dirCount > 2 && dirs + 3 * 8 <= *optionalSize) {
-        image.resourceRva = r.U32(opt + dirs + 16).value_or(0);
-        image.resourceSize = r.U32(opt + dirs + 20).value_or(0);
-    }
-    const std::size_t table = opt + *optionalSize;
-    if (!r.Has(table, static_cast<std::size_t>(*sectionCount) * 40)) return std::nullopt;
-    for (std::size_t i = 0; i < *sectionCount; ++i) {
-        const std::size_t s = table + i * 40;
-        image.sections.push_back({*r.U32(s + 12), *r.U32(s + 8), *r.U32(s + 16), *r.U32(s + 20)});
-    }
-    return image;
-}
-
-// The file offset of an RVA and the bytes that follow it in its section and in the buffer.
-std::optional<std::pair<std::size_t, std::size_t>> MapRva(const PeImage& image, const ByteReader& r,
-                                                          std::uint32_t rva) {
-    for (const Section& s : image.sections) {
-        if (rva < s.virtualAddress) continue;
-        const std::uint64_t delta = rva - s.virtualAddress;
-        if (delta >= s.rawSize) continue;
-        const std::uint64_t offset = static_cast<std::uint64_t>(s.rawOffset) + delta;
-        if (offset >= r.Size()) return std::nullopt;
-        const std::uint64_t avail = std::min<std::uint64_t>(s.rawSize - delta, r.Size() - offset);
-        return std::make_pair(static_cast<std::size_t>(offset), static_cast<std::size_t>(avail));
-    }
-    return std::nullopt;
-}
 
 // The first entry of a resource directory (matching `id` when given): its OffsetToData.
 std::optional<std::uint32_t> DirectoryEntry(const ByteReader& rsrc, std::uint32_t dir,
@@ -178,12 +129,38 @@ std::optional<VersionInfo> Fail(int code) {
     return std::nullopt;
 }
 
-// How far into the file the image's sections reach (overlay data after them is not needed).
-std::size_t ImageEnd(const PeImage& image) {
-    std::uint64_t end = 0;
-    for (const Section& s : image.sections)
-        end = std::max<std::uint64_t>(end, static_cast<std::uint64_t>(s.rawOffset) + s.rawSize);
-    return static_cast<std::size_t>(std::min<std::uint64_t>(end, kMaxImage));
+// Where the version resource's own bytes lie in the image, or the error that tells why not.
+struct Located {
+    std::size_t offset = 0, size = 0;
+    int error = kErrorSuccess;
+};
+
+Located LocateVersionResource(const std::uint8_t* data, std::size_t size) {
+    auto fail = [](int code) { return Located{0, 0, code}; };
+    if (!data) return fail(kErrorBadExeFormat);
+    ByteReader r(data, size);
+    auto image = detail::ParsePeHeaders(r);
+    if (!image) return fail(kErrorBadExeFormat);
+    if (image->resourceRva == 0 || image->resourceSize == 0)
+        return fail(kErrorResourceTypeNotFound);
+    auto rsrcAt = MapRva(*image, r, image->resourceRva);
+    if (!rsrcAt) return fail(kErrorBadExeFormat);
+    ByteReader rsrc(data + rsrcAt->first, rsrcAt->second);
+
+    // type 16 -> first name -> first language -> data entry
+    auto typeEntry = DirectoryEntry(rsrc, 0, kRtVersion);
+    if (!typeEntry) return fail(rsrc.Has(0, 16) ? kErrorResourceTypeNotFound : kErrorBadExeFormat);
+    if (!(*typeEntry & 0x80000000u)) return fail(kErrorBadExeFormat);
+    auto nameEntry = DirectoryEntry(rsrc, *typeEntry & 0x7FFFFFFFu, std::nullopt);
+    if (!nameEntry || !(*nameEntry & 0x80000000u))
+        return fail(nameEntry ? kErrorBadExeFormat : kErrorResourceTypeNotFound);
+    auto langEntry = DirectoryEntry(rsrc, *nameEntry & 0x7FFFFFFFu, std::nullopt);
+    if (!langEntry || (*langEntry & 0x80000000u)) return fail(kErrorBadExeFormat);
+    auto dataRva = rsrc.U32(*langEntry), dataSize = rsrc.U32(*langEntry + 4);
+    if (!dataRva || !dataSize) return fail(kErrorBadExeFormat);
+    auto dataAt = MapRva(*image, r, *dataRva);
+    if (!dataAt || dataAt->second < *dataSize) return fail(kErrorBadExeFormat);
+    return Located{dataAt->first, *dataSize, kErrorSuccess};
 }
 
 } // namespace
@@ -193,41 +170,51 @@ bool detail::WalkVersionBlock(const std::uint8_t* data, std::size_t size, Versio
 }
 
 std::optional<VersionInfo> ParseVersionInfo(const std::uint8_t* data, std::size_t size) {
-    if (!data) return Fail(kErrorBadExeFormat);
-    ByteReader r(data, size);
-    auto image = ParseHeaders(r);
-    if (!image) return Fail(kErrorBadExeFormat);
-    if (image->resourceRva == 0 || image->resourceSize == 0)
-        return Fail(kErrorResourceTypeNotFound);
-    auto rsrcAt = MapRva(*image, r, image->resourceRva);
-    if (!rsrcAt) return Fail(kErrorBadExeFormat);
-    ByteReader rsrc(data + rsrcAt->first, rsrcAt->second);
-
-    // type 16 -> first name -> first language -> data entry
-    auto typeEntry = DirectoryEntry(rsrc, 0, kRtVersion);
-    if (!typeEntry) return Fail(rsrc.Has(0, 16) ? kErrorResourceTypeNotFound : kErrorBadExeFormat);
-    if (!(*typeEntry & 0x80000000u)) return Fail(kErrorBadExeFormat);
-    auto nameEntry = DirectoryEntry(rsrc, *typeEntry & 0x7FFFFFFFu, std::nullopt);
-    if (!nameEntry || !(*nameEntry & 0x80000000u))
-        return Fail(nameEntry ? kErrorBadExeFormat : kErrorResourceTypeNotFound);
-    auto langEntry = DirectoryEntry(rsrc, *nameEntry & 0x7FFFFFFFu, std::nullopt);
-    if (!langEntry || (*langEntry & 0x80000000u)) return Fail(kErrorBadExeFormat);
-    auto dataRva = rsrc.U32(*langEntry), dataSize = rsrc.U32(*langEntry + 4);
-    if (!dataRva || !dataSize) return Fail(kErrorBadExeFormat);
-    auto dataAt = MapRva(*image, r, *dataRva);
-    if (!dataAt || dataAt->second < *dataSize) return Fail(kErrorBadExeFormat);
-
+    const Located at = LocateVersionResource(data, size);
+    if (at.error != kErrorSuccess) return Fail(at.error);
     VersionInfo info;
-    if (!ParseVersionBlock(ByteReader(data + dataAt->first, *dataSize), info))
+    if (!ParseVersionBlock(ByteReader(data + at.offset, at.size), info))
         return Fail(kErrorBadExeFormat);
     SetLastError(kErrorSuccess);
     return info;
 }
 
+std::optional<FileSpan> FindVersionStringValue(const std::uint8_t* data, std::size_t size,
+                                               std::string_view name) {
+    const Located at = LocateVersionResource(data, size);
+    if (at.error != kErrorSuccess) return std::nullopt;
+    const ByteReader r(data + at.offset, at.size);
+    VersionInfo info;
+    if (!ParseVersionBlock(r, info) || info.translations.empty()) return std::nullopt;
+    char table[9];
+    std::snprintf(table, sizeof table, "%04X%04X", info.translations.front().first,
+                  info.translations.front().second);
+    std::optional<FileSpan> found;
+    auto root = ReadBlock(r, 0, r.Size());
+    ForEachChild(r, *root, [&](const Block& child) {
+        if (found || child.key != "StringFileInfo") return;
+        ForEachChild(r, child, [&](const Block& strings) {
+            if (found || UpperAscii(strings.key) != table) return;
+            ForEachChild(r, strings, [&](const Block& s) {
+                if (found || !EqualsIgnoreCaseAscii(Utf8ToCp1252(s.key), name)) return;
+                std::size_t units =
+                    std::min<std::size_t>(s.valueLength, (s.start + s.length - s.value) / 2);
+                while (units > 0 && r.U16(s.value + 2 * (units - 1)) == 0)
+                    --units;
+                found = FileSpan{static_cast<std::int64_t>(at.offset + s.value),
+                                 static_cast<std::int64_t>(2 * units)};
+            });
+        });
+    });
+    return found;
+}
+
 std::size_t PeImageExtent(const std::uint8_t* data, std::size_t size) {
     if (!data) return 0;
-    auto image = ParseHeaders(ByteReader(data, size));
-    return image ? ImageEnd(*image) : 0;
+    auto image = detail::ParsePeHeaders(ByteReader(data, size));
+    return image ? static_cast<std::size_t>(
+                       std::min<std::uint64_t>(detail::SectionsEnd(*image), kMaxImage))
+                 : 0;
 }
 
 } // namespace vexo::platform

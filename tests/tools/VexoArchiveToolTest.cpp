@@ -5,6 +5,7 @@
 #include "common/HostEnv.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
+#include "platform/Shell.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -141,6 +142,52 @@ TEST_F(ToolTest, SelfExtractingFileIsFoundThroughItsLocator) {
     fs::copy_file(dir_ / "ZPX10.EXE", dir_ / "ZPX10.BIN");
     ToolRun other = Tool({"info", P(dir_ / "ZPX10.BIN")});
     EXPECT_EQ(other.status, 1);
+}
+
+// A stub with room in its version strings gets both sizes written there, and --sfx-info finds
+// the archive through them even when the locator is gone; a stub without them has no start.
+TEST_F(ToolTest, StubVersionStringsCarryTheSizes) {
+    Write("src/x.txt", std::string(5000, 'x'));
+    const std::string stub = VEXO_TEST_DATA_DIR "/pe/sfxstub.exe";
+    ToolRun b = Tool({"build", "--out", P(dir_ / "ZPX10.EXE"), "--stub", stub, "--tag-size", "477",
+                      P(dir_ / "src")});
+    ASSERT_EQ(b.status, 0) << b.err;
+    std::string bytes = Slurp(dir_ / "ZPX10.EXE");
+    auto info = vexo::platform::ParseVersionInfo(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->strings.at("0C0A04E4").at("SFXCodeSize"), "0000015872");
+    EXPECT_EQ(info->strings.at("0C0A04E4").at("TagInfoSize"), "0000000477");
+    // Only the digits changed: the rest of the program is the stub's.
+    const std::string original = Slurp(vexo::test::FsPath(stub));
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < original.size(); ++i)
+        differing += original[i] != bytes[i];
+    EXPECT_EQ(differing, 8u); // "15872" and "477" over zeros
+
+    Write("NOLOC.EXE", bytes.substr(0, bytes.size() - 8));
+    EXPECT_EQ(Tool({"info", P(dir_ / "NOLOC.EXE")}).status, 1);
+    ToolRun i = Tool({"info", "--json", "--sfx-info", P(dir_ / "NOLOC.EXE")});
+    ASSERT_EQ(i.status, 0) << i.err;
+    EXPECT_NE(i.out.find("\"archiveStart\": 16349,"), std::string::npos) << i.out;
+    EXPECT_NE(i.out.find("\"kind\": \"single\""), std::string::npos) << i.out;
+    for (Args args : {Args{"list", "--sfx-info"}, Args{"test", "--sfx-info"},
+                      Args{"extract", "--sfx-info", "-o", P(dir_ / "out")}}) {
+        args.insert(args.begin() + 1, P(dir_ / "NOLOC.EXE"));
+        ToolRun r = Tool(args);
+        EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+    }
+    EXPECT_EQ(Slurp(dir_ / "out" / "x.txt"), std::string(5000, 'x'));
+
+    Write("plain.bin", std::string(3000, 'M'));
+    ASSERT_EQ(Tool({"build", "--out", P(dir_ / "PLAIN.EXE"), "--stub", P(dir_ / "plain.bin"),
+                    P(dir_ / "src")})
+                  .status,
+              0);
+    ToolRun plain = Tool({"list", "--sfx-info", P(dir_ / "PLAIN.EXE")});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_NE(plain.err.find("Firma Erronea"), std::string::npos) << plain.err;
+    EXPECT_EQ(Tool({"list", P(dir_ / "PLAIN.EXE")}).status, 0);
 }
 
 TEST_F(ToolTest, BadSignatureNamesTheFile) {

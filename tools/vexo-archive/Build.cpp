@@ -6,6 +6,7 @@
 #include "archive/Exceptions.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
+#include "archive/SFXStubInfo.h"
 #include "archive/SegmentedArchiveWriter.h"
 #include "extract/PayloadEncryptor.h"
 #include "extract/SecureWipe.h"
@@ -303,11 +304,17 @@ int RunBuild(const std::vector<std::string>& args) {
         auto image = OpenInput(stub);
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image->Size()));
         image->ReadBuffer(bytes.data(), bytes.size());
-        file->WriteBuffer(bytes.data(), bytes.size());
-        auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
-        file->WriteBuffer(tag.data(), tag.size());
-        start = file->Position();
+        if (tagSize > INT32_MAX - static_cast<long long>(bytes.size()))
+            throw archive::Exception("Program image too large for the locator");
+        // Size 0 is the tag block's own texts.
+        const auto tag = archive::MakeTagBlock(static_cast<std::size_t>(tagSize));
+        start = static_cast<std::int64_t>(bytes.size() + tag.size());
         if (start > INT32_MAX) throw archive::Exception("Program image too large for the locator");
+        // A stub that has room for them in its version strings carries both sizes too.
+        archive::WriteSFXSizes(bytes, static_cast<std::int32_t>(bytes.size()),
+                               static_cast<std::int32_t>(tag.size()));
+        file->WriteBuffer(bytes.data(), bytes.size());
+        file->WriteBuffer(tag.data(), tag.size());
     }
     archive::ArchiveWriter writer(*file, options);
     fill(writer);

@@ -4,12 +4,14 @@
 #include "archive/ArchiveReader.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
+#include "archive/FileRoutines.h"
 #include "archive/Messages.h"
 #include "archive/PathRoutines.h"
 #include "archive/TextFormat.h"
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/HostFiles.h"
+#include "platform/Paths.h"
 
 #include <cstdio>
 
@@ -38,11 +40,25 @@ std::unique_ptr<platform::Stream> CreateOutput(const std::string& path) {
     return Open(path, platform::HostFileMode::Create);
 }
 
-OpenedArchive OpenArchive(const std::string& path) {
+bool TakeStartRuleOption(const std::string& arg, ArchiveStartRule& rule) {
+    if (arg != "--sfx-info") return false;
+    rule = ArchiveStartRule::VersionStrings;
+    return true;
+}
+
+OpenedArchive OpenArchive(const std::string& path, ArchiveStartRule rule) {
     OpenedArchive a;
     a.file = OpenInput(path);
     std::string name = platform::Utf8ToCp1252(path);
-    a.start = archive::IsExeFile(name) ? archive::FindArchiveStart(*a.file) : 0;
+    if (archive::IsExeFile(name)) {
+        if (rule == ArchiveStartRule::Locator) {
+            a.start = archive::FindArchiveStart(*a.file);
+        } else {
+            archive::TCustomSFXGenerator generator;
+            generator.ReadInfo(platform::WindowsPath(platform::AbsoluteHostPath(path)));
+            a.start = generator.ArchiveStart();
+        }
+    }
     archive::TMessages messages;
     a.header = archive::ReadCheckedHeader(*a.file, a.start, name, messages);
     return a;

@@ -71,12 +71,14 @@ int RunExtract(const std::vector<std::string>& args) {
     std::string file, out;
     std::optional<std::string> key, restore, onError;
     bool junkPaths = false, absolutePaths = false;
+    ArchiveStartRule rule = ArchiveStartRule::Locator;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
             return args[++i];
         };
+        if (TakeStartRuleOption(a, rule)) continue;
         if (a == "-o" || a == "--out")
             out = value();
         else if (a == "--key")
@@ -106,7 +108,7 @@ int RunExtract(const std::vector<std::string>& args) {
     TerminalPrompts prompts;
     platform::CreateHostDirectories(out);
     extract::TExtractor x;
-    PointAt(x, file, key ? &*key : nullptr);
+    const auto generator = PointAt(x, file, key ? &*key : nullptr, rule);
     x.SetExtractPath(platform::WindowsPath(platform::AbsoluteHostPath(out)));
     x.SetRestoreAction(restore    ? kRestore.at(*restore)
                        : terminal ? extract::raAsk

@@ -85,13 +85,13 @@ struct Opened {
     std::optional<std::string> error;
 };
 
-Opened OpenWithTheExtractor(const std::string& path, const std::string* key,
+Opened OpenWithTheExtractor(const std::string& path, const std::string* key, ArchiveStartRule rule,
                             const archive::TArchiveHeader& raw) {
     Opened o;
     try {
         TerminalPrompts prompts; // a segment that is not beside the first one is asked for
         extract::TExtractor x;
-        PointAt(x, path, key);
+        const auto generator = PointAt(x, path, key, rule);
         x.Open();
         o.header = x.Header();
         const bool segmented = raw.Segment != 1 || (raw.Flags & archive::kHeaderFinalSegment) == 0;
@@ -151,8 +151,10 @@ int RunInfo(const std::vector<std::string>& args) {
     std::string path;
     std::optional<std::string> key;
     bool json = false;
+    ArchiveStartRule rule = ArchiveStartRule::Locator;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (TakeStartRuleOption(a, rule)) continue;
         if (a == "--json") {
             json = true;
         } else if (a == "--key") {
@@ -166,13 +168,13 @@ int RunInfo(const std::vector<std::string>& args) {
         }
     }
     if (path.empty()) throw UsageError("no archive file given");
-    OpenedArchive a = OpenArchive(path);
+    OpenedArchive a = OpenArchive(path, rule);
     std::vector<Field> raw = HeaderFields(a.header);
     raw.insert(raw.begin(),
                {Plain("archiveStart", "archive start:", std::to_string(a.start)),
                 {"headerSize", std::to_string(archive::HeaderSize(a.header)), "", ""}});
     a.file.reset(); // the extractor opens the file denying writers
-    const Opened opened = OpenWithTheExtractor(path, key ? &*key : nullptr, a.header);
+    const Opened opened = OpenWithTheExtractor(path, key ? &*key : nullptr, rule, a.header);
     if (json)
         PrintJson(raw, opened);
     else

@@ -15,10 +15,11 @@ namespace vexo::tool {
 namespace {
 
 // The open enumerates and keeps a copy of every entry record in the file list.
-std::vector<archive::TFileEntry> Enumerate(const std::string& path, const std::string* key) {
+std::vector<archive::TFileEntry> Enumerate(const std::string& path, const std::string* key,
+                                           ArchiveStartRule rule) {
     TerminalPrompts prompts;
     extract::TExtractor x;
-    PointAt(x, path, key);
+    const auto generator = PointAt(x, path, key, rule);
     x.SetOptions(x.Options() | archive::OptionBit(archive::oMaintainFileDirectory));
     x.Open();
     std::vector<archive::TFileEntry> entries;
@@ -35,8 +36,10 @@ int RunList(const std::vector<std::string>& args) {
     std::string path;
     std::optional<std::string> key;
     bool json = false;
+    ArchiveStartRule rule = ArchiveStartRule::Locator;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (TakeStartRuleOption(a, rule)) continue;
         if (a == "--json") {
             json = true;
         } else if (a == "--key") {
@@ -52,7 +55,7 @@ int RunList(const std::vector<std::string>& args) {
     if (path.empty()) throw UsageError("no archive file given");
     std::vector<archive::TFileEntry> entries;
     try {
-        entries = Enumerate(path, key ? &*key : nullptr);
+        entries = Enumerate(path, key ? &*key : nullptr, rule);
     } catch (const archive::EAbort&) {
         std::cerr << "cancelled\n";
         return 1;

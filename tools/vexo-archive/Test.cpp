@@ -22,11 +22,19 @@ bool OnTerminal() {
            platform::IsTerminal(platform::StandardStream::Error);
 }
 
-void PointAt(extract::TExtractor& x, const std::string& path, const std::string* key) {
+std::shared_ptr<archive::TCustomSFXGenerator> PointAt(extract::TExtractor& x,
+                                                      const std::string& path,
+                                                      const std::string* key,
+                                                      ArchiveStartRule rule) {
     if (platform::GetHostFileFacts(path).type != platform::HostFileType::Regular)
         throw archive::Exception("No such archive: " + path);
     const std::string windows = platform::WindowsPath(platform::AbsoluteHostPath(path));
-    if (archive::IsExeFile(windows)) {
+    std::shared_ptr<archive::TCustomSFXGenerator> generator;
+    if (rule == ArchiveStartRule::VersionStrings) {
+        // The extractor reads the sizes itself each time it opens the file.
+        generator = std::make_shared<archive::TCustomSFXGenerator>();
+        x.SetSFXGenerator(generator);
+    } else if (archive::IsExeFile(windows)) {
         auto s = platform::OpenFile(windows, platform::OpenMode::ReadShareAll);
         x.SetSFXCodeSize(archive::FindArchiveStart(*s));
     }
@@ -35,12 +43,15 @@ void PointAt(extract::TExtractor& x, const std::string& path, const std::string*
         const std::string text = platform::Utf8ToCp1252(*key);
         x.OnRequestCryptKey = [text](archive::TArchiverRoot&, std::string& k) { k = text; };
     }
+    return generator;
 }
 
 int RunTest(const std::vector<std::string>& args) {
     std::string file;
     std::optional<std::string> key;
+    ArchiveStartRule rule = ArchiveStartRule::Locator;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (TakeStartRuleOption(args[i], rule)) continue;
         if (args[i] == "--key") {
             if (i + 1 >= args.size()) throw UsageError("--key needs a value");
             key = args[++i];
@@ -56,7 +67,7 @@ int RunTest(const std::vector<std::string>& args) {
 
     TerminalPrompts prompts;
     extract::TExtractor x;
-    PointAt(x, file, key ? &*key : nullptr);
+    const auto generator = PointAt(x, file, key ? &*key : nullptr, rule);
     // Without a terminal to ask, a missing key is an empty one and shows as a wrong key.
     if (!key && !OnTerminal())
         x.OnRequestCryptKey = [](archive::TArchiverRoot&, std::string& k) { k.clear(); };

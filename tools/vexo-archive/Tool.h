@@ -24,14 +24,21 @@ std::unique_ptr<platform::Stream> OpenInput(const std::string& path);
 /// Creates the file, or empties it when it exists; for reading and writing.
 std::unique_ptr<platform::Stream> CreateOutput(const std::string& path);
 
+/// Where the archive of a self-extracting ".EXE" is looked for: the locator trailer, or the
+/// code and tag sizes in the program's version strings (--sfx-info).
+enum class ArchiveStartRule { Locator, VersionStrings };
+
+/// Whether `arg` is --sfx-info, which sets `rule` to VersionStrings.
+bool TakeStartRuleOption(const std::string& arg, ArchiveStartRule& rule);
+
 struct OpenedArchive {
     std::unique_ptr<platform::Stream> file;
     std::int64_t start = 0;
     archive::TArchiveHeader header;
 };
 
-/// ".EXE" names through their locator trailer, every other file as a bare archive.
-OpenedArchive OpenArchive(const std::string& path);
+/// ".EXE" names through `rule`, every other file as a bare archive.
+OpenedArchive OpenArchive(const std::string& path, ArchiveStartRule rule);
 
 using tools::JsonString;
 std::string Utf8(const std::string& cp1252);

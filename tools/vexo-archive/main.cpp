@@ -26,10 +26,11 @@ const char* kUsage =
     "[--store] [--segment-size N] [--comment TEXT] [--package-version V] [--package-code N] "
     "[--package-date YYYY-MM-DD] [--product-code CODE] [--archive-id N] [--key K [--keep-key]] "
     "[--solid] (--manifest MANIFEST | DIR)\n"
-    "       vexo-archive info FILE [--json] [--key K]\n"
-    "       vexo-archive list FILE [--json] [--key K]\n"
-    "       vexo-archive test FILE [--key K]\n"
-    "       vexo-archive extract FILE -o DIR [--key K] [--restore overwrite|skip|update|ask|"
+    "       vexo-archive info FILE [--json] [--key K] [--sfx-info]\n"
+    "       vexo-archive list FILE [--json] [--key K] [--sfx-info]\n"
+    "       vexo-archive test FILE [--key K] [--sfx-info]\n"
+    "       vexo-archive extract FILE -o DIR [--key K] [--sfx-info] [--restore "
+    "overwrite|skip|update|ask|"
     "existing-only|update-existing] [--on-error ask|continue|abort] [--junk-paths] "
     "[--absolute-paths]\n";
 
