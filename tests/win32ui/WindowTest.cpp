@@ -51,6 +51,12 @@ class WindowTest : public ::testing::Test {
         if (!form_->Valid()) GTEST_SKIP() << "no display to make windows on";
         form_->SetBoxPresenter(&boxes_);
     }
+    void TearDown() override {
+        // A closed window asked its message loop to end; no loop here will.
+        MSG quit;
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
 
     /// Where a control lies in the window's client area.
     RECT Place(ControlId id) {

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 namespace vexo::ui::win32 {
 
 namespace {
@@ -43,12 +45,25 @@ HWND MakeFrame(HWND panel, ControlId id) {
                              ::GetModuleHandleW(nullptr), nullptr);
 }
 
-/// A group box with its title; kept below the controls laid over it.
+/// A group box with its title.
 HWND MakeGroupBox(HWND frame, const wchar_t* title, RECT at, ControlId id, const Fonts& fonts) {
-    HWND box = MakeControl(frame, L"BUTTON", title, BS_GROUPBOX | WS_CLIPSIBLINGS, at, id,
-                           fonts.Control());
-    ::SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    return box;
+    return MakeControl(frame, L"BUTTON", title, BS_GROUPBOX | WS_CLIPSIBLINGS, at, id,
+                       fonts.Control());
+}
+
+/// The frame's group boxes below every control laid over them, which a later child would
+/// otherwise be (each new child goes to the bottom), so that their fill leaves those alone.
+void GroupBoxesToTheBack(HWND frame) {
+    std::vector<HWND> boxes;
+    for (HWND c = ::GetWindow(frame, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t type[16] = {};
+        ::GetClassNameW(c, type, 16);
+        if (::lstrcmpiW(type, L"Button") == 0 &&
+            (::GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            boxes.push_back(c);
+    }
+    for (HWND box : boxes)
+        ::SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 /// The row's controls are the frame's children placed inside the box: a group box passes no
@@ -108,6 +123,7 @@ DirectoryFrame MakeDirectoryFrame(HWND panel, const Fonts& fonts, HICON glyph) {
     f.frame = MakeFrame(panel, ControlId::DirectoryFrame);
     f.row = MakeDirectoryRow(f.frame, fonts, glyph, 10, 90, ControlId::DirectoryBox,
                              ControlId::DirectoryEdit, ControlId::DirectoryBrowse);
+    GroupBoxesToTheBack(f.frame);
     return f;
 }
 
@@ -135,6 +151,7 @@ ProgressFrame MakeProgressFrame(HWND panel, const Fonts& fonts, HICON glyph) {
                              At(x + 16, y + 64, 289, 16), ControlId::Progress, nullptr);
     ::SendMessageW(f.progress, PBM_SETRANGE32, 0, 100);
     ::SendMessageW(f.progress, PBM_SETPOS, 0, 0);
+    GroupBoxesToTheBack(f.frame);
     return f;
 }
 

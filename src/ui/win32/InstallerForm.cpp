@@ -299,8 +299,11 @@ environment::FolderBrowser& InstallerForm::FolderBrowser() {
 // ---- Keys and mouse -------------------------------------------------------------------------
 
 HWND InstallerForm::DefaultButton() const {
+    // The button's own visibility: the window may not be shown yet.
     for (auto [button, isDefault] : {std::pair{install_, installDefault_}, {exit_, cancelDefault_}})
-        if (isDefault && ::IsWindowEnabled(button) && ::IsWindowVisible(button)) return button;
+        if (isDefault && ::IsWindowEnabled(button) &&
+            (::GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE))
+            return button;
     return nullptr;
 }
 
