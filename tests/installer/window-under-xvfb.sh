@@ -99,7 +99,10 @@ wx=$X wy=$Y
 capture "$window" "$work/window.png"
 colours=$("$convert" "$work/window.png" -format '%k' info:)
 [ "$colours" -gt 500 ] || fail "the captured window has only $colours colours: no picture drawn"
-[ -n "$screenshot" ] && cp "$work/window.png" "$screenshot"
+if [ -n "$screenshot" ]; then
+  mkdir -p "$(dirname "$screenshot")"
+  cp "$work/window.png" "$screenshot"
+fi
 
 # "Instalar", clicked from outside at its place on the window.
 xdotool mousemove $((wx + 376 + 37)) $((wy + 370 + 12)) click 1
