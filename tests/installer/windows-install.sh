@@ -129,6 +129,15 @@ if [ "$mode" = install ]; then
   grep -qi 'DLL Name: .*\(libstdc++\|libgcc\|libwinpthread\)' <<<"$objdump" &&
     fail "instalar.exe needs a runtime DLL: $(grep 'DLL Name' <<<"$objdump" | tr '\n' ' ')"
 
+  # Its resources: the version block's strings (UTF-16) and the manifest.
+  utf16() { printf '%s' "$1" | sed 's/./&\\x00/g'; }
+  for name in FileDescription ProductName FileVersion 'Instalador Dalvo'; do
+    LC_ALL=C grep -aqP "$(utf16 "$name")" "$instalar" || fail "instalar.exe has no '$name' in its version block"
+  done
+  for text in Microsoft.Windows.Common-Controls dpiAware; do
+    grep -aqF "$text" "$instalar" || fail "instalar.exe's manifest lacks $text"
+  done
+
   # --- Switches ---------------------------------------------------------------------------
   install p-none help "$instalar" '/?'
   expect_status help 0
@@ -201,6 +210,12 @@ if [ "$mode" = install ]; then
     expect_no_file "$p/drive_c/Mis Programas/Dalvo/Datos/$f"
   done
   grep -q PATHDATOS "$p/drive_c/Mis Programas/Dalvo/Programa/DALVO.INI" || fail "DALVO.INI replaced"
+
+  # A directory beyond ASCII reaches the program whole (its wide command line, not argv).
+  install "$work/p-accents" accents "$work/full/ZPX16.EXE" /unattended '/dir=C:\Año 2009\Contabilidad Nóminas'
+  expect_status accents 0
+  expect_line accents 'Extraction root:    C:\Año 2009\Contabilidad Nóminas'
+  expect_file "$work/p-accents/drive_c/Año 2009/Contabilidad Nóminas/Ejemplos/EJEMPLO.TXT"
 
   # --- Generated packages: solid, stored, small blocks; the same files land ----------------
   for variant in solid store blocks; do

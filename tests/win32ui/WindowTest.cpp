@@ -3,6 +3,7 @@
 #include "installer/InstallerTexts.h"
 #include "platform/Encoding.h"
 #include "platform/win32/WidePaths.h"
+#include "ui/win32/Controls.h"
 #include "ui/win32/InstallerForm.h"
 #include "ui/win32/Win32Prompts.h"
 
@@ -37,12 +38,6 @@ class RecordingBoxes final : public BoxPresenter {
     BoxIcon lastIcon = BoxIcon::Error;
     BoxButtons lastButtons = BoxButtons::Ok;
 };
-
-std::wstring TextOf(HWND w) {
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(w, buffer, 512);
-    return buffer;
-}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -90,7 +85,7 @@ TEST_F(WindowTest, BorderlessLayeredWindowAtItsDesignSize) {
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & WS_CAPTION);
     EXPECT_TRUE(::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
-    EXPECT_EQ(TextOf(w), L" Instalaci\u00f3n Contabilidad Vexo Windows");
+    EXPECT_EQ(WindowText(w), L" Instalaci\u00f3n Contabilidad Vexo Windows");
 }
 
 TEST_F(WindowTest, ControlsAtTheirDesignPlaces) {
@@ -116,9 +111,9 @@ TEST_F(WindowTest, ControlsAtTheirDesignPlaces) {
         EXPECT_EQ(r.right, c.expected.right) << static_cast<int>(c.id);
         EXPECT_EQ(r.bottom, c.expected.bottom) << static_cast<int>(c.id);
     }
-    EXPECT_EQ(TextOf(form_->Control(ControlId::Install)), L"Instalar");
-    EXPECT_EQ(TextOf(form_->Control(ControlId::Exit)), L"Salir");
-    EXPECT_EQ(TextOf(form_->Control(ControlId::ExtractingFrom)), L"Extrayendo de:");
+    EXPECT_EQ(WindowText(form_->Control(ControlId::Install)), L"Instalar");
+    EXPECT_EQ(WindowText(form_->Control(ControlId::Exit)), L"Salir");
+    EXPECT_EQ(WindowText(form_->Control(ControlId::ExtractingFrom)), L"Extrayendo de:");
     // The installing frame's directory row is a disabled copy.
     EXPECT_FALSE(::IsWindowEnabled(form_->Control(ControlId::InstallDirectoryEdit)));
 }
@@ -126,7 +121,7 @@ TEST_F(WindowTest, ControlsAtTheirDesignPlaces) {
 TEST_F(WindowTest, TextsCrossTheViewAsWindows1252) {
     const std::string dir = W1252("C:\\Año 2009\\Contabilidad Nóminas");
     form_->SetDirectoryText(dir);
-    EXPECT_EQ(TextOf(form_->Control(ControlId::DirectoryEdit)),
+    EXPECT_EQ(WindowText(form_->Control(ControlId::DirectoryEdit)),
               L"C:\\A\u00f1o 2009\\Contabilidad N\u00f3minas");
     EXPECT_EQ(form_->DirectoryText(), dir);
     ::SetWindowTextW(form_->Control(ControlId::DirectoryEdit), L"D:\\\u00c1rbol \u20ac");
@@ -136,10 +131,10 @@ TEST_F(WindowTest, TextsCrossTheViewAsWindows1252) {
     EXPECT_EQ(form_->DirectoryText(), W1252("C:\\?ód?"));
 
     form_->SetInstallDirectoryText(dir);
-    EXPECT_EQ(TextOf(form_->Control(ControlId::InstallDirectoryEdit)),
+    EXPECT_EQ(WindowText(form_->Control(ControlId::InstallDirectoryEdit)),
               L"C:\\A\u00f1o 2009\\Contabilidad N\u00f3minas");
     form_->SetCurrentFileText(W1252("Datos\\EMPRESAS.DAT"));
-    EXPECT_EQ(TextOf(form_->Control(ControlId::CurrentFile)), L"Datos\\EMPRESAS.DAT");
+    EXPECT_EQ(WindowText(form_->Control(ControlId::CurrentFile)), L"Datos\\EMPRESAS.DAT");
     form_->SetPackageDate(W1252("12 de Febrero del 2009"));
     form_->SetPackageVersion(W1252("Versión 10,05"));
     form_->SetPackageTitle(W1252("Presupuestos"));
@@ -191,7 +186,7 @@ TEST_F(WindowTest, DefaultButtonFollowsTheView) {
     EXPECT_EQ(form_->DefaultButton(), exit);
     EXPECT_TRUE(looksDefault(exit));
     EXPECT_FALSE(looksDefault(install));
-    EXPECT_EQ(TextOf(exit), L"Cancelar");
+    EXPECT_EQ(WindowText(exit), L"Cancelar");
     // A default button that cannot be pressed is none.
     form_->SetCancelDefault(false);
     form_->SetInstallDefault(true);
@@ -255,13 +250,13 @@ class PromptAnswerer {
     static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
         HWND dialog = ::FindWindowW(L"VexoInstaladorPregunta", nullptr);
         if (!dialog || !::IsWindowVisible(dialog)) return;
-        caption = TextOf(dialog);
+        caption = WindowText(dialog);
         buttons.clear();
         HWND edit = nullptr;
         for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
             wchar_t type[16] = {};
             ::GetClassNameW(c, type, 16);
-            if (::lstrcmpiW(type, L"Button") == 0) buttons.push_back(TextOf(c));
+            if (::lstrcmpiW(type, L"Button") == 0) buttons.push_back(WindowText(c));
             if (::lstrcmpiW(type, L"Edit") == 0) edit = c;
         }
         if (edit && !text_.empty()) ::SetWindowTextW(edit, text_.c_str());

@@ -1,6 +1,8 @@
 // Frames.cpp - controls at their design positions and sizes.
 #include "ui/win32/Frames.h"
 
+#include "ui/win32/Controls.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -95,26 +97,11 @@ Fonts::~Fonts() {
 
 HWND MakeControl(HWND parent, const wchar_t* windowClass, const std::wstring& text, DWORD style,
                  RECT at, ControlId id, HFONT font, DWORD exStyle) {
-    HWND control = ::CreateWindowExW(
-        exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, at.left, at.top,
-        at.right - at.left, at.bottom - at.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
-    if (control && font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+    return MakeChild(parent, windowClass, text, style, at, static_cast<int>(id), font, exStyle);
 }
 
 const wchar_t* FrameClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = FrameProc;
-        c.hInstance = ::GetModuleHandleW(nullptr);
-        c.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-        c.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-        c.lpszClassName = L"VexoInstaladorMarco";
-        ::RegisterClassExW(&c);
-        return c.lpszClassName;
-    }();
+    static const wchar_t* name = RegisterWindowClass(L"VexoInstaladorMarco", FrameProc, -1);
     return name;
 }
 

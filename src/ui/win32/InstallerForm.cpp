@@ -4,6 +4,7 @@
 #include "installer/InstallerTexts.h"
 #include "platform/win32/WidePaths.h"
 #include "ui/win32/Artwork.h"
+#include "ui/win32/Controls.h"
 
 #include <commctrl.h>
 
@@ -33,29 +34,6 @@ constexpr std::size_t kTitleLabel = 2;
 /// A rectangle of the inner panel, which is inset by one pixel, in the window's coordinates.
 RECT Inner(int x, int y, int width, int height) {
     return RECT{x + 1, y + 1, x + 1 + width, y + 1 + height};
-}
-
-std::wstring Text(HWND control) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-InstallerForm* FormOf(HWND hwnd) {
-    return reinterpret_cast<InstallerForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC proc, int brush) {
-    WNDCLASSEXW c{};
-    c.cbSize = sizeof c;
-    c.lpfnWndProc = proc;
-    c.hInstance = ::GetModuleHandleW(nullptr);
-    c.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    c.hbrBackground = ::GetSysColorBrush(brush);
-    c.lpszClassName = name;
-    ::RegisterClassExW(&c);
-    return name;
 }
 
 void SetText(HWND control, const std::string& cp1252) {
@@ -191,7 +169,7 @@ void InstallerForm::SetPackageTitle(const std::string& text) {
 }
 
 std::string InstallerForm::DirectoryText() const {
-    return Narrow(Text(directoryFrame_.row.edit));
+    return Narrow(WindowText(directoryFrame_.row.edit));
 }
 void InstallerForm::SetDirectoryText(const std::string& text) {
     SetText(directoryFrame_.row.edit, text);
@@ -408,23 +386,13 @@ void InstallerForm::Paint() {
 }
 
 LRESULT CALLBACK InstallerForm::FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    InstallerForm* form = FormOf(hwnd);
+    auto* form = static_cast<InstallerForm*>(WindowObject(hwnd, message, lParam));
     if (!form || !form->hwnd_) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     return form->Handle(message, wParam, lParam);
 }
 
 LRESULT CALLBACK InstallerForm::PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    InstallerForm* form = FormOf(hwnd);
+    auto* form = static_cast<InstallerForm*>(WindowObject(hwnd, message, lParam));
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

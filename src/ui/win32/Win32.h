@@ -1,14 +1,8 @@
-// Win32.h - the view's one include of <windows.h>, with the A/W macros that would rename the
-// view's own members undone.
+// Win32.h - the view's include of <windows.h> (the platform layer's, with its A/W macros
+// undone), less the macros that would rename the view's own members too.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <cstdint>
 

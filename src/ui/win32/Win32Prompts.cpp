@@ -3,6 +3,7 @@
 
 #include "platform/win32/WidePaths.h"
 #include "ui/PromptGrid.h"
+#include "ui/win32/Controls.h"
 
 #include <algorithm>
 
@@ -59,30 +60,11 @@ SIZE Measure(HDC dc, const std::wstring& text, int width) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-HWND Child(HWND parent, const wchar_t* type, const std::wstring& text, DWORD style, RECT r, int id,
-           HFONT font, DWORD exStyle = 0) {
-    HWND w = ::CreateWindowExW(exStyle, type, text.c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
-                               r.top, r.right - r.left, r.bottom - r.top, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               ::GetModuleHandleW(nullptr), nullptr);
-    if (w && font) ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return w;
-}
-
 } // namespace
 
 PromptDialog::PromptDialog(const archive::PromptView& view) : view_(view) {
-    static const wchar_t* className = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = Proc;
-        c.hInstance = ::GetModuleHandleW(nullptr);
-        c.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-        c.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-        c.lpszClassName = L"VexoInstaladorPregunta";
-        ::RegisterClassExW(&c);
-        return c.lpszClassName;
-    }();
+    static const wchar_t* className =
+        RegisterWindowClass(L"VexoInstaladorPregunta", Proc, COLOR_BTNFACE);
     owner_ = ::GetActiveWindow();
     font_ = MessageFont();
     hwnd_ = ::CreateWindowExW(kExStyle, className, Widen(view.Caption).c_str(), kStyle,
@@ -106,9 +88,9 @@ void PromptDialog::Build() {
 
     int x0 = kMargin;
     if (!IsTextPrompt(view_)) {
-        HWND icon =
-            Child(hwnd_, L"STATIC", L"", SS_ICON,
-                  RECT{kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize}, -1, nullptr);
+        HWND icon = MakeChild(hwnd_, L"STATIC", L"", SS_ICON,
+                              RECT{kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize}, -1,
+                              nullptr);
         ::SendMessageW(icon, STM_SETICON,
                        reinterpret_cast<WPARAM>(::LoadIconW(nullptr, IconFor(view_))), 0);
         x0 += kIconSize + kMargin;
@@ -140,15 +122,17 @@ void PromptDialog::Build() {
     for (const PromptCell& c : cells) {
         const int left = c.column == 0 ? x0 : valueX;
         const int top = rowTop[static_cast<std::size_t>(c.row)];
-        Child(hwnd_, L"STATIC", Widen(c.text), SS_LEFT | SS_NOPREFIX,
-              RECT{left, top, left + widthOf(c), top + rowHeight[static_cast<std::size_t>(c.row)]},
-              -1, font_);
+        MakeChild(
+            hwnd_, L"STATIC", Widen(c.text), SS_LEFT | SS_NOPREFIX,
+            RECT{left, top, left + widthOf(c), top + rowHeight[static_cast<std::size_t>(c.row)]},
+            -1, font_);
     }
     if (IsTextPrompt(view_)) {
         y += 4;
         DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
         if (view_.Kind == archive::PromptKind::PasswordQuery) style |= ES_PASSWORD;
-        edit_ = Child(hwnd_, L"EDIT", Widen(view_.Value), style,
+        edit_ =
+            MakeChild(hwnd_, L"EDIT", Widen(view_.Value), style,
                       RECT{x0, y, x0 + fullWidth, y + kEditHeight}, -1, font_, WS_EX_CLIENTEDGE);
         ::SendMessageW(edit_, EM_LIMITTEXT, kMaxValue, 0);
         y += kEditHeight;
@@ -168,9 +152,9 @@ void PromptDialog::Build() {
     int x = contentRight - rowWidth;
     for (std::size_t i = 0; i < view_.Buttons.size(); ++i) {
         const DWORD style = WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        buttons_.push_back(Child(hwnd_, L"BUTTON", Widen(view_.Buttons[i].Label), style,
-                                 RECT{x, buttonTop, x + widths[i], buttonTop + kButtonHeight},
-                                 kFirstButton + static_cast<int>(i), font_));
+        buttons_.push_back(MakeChild(hwnd_, L"BUTTON", Widen(view_.Buttons[i].Label), style,
+                                     RECT{x, buttonTop, x + widths[i], buttonTop + kButtonHeight},
+                                     kFirstButton + static_cast<int>(i), font_));
         x += widths[i] + 6;
     }
     ::SelectObject(dc, oldFont);
@@ -219,10 +203,7 @@ void PromptDialog::Run() {
 
 std::string PromptDialog::Value() const {
     if (!edit_) return {};
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(edit_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(edit_, text.data(), static_cast<int>(text.size()))));
-    return platform::win32::Narrow(text);
+    return platform::win32::Narrow(WindowText(edit_));
 }
 
 void PromptDialog::Finish(archive::PromptResult result) {
@@ -231,12 +212,7 @@ void PromptDialog::Finish(archive::PromptResult result) {
 }
 
 LRESULT CALLBACK PromptDialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* dialog = reinterpret_cast<PromptDialog*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* dialog = static_cast<PromptDialog*>(WindowObject(hwnd, message, lParam));
     if (!dialog || !dialog->hwnd_) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     return dialog->Handle(message, wParam, lParam);
 }
