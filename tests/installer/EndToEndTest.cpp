@@ -31,8 +31,12 @@ class EndToEndTest : public ::testing::Test {
   protected:
     void SetUp() override {
         temp_.emplace("vexo-e2e");
-        root_ = temp_->Path();
-        prefix_ = root_ / "prefix";
+        prefix_ = temp_->Path() / "prefix";
+        // While VEXO_PREFIX stands a folder in for drive C:, a Windows program on the real C:
+        // (the temporary folder) could not open itself: there the installers and the host
+        // directories live on the stood-in drive.
+        root_ = vexo::test::kWindowsHost ? prefix_ / "drive_c" / "Descargas" : temp_->Path();
+        fs::create_directories(root_);
     }
     void TearDown() override { temp_.reset(); }
 
@@ -121,7 +125,9 @@ TEST_F(EndToEndTest, DirectoryAsHostOrWindowsPath) {
     fs::path exe = Build("cualquier nombre.exe", kFull);
     fs::path host = root_ / "destino";
     fs::create_directories(host);
-    Result r = Install(exe, {"--dir", Utf8Path(host)});
+    // On Windows a host path is a Windows path, the folder's on the stood-in drive C:.
+    Result r = Install(
+        exe, {"--dir", vexo::test::kWindowsHost ? "C:\\Descargas\\destino" : Utf8Path(host)});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(fs::exists(host / "Programa" / "DALVO.EXE"));
     EXPECT_NE(r.out.find("Package title:      \n"), std::string::npos); // no row matches
