@@ -14,6 +14,8 @@ packages=(
   # dpkg-dev to fetch Debian's sources of the libraries built for mingw, and a virtual display.
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   libz-mingw-w64-dev wine64 wine dpkg-dev xvfb xauth
+  # The Windows window's test: keys and clicks from outside, and its capture.
+  xdotool x11-apps imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,8 @@ export WINEPREFIX=$state/prefix
 export HOME=$state/home
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-unset DISPLAY WAYLAND_DISPLAY
+# Tests run without a display; VEXO_WINE_DISPLAY=1 keeps the one there is (the demo's window).
+[ -n "${VEXO_WINE_DISPLAY:-}" ] || unset DISPLAY WAYLAND_DISPLAY
 wine=/usr/lib/wine/wine64
 if [ ! -f "$WINEPREFIX/.vexo-ready" ]; then
   mkdir -p "$state" "$HOME"

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vexo::platform {
 
@@ -9,6 +11,15 @@ enum class StandardStream { Input, Output, Error };
 
 /// Whether the standard stream is a terminal (a person may read it or type into it).
 bool IsTerminal(StandardStream stream);
+
+/// The program's arguments after its name, in UTF-8. A Windows program reads them from its own
+/// wide command line (argv holds them in the ANSI code page); elsewhere they are argv's.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+/// A program without a console of its own (a Windows GUI program) writes to the console it was
+/// started from: standard output and error that lead nowhere are attached to the parent's
+/// console; redirected ones are kept. Elsewhere it does nothing.
+void UseParentConsole();
 
 /// Turns the echo of what is typed at the terminal off for a scope (a key being typed), and
 /// back on however the scope ends. Does nothing when standard input is no terminal.

@@ -1,5 +1,6 @@
 // instalar.cpp - the installer program: the window, or --unattended without one. The program
-// itself is toolkit-free; the window is a module it carries (WindowModule.h).
+// itself is toolkit-free; the window is a module it carries, or on Windows the native window
+// linked in (WindowModule.h).
 #include "archive/PathRoutines.h"
 #include "installer/CommandLine.h"
 #include "installer/Services.h"
@@ -10,16 +11,17 @@
 
 #include <iostream>
 #include <string>
-#include <vector>
 
 int main(int argc, char** argv) {
     using namespace vexo;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    installer::CommandLine cmd = installer::ParseCommandLine(args);
+    installer::CommandLine cmd =
+        installer::ParseCommandLine(platform::ProgramArguments(argc, argv));
     // The host's own separators first, then a Windows path's.
     std::string program =
         archive::ExtractFileName(platform::HostFileName(argc > 0 ? argv[0] : "instalar"));
 
+    // Everything but the window reports on the console, which a Windows GUI program must join.
+    if (cmd.mode != installer::CommandLine::Mode::Window) platform::UseParentConsole();
     switch (cmd.mode) {
     case installer::CommandLine::Mode::Help:
         std::cout << installer::UsageText(program);

@@ -47,5 +47,42 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgsCase{{"--unattended", "--dir="}, Mode::UsageError, false, nullptr},
                       ArgsCase{{"--unattended", "extra"}, Mode::UsageError, false, nullptr}));
 
+// The switches Windows administrators type: any case, the directory after '=' kept as typed
+// (blanks and all), and the same rules as the long options.
+INSTANTIATE_TEST_SUITE_P(
+    WindowsSwitches, CommandLineTest,
+    ::testing::Values(
+        ArgsCase{{"/unattended"}, Mode::Unattended, false, nullptr},
+        ArgsCase{{"/UNATTENDED", "/Yes"}, Mode::Unattended, true, nullptr},
+        ArgsCase{{"/unattended", "/dir=C:\\Mis Programas\\Dalvo"},
+                 Mode::Unattended,
+                 false,
+                 "C:\\Mis Programas\\Dalvo"},
+        ArgsCase{{"/DIR=d:\\x=y", "/unattended"}, Mode::Unattended, false, "d:\\x=y"},
+        ArgsCase{{"/unattended", "--dir", "/yes"}, Mode::Unattended, false, "/yes"},
+        ArgsCase{{"--unattended", "/dir=/tmp/x", "--yes"}, Mode::Unattended, true, "/tmp/x"},
+        ArgsCase{{"/?"}, Mode::Help, false, nullptr},
+        ArgsCase{{"/unattended", "/?"}, Mode::Help, false, nullptr},
+        ArgsCase{{"/yes"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/dir=C:\\X"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/unattended", "/dir"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/unattended", "/dir="}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/unattended", "/yes=no"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/unattended", "/silent"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/"}, Mode::UsageError, false, nullptr},
+        ArgsCase{{"/unattended", "/tmp/x"}, Mode::UsageError, false, nullptr}));
+
+TEST(CommandLineErrors, NameTheSwitchAsTyped) {
+    EXPECT_EQ(ParseCommandLine({"/unattended", "/Silent"}).error, "unknown argument: /Silent");
+    EXPECT_EQ(ParseCommandLine({"/unattended", "/yes=1"}).error, "unknown argument: /yes=1");
+    EXPECT_NE(ParseCommandLine({"/unattended", "/dir"}).error.find("/dir=DIR"), std::string::npos);
+}
+
+TEST(CommandLineUsage, NamesTheWindowsSwitches) {
+    std::string text = UsageText("instalar");
+    for (const char* s : {"/unattended", "/dir=DIR", "/yes", "/?"})
+        EXPECT_NE(text.find(s), std::string::npos) << s;
+}
+
 } // namespace
 } // namespace vexo::installer

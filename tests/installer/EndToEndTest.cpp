@@ -1,9 +1,11 @@
 // EndToEndTest.cpp - installers made by the package builder, run unattended in a prefix.
+#include "common/HostEnv.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/System.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,9 @@ namespace vexo::installer {
 namespace {
 
 namespace fs = std::filesystem;
+using vexo::test::FsPath;
 using vexo::test::Slurp;
+using vexo::test::Utf8Path;
 using Args = std::vector<std::string>;
 using Result = vexo::test::ProgramResult;
 
@@ -27,14 +31,20 @@ class EndToEndTest : public ::testing::Test {
   protected:
     void SetUp() override {
         temp_.emplace("vexo-e2e");
-        root_ = temp_->Path();
-        prefix_ = root_ / "prefix";
+        prefix_ = temp_->Path() / "prefix";
+        // While VEXO_PREFIX stands a folder in for drive C:, a Windows program on the real C:
+        // (the temporary folder) could not open itself: there the installers and the host
+        // directories live on the stood-in drive.
+        root_ = vexo::test::kWindowsHost ? prefix_ / "drive_c" / "Descargas" : temp_->Path();
+        fs::create_directories(root_);
     }
     void TearDown() override { temp_.reset(); }
 
     Result Run(const Args& argv) {
         vexo::test::ProgramOptions options;
-        options.environment = {{"VEXO_PREFIX", prefix_.string()}, {"VEXO_USER", "ana"}};
+        // One Windows version on every host: it decides where the program group goes.
+        options.environment = {
+            {"VEXO_PREFIX", Utf8Path(prefix_)}, {"VEXO_USER", "ana"}, {"VEXO_WINVER", "10"}};
         return vexo::test::RunProgram(argv, options);
     }
 
@@ -42,7 +52,7 @@ class EndToEndTest : public ::testing::Test {
     fs::path Build(const std::string& name, const Args& options,
                    const std::string& manifest = std::string(VEXO_SAMPLE_PACKAGE) + "/MANIFEST") {
         fs::path exe = root_ / name;
-        Args argv = {VEXO_ARCHIVE_TOOL, "build", "--out", exe.string(), "--stub", VEXO_INSTALAR};
+        Args argv = {VEXO_ARCHIVE_TOOL, "build", "--out", Utf8Path(exe), "--stub", VEXO_INSTALAR};
         argv.insert(argv.end(), options.begin(), options.end());
         argv.insert(argv.end(), {"--manifest", manifest});
         Result r = Run(argv);
@@ -52,12 +62,18 @@ class EndToEndTest : public ::testing::Test {
     }
 
     Result Install(const fs::path& exe, const Args& args = {}) {
-        Args argv = {exe.string(), "--unattended"};
+        Args argv = {Utf8Path(exe), "--unattended"};
         argv.insert(argv.end(), args.begin(), args.end());
         return Run(argv);
     }
 
-    fs::path Drive(const std::string& rest) { return prefix_ / "drive_c" / rest; }
+    fs::path Drive(const std::string& rest) { return prefix_ / "drive_c" / FsPath(rest); }
+
+    /// The desktop below drive C:. VEXO_USER names the user; on Windows the shell's folders are
+    /// its own user's.
+    static std::string Desktop() {
+        return "users/" + (vexo::test::kWindowsHost ? platform::UserName() : "ana") + "/Desktop";
+    }
 
     std::optional<vexo::test::TempDirectory> temp_;
     fs::path root_, prefix_;
@@ -86,7 +102,7 @@ TEST_F(EndToEndTest, SamplePackageInstallsByRuleAndMakesShortcuts) {
           "VEXO/DALVO/Datos/Asientos Nóminas/NOMINAS.ASI", "VEXO/DALVO/Ejemplos/EJEMPLO.TXT"})
         EXPECT_TRUE(fs::exists(Drive(f))) << f;
     EXPECT_FALSE(fs::exists(Drive("VEXO/DALVO/Programa/NOTAS.TXT")));
-    EXPECT_TRUE(fs::exists(Drive("users/ana/Desktop/DalvoVexo.lnk")));
+    EXPECT_TRUE(fs::exists(Drive(Desktop() + "/DalvoVexo.lnk")));
     EXPECT_TRUE(fs::exists(
         Drive("ProgramData/Microsoft/Windows/Start Menu/Vexo Informática/DalvoVexo.lnk")));
 
@@ -109,7 +125,9 @@ TEST_F(EndToEndTest, DirectoryAsHostOrWindowsPath) {
     fs::path exe = Build("cualquier nombre.exe", kFull);
     fs::path host = root_ / "destino";
     fs::create_directories(host);
-    Result r = Install(exe, {"--dir", host.string()});
+    // On Windows a host path is a Windows path, the folder's on the stood-in drive C:.
+    Result r = Install(
+        exe, {"--dir", vexo::test::kWindowsHost ? "C:\\Descargas\\destino" : Utf8Path(host)});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(fs::exists(host / "Programa" / "DALVO.EXE"));
     EXPECT_NE(r.out.find("Package title:      \n"), std::string::npos); // no row matches

@@ -18,6 +18,12 @@ bool IsTerminal(StandardStream stream) {
     return false;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void UseParentConsole() {}
+
 struct TerminalEchoOff::Saved {
     termios settings{};
 };

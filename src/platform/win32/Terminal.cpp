@@ -1,7 +1,12 @@
 // Terminal.cpp - console checks and echo through the console modes.
 #include "platform/Terminal.h"
 
+#include "platform/win32/WidePaths.h"
 #include "platform/win32/WindowsApi.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
 
 namespace vexo::platform {
 namespace {
@@ -26,6 +31,29 @@ bool IsTerminal(StandardStream stream) {
     DWORD mode = 0;
     return h != nullptr && h != INVALID_HANDLE_VALUE && ::GetFileType(h) == FILE_TYPE_CHAR &&
            ::GetConsoleMode(h, &mode);
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide) return args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(win32::NarrowUtf8(wide[i]));
+    ::LocalFree(wide);
+    return args;
+}
+
+void UseParentConsole() {
+    auto leadsNowhere = [](StandardStream stream) {
+        HANDLE h = HandleOf(stream);
+        return h == nullptr || h == INVALID_HANDLE_VALUE || ::GetFileType(h) == FILE_TYPE_UNKNOWN;
+    };
+    const bool out = leadsNowhere(StandardStream::Output);
+    const bool err = leadsNowhere(StandardStream::Error);
+    if (!(out || err) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (out) std::freopen("CONOUT$", "w", stdout);
+    if (err) std::freopen("CONOUT$", "w", stderr);
 }
 
 struct TerminalEchoOff::Saved {

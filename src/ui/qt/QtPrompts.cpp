@@ -2,6 +2,7 @@
 #include "ui/qt/QtPrompts.h"
 
 #include "platform/Encoding.h"
+#include "ui/PromptGrid.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -46,8 +47,7 @@ PromptDialog::PromptDialog(const archive::PromptView& view, QWidget* parent) : Q
     auto* body = new QHBoxLayout();
     outer->addLayout(body);
 
-    bool textPrompt = view.Kind == archive::PromptKind::InputQuery ||
-                      view.Kind == archive::PromptKind::PasswordQuery;
+    bool textPrompt = IsTextPrompt(view);
     if (!textPrompt) {
         auto* icon = new QLabel(this);
         icon->setPixmap(style()->standardIcon(IconFor(view)).pixmap(32, 32));
@@ -56,37 +56,11 @@ PromptDialog::PromptDialog(const archive::PromptView& view, QWidget* parent) : Q
     }
     auto* grid = new QGridLayout();
     body->addLayout(grid, 1);
-    const auto& lines = view.Lines;
-    auto addLine = [&](int row, int column, const std::string& text, int span = 1) {
-        auto* label = new QLabel(Utf(text), this);
+    for (const PromptCell& cell : PromptCells(view)) {
+        auto* label = new QLabel(Utf(cell.text), this);
         label->setObjectName(QStringLiteral("line%1").arg(grid->count()));
-        label->setWordWrap(span > 1 || column == 1);
-        grid->addWidget(label, row, column, 1, span);
-    };
-    switch (view.Kind) {
-    case archive::PromptKind::Overwrite:
-        // "Replace File :" name / size-date, then "With File :" name / size-date.
-        for (int block = 0; block < 2 && lines.size() >= 6; ++block) {
-            addLine(block * 2, 0, lines[block * 3]);
-            addLine(block * 2, 1, lines[block * 3 + 1]);
-            addLine(block * 2 + 1, 1, lines[block * 3 + 2]);
-        }
-        break;
-    case archive::PromptKind::Continue:
-        // "Error :" text, "File :" name and size-date, then the question.
-        if (lines.size() >= 6) {
-            addLine(0, 0, lines[0]);
-            addLine(0, 1, lines[1]);
-            addLine(1, 0, lines[2]);
-            addLine(1, 1, lines[3]);
-            addLine(2, 1, lines[4]);
-            addLine(3, 0, lines[5], 2);
-        }
-        break;
-    default:
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            addLine(static_cast<int>(i), 0, lines[i], 2);
-        break;
+        label->setWordWrap(cell.span > 1 || cell.column == 1);
+        grid->addWidget(label, cell.row, cell.column, 1, cell.span);
     }
     if (textPrompt) {
         edit_ = new QLineEdit(Utf(view.Value), this);
