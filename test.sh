@@ -23,6 +23,8 @@ cmake --build --preset fuzz -j "$(nproc)"
 scripts/mingw-deps.sh
 # Makes the prefix on first use; a first start in a brand-new prefix may fail once.
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || scripts/wine-run.sh cmd /c exit
+# The server of that first start lingers a few seconds and would refuse a persistent one.
+scripts/wine-run.sh --server -k >/dev/null 2>&1 || true
 trap 'scripts/wine-run.sh --server -k >/dev/null 2>&1 || true' EXIT
 scripts/wine-run.sh --server -p
 cmake --preset windows >/dev/null
