@@ -23,10 +23,12 @@ cmake --build --preset fuzz -j "$(nproc)"
 scripts/mingw-deps.sh
 # Makes the prefix on first use; a first start in a brand-new prefix may fail once.
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 || scripts/wine-run.sh cmd /c exit
-# The server of that first start lingers a few seconds and would refuse a persistent one.
-scripts/wine-run.sh --server -k >/dev/null 2>&1 || true
+# The server of that first start lingers a few seconds and would refuse a persistent one; the
+# persistent one's first program starts the prefix's services before anything runs in parallel.
+timeout 60 scripts/wine-run.sh --server -w || scripts/wine-run.sh --server -k || true
 trap 'scripts/wine-run.sh --server -k >/dev/null 2>&1 || true' EXIT
 scripts/wine-run.sh --server -p
+scripts/wine-run.sh cmd /c exit >/dev/null 2>&1
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)"
 
