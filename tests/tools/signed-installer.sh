@@ -50,13 +50,22 @@ osslsigncode verify -CAfile cert.pem -in signed/SETUP.EXE >verify.log 2>&1 ||
 grep -q '^Signature verification: ok' verify.log || fail "verify: $(cat verify.log)"
 [ "$(stat -c %s signed/SETUP.EXE)" -gt "$(stat -c %s unsigned/SETUP.EXE)" ] || fail "nothing appended"
 
+# A stub whose version strings carry its code size (UTF-16 in the resource) is also read through
+# them; the installer program carries none and is found by its locator alone.
+commands=("info --json" "list --json" "test")
+sfx_strings=0
+if LC_ALL=C grep -qaP "S\\x00F\\x00X\\x00C\\x00o\\x00d\\x00e\\x00S\\x00i\\x00z\\x00e" "$stub"; then
+  sfx_strings=1
+  commands+=("info --json --sfx-info")
+fi
+
 # Every subcommand, run inside the file's folder so that the messages name it alike.
 runs() {
   local d=$1 status
   shift
   (
     cd "$d"
-    for command in "info --json" "list --json" "test" "info --json --sfx-info"; do
+    for command in "${commands[@]}"; do
       status=0
       run_tool $command SETUP.EXE >"$command.out" 2>"$command.err" || status=$?
       echo "$status" >"$command.status"
@@ -75,7 +84,8 @@ for f in unsigned/*.status; do [ "$(cat "$f")" = 0 ] || fail "$f: status $(cat "
 diff -r unsigned/out signed/out || fail "extracted trees differ"
 cmp -s src/DALVO.BIN signed/out/DALVO.BIN || fail "DALVO.BIN extracted wrongly"
 grep -q "\"archiveStart\": $start," "signed/info --json.out" || fail "archive start: $(cat "signed/info --json.out")"
-grep -q "\"archiveStart\": $start," "signed/info --json --sfx-info.out" || fail "archive start through the version strings"
+[ "$sfx_strings" = 0 ] || grep -q "\"archiveStart\": $start," "signed/info --json --sfx-info.out" ||
+  fail "archive start through the version strings"
 
 # The certificate entry damaged: no archive found, a clean failure.
 pe=$(u32 signed/SETUP.EXE 60)
