@@ -67,7 +67,8 @@ inline ::testing::AssertionResult DamageChecksum(const std::filesystem::path& ho
 }
 
 /// Gives the record of the entry stored as `name` a name length far beyond the file's end.
-inline ::testing::AssertionResult DamageRecord(const std::filesystem::path& host, const std::string& name) {
+inline ::testing::AssertionResult DamageRecord(const std::filesystem::path& host,
+                                               const std::string& name) {
     std::vector<std::uint8_t> record;
     for (int i = 0; i < 4; ++i)
         record.push_back(static_cast<std::uint8_t>(name.size() >> (8 * i)));
