@@ -10,6 +10,8 @@
 #define NOMINMAX
 #endif
 #define WIN32_LEAN_AND_MEAN
+#include "platform/win32/Win32Files.h"
+
 #include <windows.h>
 #else
 #include <cstring>
@@ -59,18 +61,8 @@ bool UnderWine() {
 }
 
 void SetHostLastWrite(const std::string& path, const platform::HostTime& local) {
-    SYSTEMTIME wanted{};
-    wanted.wYear = static_cast<WORD>(local.year);
-    wanted.wMonth = static_cast<WORD>(local.month);
-    wanted.wDay = static_cast<WORD>(local.day);
-    wanted.wHour = static_cast<WORD>(local.hour);
-    wanted.wMinute = static_cast<WORD>(local.minute);
-    wanted.wSecond = static_cast<WORD>(local.second);
-    SYSTEMTIME utc{};
     FILETIME time{};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &wanted, &utc) ||
-        !::SystemTimeToFileTime(&utc, &time))
-        throw std::runtime_error("no such local time");
+    if (!platform::win32::FileTimeOf(local, time)) throw std::runtime_error("no such local time");
     SetWriteTime(path, time);
 }
 

@@ -85,4 +85,3 @@ TEST_F(UncPaths, OnlyTheLowerCaseUncFolderIsTheNetworkRoot) {
 }
 
 } // namespace
-
