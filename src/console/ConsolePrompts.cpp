@@ -1,6 +1,7 @@
 // ConsolePrompts.cpp - a plain question-and-answer dialogue on the terminal.
 #include "console/ConsolePrompts.h"
 
+#include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 #include "platform/Terminal.h"
 
@@ -28,8 +29,9 @@ std::string Trim(const std::string& s) {
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
+// A prompt's texts may hold a stored name: control characters are shown, never sent.
 std::string Utf8(const std::string& cp1252) {
-    return platform::Cp1252ToUtf8(cp1252);
+    return platform::DisplayText(cp1252);
 }
 
 } // namespace
@@ -45,7 +47,7 @@ ConsolePrompts::ConsolePrompts(std::istream& in, std::ostream& out, std::ostream
 void ConsolePrompts::Show(const PromptView& view) {
     out_ << "== " << Utf8(view.Caption) << " ==\n";
     for (const auto& line : view.Lines)
-        out_ << "  " << Utf8(line) << '\n';
+        out_ << "  " << platform::DisplayMessage(line, "\n  ") << '\n';
 }
 
 PromptResult ConsolePrompts::Refuse(const PromptView& view) {
@@ -54,7 +56,7 @@ PromptResult ConsolePrompts::Refuse(const PromptView& view) {
     for (const auto& b : view.Buttons)
         if (b.Result == answer) label = WithoutAccelerator(b.Label);
     err_ << "No terminal to answer \"" << Utf8(view.Caption) << "\"";
-    if (!view.Lines.empty()) err_ << " (" << Utf8(view.Lines.front()) << ")";
+    if (!view.Lines.empty()) err_ << " (" << platform::DisplayMessage(view.Lines.front(), " ") << ")";
     err_ << "; answering " << Utf8(label) << ".\n";
     return answer;
 }

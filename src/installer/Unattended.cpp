@@ -3,6 +3,7 @@
 
 #include "installer/InstallerTexts.h"
 #include "installer/InstallerWindow.h"
+#include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 #include "platform/Paths.h"
 
@@ -14,15 +15,15 @@ namespace vexo::installer {
 
 namespace {
 
+// Every text printed here may hold a stored name: its control characters are shown escaped.
 std::string Utf8(const std::string& cp1252) {
-    return platform::Cp1252ToUtf8(cp1252);
+    return platform::DisplayText(cp1252);
 }
 
 /// One line for the console: the box's line breaks become blanks.
 std::string OneLine(const std::string& cp1252) {
-    std::string text = Utf8(cp1252);
     std::string out;
-    for (char c : text) {
+    for (char c : cp1252) {
         if (c == '\r') continue;
         if (c == '\n') {
             if (!out.empty() && out.back() != ' ') out += ' ';
@@ -30,7 +31,7 @@ std::string OneLine(const std::string& cp1252) {
         }
         out += c;
     }
-    return out;
+    return Utf8(out);
 }
 
 const char* OutcomeWord(FileOutcome o) {
@@ -101,6 +102,7 @@ void ConsoleView::ShowApplicationError(const std::string& title, const std::stri
 
 void ConsoleView::ReportEntry(const EntryOutcome& outcome) {
     EndProgressLine();
+    if (outcome.outcome == FileOutcome::Failed) ++failedFiles_;
     out_ << "  " << OutcomeWord(outcome.outcome) << "  " << EntryLine(outcome) << "\n";
 }
 
@@ -191,7 +193,8 @@ int RunUnattended(std::optional<std::string> directory, bool yes, InstallerServi
         view.SetDirectoryText(dir);
     }
     window.OnInstallClicked();
-    if (window.LastRunResult() == RunResult::Finished) return kExitFinished;
+    if (window.LastRunResult() == RunResult::Finished)
+        return view.FailedFiles() > 0 ? kExitFilesFailed : kExitFinished;
     if (view.Declined()) return kExitDeclined;
     return kExitFailed;
 }

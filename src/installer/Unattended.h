@@ -19,6 +19,8 @@ class ConsoleView final : public MainView {
 
     bool Declined() const { return declined_; }
     bool ErrorShown() const { return errorShown_; }
+    /// Files reported as failed so far: a run that went on past them still left them out.
+    int FailedFiles() const { return failedFiles_; }
     const std::string& PackageDate() const { return packageDate_; }
     const std::string& PackageVersion() const { return packageVersion_; }
     const std::string& PackageTitle() const { return packageTitle_; }
@@ -68,6 +70,7 @@ class ConsoleView final : public MainView {
     bool declined_ = false;
     bool errorShown_ = false;
     bool progressShown_ = false;
+    int failedFiles_ = 0;
     std::string packageDate_, packageVersion_, packageTitle_, directory_;
     environment::NoFolderBrowser browser_;
 };
@@ -92,6 +95,8 @@ inline constexpr int kExitFinished = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDeclined = 3;
+/// "Instalación Finalizada", but a file failed and the run went on without it (--yes).
+inline constexpr int kExitFilesFailed = 4;
 
 /// Runs start-up and one installation run. `directory` replaces the proposal: a host path
 /// (starting with "/") or a Windows path, UTF-8. \returns the exit status.

@@ -226,8 +226,13 @@ TEST_F(RunSummaryEdges, EachRunStartsItsOwnLedger) {
 
 // ---- The console's account ----------------------------------------------------------------
 
+// What stands in B.TXT's way: damaged data, or a destination that cannot be written (a
+// folder of that name holding a file).
+enum class Obstacle { None, DamagedData, UnwritableDestination };
+
 struct ConsoleCase {
     const char* name;
+    Obstacle obstacle;
     bool yes;
     int exitStatus;
     const char* tail; // the output from the summary on
@@ -240,30 +245,33 @@ void PrintTo(const ConsoleCase& c, std::ostream* os) {
 class UnattendedSummaryTest : public InstallerTest,
                               public ::testing::WithParamInterface<ConsoleCase> {};
 
-TEST_P(UnattendedSummaryTest, DamagedSecondEntry) {
+TEST_P(UnattendedSummaryTest, SecondEntryInTheWay) {
     const ConsoleCase& c = GetParam();
     archive::ResetPromptTexts();
     PackageSpec pkg;
     for (const PackagedFile& f : Files())
         pkg.files.push_back({f.stored, f.rule, f.content});
     MakeInstaller(kInstaller, pkg);
-    ASSERT_TRUE(DamageInflate(Host(kInstaller), Files()[1].content));
+    if (c.obstacle == Obstacle::DamagedData)
+        ASSERT_TRUE(DamageInflate(Host(kInstaller), Files()[1].content));
+    if (c.obstacle == Obstacle::UnwritableDestination) WriteFile(kRoot + "B.TXT\\inside", "x");
     services_.module = kInstaller;
     std::ostringstream out, err;
     int status = RunUnattended(std::string("C:\\VEXO\\DALVO"), c.yes, services_, out, err, false);
-    EXPECT_EQ(status, c.exitStatus);
+    EXPECT_EQ(status, c.exitStatus) << out.str() << err.str();
     std::string text = out.str();
     auto at = text.find(c.tail);
     ASSERT_NE(at, std::string::npos) << text;
     EXPECT_EQ(text.substr(at), c.tail) << "the summary ends the output";
     // The per-file line says what happened, not what the rule decided.
-    EXPECT_NE(text.find("  failed           B.TXT -> C:\\VEXO\\DALVO\\\n"), std::string::npos)
-        << text;
+    const bool failed = text.find("  failed           B.TXT -> C:\\VEXO\\DALVO\\\n") !=
+                        std::string::npos;
+    EXPECT_EQ(failed, c.obstacle != Obstacle::None) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Console, UnattendedSummaryTest,
-    ::testing::Values(ConsoleCase{"StoppedByNo", false, kExitDeclined,
+    ::testing::Values(ConsoleCase{"StoppedByNo", Obstacle::DamagedData, false, kExitDeclined,
                                   "Instalación Incorrecta\n"
                                   "The run stopped before the end: 1 written, 0 kept, 1 failed, "
                                   "3 not reached\n"
@@ -275,9 +283,32 @@ INSTANTIATE_TEST_SUITE_P(
                                   "    Datos\\EMP.DAT\n"
                                   "    Programa\\NOTAS.TXT\n"
                                   "    C.TXT\n"},
-                      ConsoleCase{"CompletedWithYes", true, kExitFinished,
+                      // Finished through the automatic answers, yet a file is missing: the
+                      // final text stays, the status says so.
+                      ConsoleCase{"CompletedWithYes", Obstacle::DamagedData, true,
+                                  kExitFilesFailed,
                                   "Instalación Finalizada\n"
-                                  "Summary: 3 written, 1 kept, 1 failed\n"}),
+                                  "Summary: 3 written, 1 kept, 1 failed\n"},
+                      ConsoleCase{"UnwritableDestinationWithYes", Obstacle::UnwritableDestination,
+                                  true, kExitFilesFailed,
+                                  "Instalación Finalizada\n"
+                                  "Summary: 3 written, 1 kept, 1 failed\n"},
+                      ConsoleCase{"UnwritableDestinationStoppedByNo",
+                                  Obstacle::UnwritableDestination, false, kExitDeclined,
+                                  "Instalación Incorrecta\n"
+                                  "The run stopped before the end: 1 written, 0 kept, 1 failed, "
+                                  "3 not reached\n"
+                                  "  written:\n"
+                                  "    A.TXT -> C:\\VEXO\\DALVO\\\n"
+                                  "  failed:\n"
+                                  "    B.TXT -> C:\\VEXO\\DALVO\\\n"
+                                  "  not reached:\n"
+                                  "    Datos\\EMP.DAT\n"
+                                  "    Programa\\NOTAS.TXT\n"
+                                  "    C.TXT\n"},
+                      ConsoleCase{"NothingInTheWay", Obstacle::None, false, kExitFinished,
+                                  "Instalación Finalizada\n"
+                                  "Summary: 4 written, 1 kept, 0 failed\n"}),
     [](const ::testing::TestParamInfo<ConsoleCase>& row) { return row.param.name; });
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/Prompts.h"
+#include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/Paths.h"
@@ -132,7 +133,9 @@ int RunExtract(const std::vector<std::string>& args) {
                     const archive::TFileEntry& entry, archive::TErrorAction&) {
         ++failures;
         bar.Clear();
-        if (!asking) std::cerr << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
+        if (!asking)
+            std::cerr << platform::DisplayText(entry.Name) << ": "
+                      << platform::DisplayText(e.what()) << '\n';
     };
     if (terminal) {
         x.OnShowTiming = [&](archive::TArchiverRoot&, archive::TDateTime, archive::TDateTime left) {

@@ -7,6 +7,7 @@
 #include "archive/Exceptions.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
+#include "platform/DisplayText.h"
 
 #include <cstdio>
 #include <iostream>
@@ -48,8 +49,9 @@ Field Plain(const char* key, const char* label, const std::string& value) {
     return {key, value, label, value};
 }
 
-Field Quoted(const char* key, const char* label, const std::string& utf8) {
-    return {key, JsonString(utf8), label, utf8};
+// Text from the archive: escaped for JSON, or shown with its control characters escaped.
+Field Quoted(const char* key, const char* label, const std::string& cp1252) {
+    return {key, JsonString(Utf8(cp1252)), label, platform::DisplayText(cp1252)};
 }
 
 /// The header's own fields and the package values read from it, in the report's order.
@@ -69,12 +71,12 @@ std::vector<Field> HeaderFields(const archive::TArchiveHeader& h) {
          "archive totals:", Totals(h.ArchiveInfo, false)},
         {"segmentInfo", Totals(h.SegmentInfo, true),
          "segment totals:", Totals(h.SegmentInfo, false)},
-        Quoted("comment", "comment:", Utf8(h.Comment)),
+        Quoted("comment", "comment:", h.Comment),
         Plain("packageVersion",
               "package version:", Number(archive::Real48ToDouble(p.PackageVersion.data()))),
         Plain("packageCode", "package code:", std::to_string(p.PackageCode)),
         Quoted("packageDate", "package date:", DateText(p.PackageDate)),
-        Quoted("productCode", "product code:", Utf8(p.ProductCode)),
+        Quoted("productCode", "product code:", p.ProductCode),
     };
 }
 
@@ -82,7 +84,7 @@ std::vector<Field> HeaderFields(const archive::TArchiveHeader& h) {
 struct Opened {
     std::string kind; // "single", "segmented" or "solid"
     archive::TArchiveHeader header;
-    std::optional<std::string> error;
+    std::optional<std::string> error; // Windows-1252
 };
 
 Opened OpenWithTheExtractor(const std::string& path, const std::string* key, ArchiveStartRule rule,
@@ -100,7 +102,7 @@ Opened OpenWithTheExtractor(const std::string& path, const std::string* key, Arc
     } catch (const archive::EAbort&) {
         o.error = "cancelled";
     } catch (const std::exception& e) {
-        o.error = Utf8(e.what());
+        o.error = e.what();
     }
     return o;
 }
@@ -118,7 +120,7 @@ void PrintJson(const std::vector<Field>& raw, const Opened& o) {
         std::cout << "  \"" << f.key << "\": " << f.json << ",\n";
     std::cout << "  \"opened\": {\n";
     if (o.error) {
-        std::cout << "    \"error\": " << JsonString(*o.error) << "\n";
+        std::cout << "    \"error\": " << JsonString(Utf8(*o.error)) << "\n";
     } else {
         std::cout << "    \"kind\": \"" << o.kind << "\"";
         for (const Field& f : HeaderFields(o.header))
@@ -137,7 +139,7 @@ void PrintText(const std::vector<Field>& raw, const Opened& o) {
     for (const Field& f : raw)
         if (!f.label.empty()) line("", f.label, f.text);
     if (o.error) {
-        line("", "opened as:", "not opened: " + *o.error);
+        line("", "opened as:", "not opened: " + platform::DisplayText(*o.error));
         return;
     }
     line("", "opened as:", KindText(o));
@@ -180,7 +182,7 @@ int RunInfo(const std::vector<std::string>& args) {
     else
         PrintText(raw, opened);
     if (!opened.error) return 0;
-    std::cerr << *opened.error << '\n';
+    std::cerr << platform::DisplayText(*opened.error) << '\n';
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "Tool.h"
 
 #include "archive/Exceptions.h"
+#include "platform/DisplayText.h"
 
 #include <cstdio>
 #include <iostream>
@@ -84,11 +85,14 @@ int RunList(const std::vector<std::string>& args) {
     }
     std::printf("%-4s %-19s %6s %4s %9s %5s %10s %10s  %s\n", "rule", "date", "attr", "seg",
                 "offset", "flags", "size", "stored", "name");
+    // Stored names and rules are shown with their control characters escaped.
     for (const auto& e : entries)
-        std::printf("%-4c %-19s 0x%04X %4d %9d  0x%02X %10d %10d  %s\n",
-                    e.InstallRule ? e.InstallRule : ' ', DateTimeText(e.Date).c_str(),
-                    static_cast<unsigned>(e.Attributes), e.Segment, e.Offset, e.Flags, e.FileSize,
-                    e.PieceStoredSize, Utf8(e.Name).c_str());
+        std::printf("%-4s %-19s 0x%04X %4d %9d  0x%02X %10d %10d  %s\n",
+                    platform::DisplayText(std::string(1, e.InstallRule ? e.InstallRule : ' '))
+                        .c_str(),
+                    DateTimeText(e.Date).c_str(), static_cast<unsigned>(e.Attributes), e.Segment,
+                    e.Offset, e.Flags, e.FileSize, e.PieceStoredSize,
+                    platform::DisplayText(e.Name).c_str());
     std::fflush(stdout);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "archive/Exceptions.h"
 #include "archive/Format.h"
 #include "archive/PathRoutines.h"
+#include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
@@ -76,7 +77,8 @@ int RunTest(const std::vector<std::string>& args) {
     try {
         x.TestArchive([&](const archive::TFileEntry& entry, const std::exception& e) {
             ++failures;
-            std::cout << Utf8(entry.Name) << ": " << Utf8(e.what()) << '\n';
+            std::cout << platform::DisplayText(entry.Name) << ": " << platform::DisplayText(e.what())
+                      << '\n';
         });
     } catch (const archive::EAbort&) {
         std::cerr << "cancelled\n";

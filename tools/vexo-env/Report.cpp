@@ -1,6 +1,7 @@
 // Report.cpp - plain and JSON output of a command's findings.
 #include "Report.h"
 
+#include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 
 #include <cstdio>
@@ -23,7 +24,7 @@ void Report::PrintPlain(std::ostream& out) const {
     for (const auto& [name, value] : fields_) {
         out << name << ": ";
         if (const auto* text = std::get_if<std::string>(&value))
-            out << *text;
+            out << platform::DisplayUtf8(*text); // names from shortcuts and files, escaped
         else if (const auto* flag = std::get_if<bool>(&value))
             out << (*flag ? "yes" : "no");
         else
