@@ -88,7 +88,8 @@ std::string UsageText(const std::string& programName) {
            "\n"
            "Exit status: 0 after \"Instalación Finalizada\"; 1 after \"Instalación Incorrecta\"\n"
            "or an error (its text on standard error); 2 for usage errors; 3 when a question was\n"
-           "declined.\n"
+           "declined; 4 after \"Instalación Finalizada\" when a file failed and the run went on\n"
+           "without it (--yes).\n"
            "\n"
            "Windows paths resolve in the prefix $VEXO_PREFIX, else $WINEPREFIX, else ~/.wine.\n";
 }

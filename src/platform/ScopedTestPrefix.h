@@ -43,8 +43,7 @@ class ScopedTestPrefix {
         SetEnv("VEXO_PREFIX", root_);
         SetEnv("VEXO_USER", user);
         SetEnv("VEXO_WINVER", std::nullopt);
-        ResetPrefix();
-        PrefixDirectory(); // lays out the prefix now
+        PrepareForWriting(); // tests write: the prefix is laid out now
     }
 
     ~ScopedTestPrefix() {

@@ -6,6 +6,7 @@
 #include "installer/Services.h"
 #include "installer/Unattended.h"
 #include "platform/HostFiles.h"
+#include "platform/Paths.h"
 #include "platform/Terminal.h"
 #include "ui/WindowModule.h"
 
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
 
     // Everything but the window reports on the console, which a Windows GUI program must join.
     if (cmd.mode != installer::CommandLine::Mode::Window) platform::UseParentConsole();
+    // Only an installation writes; the help and a usage error leave the home untouched.
+    if (cmd.mode == installer::CommandLine::Mode::Unattended ||
+        cmd.mode == installer::CommandLine::Mode::Window)
+        platform::PrepareForWriting();
     switch (cmd.mode) {
     case installer::CommandLine::Mode::Help:
         std::cout << installer::UsageText(program);

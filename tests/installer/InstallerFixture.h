@@ -79,8 +79,7 @@ class InstallerTest : public ::testing::Test {
         root_ = temp_->String();
         SaveEnv("VEXO_PREFIX", (temp_->Path() / "prefix").string());
         SaveEnv("VEXO_USER", "ana");
-        platform::ResetPrefix();
-        platform::PrefixDirectory();
+        platform::PrepareForWriting(); // lays out the fresh prefix
     }
     void TearDown() override {
         window_.reset();

@@ -147,5 +147,63 @@ INSTANTIATE_TEST_SUITE_P(
                     "not reached either.\n"}),
     [](const ::testing::TestParamInfo<SummaryCase>& row) { return row.param.name; });
 
+
+// ---- Stored names that would drive the terminal -------------------------------------------
+
+struct HostileName {
+    const char* label;
+    std::string stored; // Windows-1252
+    std::string shown;
+};
+
+void PrintTo(const HostileName& c, std::ostream* os) {
+    *os << c.label;
+}
+
+// Where a byte that a terminal acts on (other than the line feed that ends a line) is printed.
+std::size_t RawControl(const std::string& utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if ((c < 0x20 && c != '\n') || c == 0x7F) return i;
+        if (c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80)
+            return i; // U+0080-U+009F
+    }
+    return std::string::npos;
+}
+
+class HostileNameTest : public ::testing::TestWithParam<HostileName> {};
+
+TEST_P(HostileNameTest, EveryUnattendedLineShowsItEscaped) {
+    archive::ResetPromptTexts();
+    const HostileName& c = GetParam();
+    std::ostringstream out, err;
+    ConsoleView view(out, err, true, false);
+    UnattendedPrompts prompts(view, err, true);
+    view.ReportEntry({c.stored, "C:\\R\\", FileOutcome::Failed});
+    EXPECT_EQ(prompts.ContinuePrompt({"CRC incorrecto", c.stored, 10, 39856.5}),
+              archive::ContinueAnswer::Yes);
+    view.MessageBox("No puedo abrir " + c.stored, BoxIcon::Error, BoxButtons::Ok);
+    view.ReportRunSummary({false, true, {{c.stored, "C:\\R\\", FileOutcome::Failed}}});
+    for (const std::string& text : {out.str(), err.str()}) {
+        EXPECT_EQ(RawControl(text), std::string::npos) << text;
+        EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+    }
+    EXPECT_NE(out.str().find("  failed           " + c.shown + " -> C:\\R\\\n"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("    " + c.shown + " -> C:\\R\\\n"), std::string::npos) << out.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HostileNameTest,
+    ::testing::Values(HostileName{"ClearScreen", "A\x1b[2J.TXT", "A<1B>[2J.TXT"},
+                      HostileName{"Title", "\x1b]0;X\x07.TXT", "<1B>]0;X<07>.TXT"},
+                      HostileName{"CarriageReturn", "B\rOK.TXT", "B<0D>OK.TXT"},
+                      HostileName{"LineFeed", "Datos\\B\nOK.TXT", "Datos\\B<0A>OK.TXT"},
+                      HostileName{"Bell", "C\x07.TXT", "C<07>.TXT"},
+                      HostileName{"Del", "D\x7f.TXT", "D<7F>.TXT"},
+                      HostileName{"UnassignedC1", "E\x81\x8d\x8f\x90\x9d.TXT",
+                                  "E<81><8D><8F><90><9D>.TXT"}),
+    [](const ::testing::TestParamInfo<HostileName>& row) { return row.param.label; });
+
 } // namespace
 } // namespace vexo::installer

@@ -107,6 +107,7 @@ int RunExtract(const std::vector<std::string>& args) {
     // Without --key the key is asked on the terminal; without a terminal the prompt is
     // refused and the run ends as cancelled.
     TerminalPrompts prompts;
+    platform::PrepareForWriting();
     platform::CreateHostDirectories(out);
     extract::TExtractor x;
     const auto generator = PointAt(x, file, key ? &*key : nullptr, rule);

@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include "platform/Encoding.h"
+#include "platform/Paths.h"
 
 #include <exception>
 #include <iostream>
@@ -51,9 +52,11 @@ vexo::tools::Report Run(std::vector<std::string> args) {
     if (command == "version" && args.size() == 1) return VersionCommand(WindowsArgument(args[0]));
     if (command == "shortcut" && args.size() == 2 && args[0] == "read")
         return ShortcutReadCommand(WindowsArgument(args[1]));
-    if (command == "shortcut" && args.size() == 4 && args[0] == "make")
+    if (command == "shortcut" && args.size() == 4 && args[0] == "make") {
+        vexo::platform::PrepareForWriting(); // the one command that writes
         return ShortcutMakeCommand(WindowsArgument(args[1]), vexo::platform::Utf8ToCp1252(args[2]),
                                    WindowsArgument(args[3]));
+    }
     if (command == "folders" && args.empty()) return FoldersCommand();
     throw UsageError{};
 }

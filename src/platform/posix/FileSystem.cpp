@@ -400,7 +400,7 @@ std::string TempDirectory() {
     for (const std::string& dir : candidates) {
         std::error_code ec;
         struct stat st {};
-        if (::stat(dir.c_str(), &st) != 0) {
+        if (::stat(dir.c_str(), &st) != 0 && PreparedForWriting()) {
             std::string cmd = dir;
             // Created on demand, as Wine creates the user's folders.
             for (std::size_t i = prefix.size() + 1; i <= cmd.size(); ++i)

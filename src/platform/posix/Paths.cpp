@@ -24,6 +24,7 @@ namespace {
 
 std::mutex g_prefixMutex;
 std::string g_prefix; // empty until first use
+bool g_laidOut = false; // the layout was checked for (a writing process only)
 
 std::string EnvOrEmpty(const char* name) {
     const char* v = std::getenv(name);
@@ -154,8 +155,12 @@ std::string PrefixDirectory() {
         dir = (ec ? fs::path(dir) : abs).lexically_normal().string();
         while (dir.size() > 1 && dir.back() == '/')
             dir.pop_back();
-        EnsureLayout(dir);
         g_prefix = dir;
+    }
+    // Only a process that writes lays out the prefix: a look must leave the home untouched.
+    if (!g_laidOut && PreparedForWriting()) {
+        EnsureLayout(g_prefix);
+        g_laidOut = true;
     }
     return g_prefix;
 }
@@ -163,6 +168,7 @@ std::string PrefixDirectory() {
 void ResetPrefix() {
     std::lock_guard lock(g_prefixMutex);
     g_prefix.clear();
+    g_laidOut = false;
     ForgetLookups(); // drive roots belong to the old prefix
 }
 
@@ -231,6 +237,11 @@ std::string DriveTarget(char letter) {
         struct stat st {};
         if (stat(link.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return link; // a plain directory standing in for the link
+        // A prefix not laid out yet maps the drives its layout would link.
+        if (lstat(dosdevices.c_str(), &st) != 0) {
+            if (lower == 'c') return PrefixDirectory() + "/drive_c";
+            if (lower == 'z') return "/";
+        }
         return {};
     }
     std::string target(buf, static_cast<std::size_t>(n));

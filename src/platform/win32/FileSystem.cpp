@@ -6,6 +6,7 @@
 #include "platform/Error.h"
 #include "platform/FaultInjection.h"
 #include "platform/FindOrder.h"
+#include "platform/Paths.h"
 #include "platform/win32/WidePaths.h"
 #include "platform/win32/Win32Files.h"
 
@@ -200,7 +201,7 @@ std::string TempDirectory() {
         [](wchar_t* buffer, DWORD size) { return ::GetTempPathW(size, buffer); }));
     if (temp.empty()) return {};
     if (temp.back() != '\\') temp += '\\';
-    win32::CreateInStandIn(temp);
+    if (PreparedForWriting()) win32::CreateInStandIn(temp); // a look creates nothing
     return temp;
 }
 

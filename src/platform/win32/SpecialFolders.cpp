@@ -1,6 +1,7 @@
 // SpecialFolders.cpp - shell folders by CSIDL as the shell names them, created when missing.
 #include "platform/Shell.h"
 #include "platform/win32/WidePaths.h"
+#include "platform/Paths.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <shlobj.h>
@@ -27,6 +28,11 @@ std::string SpecialFolderPath(int csidl) {
         path.pop_back();
     if (path.empty()) return {};
     const std::wstring system = win32::SystemPath(std::wstring_view(path));
+    // In a test prefix a process that only reads is given the folder's place, and nothing is
+    // made there.
+    if (system != path && !PreparedForWriting() && !IsDirectory(system) &&
+        ::GetFileAttributesW(system.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return win32::ProgramPath(path);
     if (!IsDirectory(system)) {
         if (system == path) // nothing mapped: the shell makes its own folder
             ::SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,

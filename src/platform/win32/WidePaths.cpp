@@ -2,6 +2,7 @@
 #include "platform/win32/WidePaths.h"
 
 #include "platform/EnvironmentVariables.h"
+#include "platform/Paths.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <mutex>
@@ -55,9 +56,12 @@ std::wstring LoadStandIn() {
         root.pop_back();
     if (IsSeparator(root.back())) root.pop_back(); // "Z:\" joins as "Z:\drive_c"
     std::wstring standIn = root + L"\\drive_c";
-    // Made on first use, as a fresh drive C: would be there.
-    ::CreateDirectoryW(root.c_str(), nullptr);
-    ::CreateDirectoryW(standIn.c_str(), nullptr);
+    // Made on first use by a process that writes, as a fresh drive C: would be there; one
+    // that only reads leaves the test prefix as it is.
+    if (PreparedForWriting()) {
+        ::CreateDirectoryW(root.c_str(), nullptr);
+        ::CreateDirectoryW(standIn.c_str(), nullptr);
+    }
     // The long form: the system answers with long names, and they are compared with this.
     const std::wstring longForm = BufferAnswer([&](wchar_t* buffer, DWORD size) {
         return ::GetLongPathNameW(standIn.c_str(), buffer, size);
