@@ -56,7 +56,8 @@ PromptResult ConsolePrompts::Refuse(const PromptView& view) {
     for (const auto& b : view.Buttons)
         if (b.Result == answer) label = WithoutAccelerator(b.Label);
     err_ << "No terminal to answer \"" << Utf8(view.Caption) << "\"";
-    if (!view.Lines.empty()) err_ << " (" << platform::DisplayMessage(view.Lines.front(), " ") << ")";
+    if (!view.Lines.empty())
+        err_ << " (" << platform::DisplayMessage(view.Lines.front(), " ") << ")";
     err_ << "; answering " << Utf8(label) << ".\n";
     return answer;
 }

@@ -2,6 +2,7 @@
 #include "console/ConsolePrompts.h"
 #include "archive/Messages.h"
 #include "archive/PromptTexts.h"
+#include "common/RawControl.h"
 
 #include <gtest/gtest.h>
 
@@ -60,23 +61,15 @@ TEST_F(ConsolePromptsTest, TextInUtf8IsStoredAsWindows1252) {
     EXPECT_EQ(v, "Instalaci\xF3n");
 }
 
-
-// Where a byte that a terminal acts on (other than the line feed that ends a line) is printed.
-std::size_t RawControl(const std::string& utf8) {
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c < 0x20 && c != '\n') || c == 0x7F) return i;
-        if (c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80)
-            return i; // U+0080-U+009F
-    }
-    return std::string::npos;
-}
+using vexo::test::RawControl;
 
 TEST_F(ConsolePromptsTest, StoredNamesShowTheirControlCharactersEscaped) {
     const struct {
         std::string stored, shown;
-    } names[] = {{"A\x1b[2J.TXT", "A<1B>[2J.TXT"}, {"B\rOK.TXT", "B<0D>OK.TXT"},
-                 {"C\x07\x7f.TXT", "C<07><7F>.TXT"}, {"E\x81\x9d.TXT", "E<81><9D>.TXT"}};
+    } names[] = {{"A\x1b[2J.TXT", "A<1B>[2J.TXT"},
+                 {"B\rOK.TXT", "B<0D>OK.TXT"},
+                 {"C\x07\x7f.TXT", "C<07><7F>.TXT"},
+                 {"E\x81\x9d.TXT", "E<81><9D>.TXT"}};
     for (const auto& n : names) {
         SCOPED_TRACE(n.shown);
         std::istringstream in("3\n");
@@ -85,8 +78,9 @@ TEST_F(ConsolePromptsTest, StoredNamesShowTheirControlCharactersEscaped) {
         EXPECT_EQ(asking.OverwritePrompt({n.stored, n.stored, 1, 2, 39856.5, 39856.5}),
                   OverwriteAnswer::No);
         ConsolePrompts refusing(in, out, err, false);
-        EXPECT_EQ(refusing.MessageDlg("CRC incorrecto\r\n\r\n" + n.stored, mtError, mbYes | mbNo, 0),
-                  idNo);
+        EXPECT_EQ(
+            refusing.MessageDlg("CRC incorrecto\r\n\r\n" + n.stored, mtError, mbYes | mbNo, 0),
+            idNo);
         for (const std::string& text : {out.str(), err.str()}) {
             EXPECT_EQ(RawControl(text), std::string::npos) << text;
             EXPECT_NE(text.find(n.shown), std::string::npos) << text;

@@ -264,8 +264,8 @@ TEST_P(UnattendedSummaryTest, SecondEntryInTheWay) {
     ASSERT_NE(at, std::string::npos) << text;
     EXPECT_EQ(text.substr(at), c.tail) << "the summary ends the output";
     // The per-file line says what happened, not what the rule decided.
-    const bool failed = text.find("  failed           B.TXT -> C:\\VEXO\\DALVO\\\n") !=
-                        std::string::npos;
+    const bool failed =
+        text.find("  failed           B.TXT -> C:\\VEXO\\DALVO\\\n") != std::string::npos;
     EXPECT_EQ(failed, c.obstacle != Obstacle::None) << text;
 }
 
@@ -285,8 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "    C.TXT\n"},
                       // Finished through the automatic answers, yet a file is missing: the
                       // final text stays, the status says so.
-                      ConsoleCase{"CompletedWithYes", Obstacle::DamagedData, true,
-                                  kExitFilesFailed,
+                      ConsoleCase{"CompletedWithYes", Obstacle::DamagedData, true, kExitFilesFailed,
                                   "Instalación Finalizada\n"
                                   "Summary: 3 written, 1 kept, 1 failed\n"},
                       ConsoleCase{"UnwritableDestinationWithYes", Obstacle::UnwritableDestination,

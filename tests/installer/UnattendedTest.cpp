@@ -1,6 +1,7 @@
 // UnattendedTest.cpp - the console view and the prompts that answer without a user.
 #include "installer/Unattended.h"
 #include "archive/PromptTexts.h"
+#include "common/RawControl.h"
 #include "platform/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -147,7 +148,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "not reached either.\n"}),
     [](const ::testing::TestParamInfo<SummaryCase>& row) { return row.param.name; });
 
-
 // ---- Stored names that would drive the terminal -------------------------------------------
 
 struct HostileName {
@@ -160,16 +160,7 @@ void PrintTo(const HostileName& c, std::ostream* os) {
     *os << c.label;
 }
 
-// Where a byte that a terminal acts on (other than the line feed that ends a line) is printed.
-std::size_t RawControl(const std::string& utf8) {
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c < 0x20 && c != '\n') || c == 0x7F) return i;
-        if (c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80)
-            return i; // U+0080-U+009F
-    }
-    return std::string::npos;
-}
+using vexo::test::RawControl;
 
 class HostileNameTest : public ::testing::TestWithParam<HostileName> {};
 

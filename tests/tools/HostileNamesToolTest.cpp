@@ -3,6 +3,7 @@
 #include "archive/ArchiveWriter.h"
 #include "common/HostEnv.h"
 #include "common/ProcessHelpers.h"
+#include "common/RawControl.h"
 #include "common/TempDirectory.h"
 #include "platform/HostFiles.h"
 
@@ -38,17 +39,7 @@ const std::vector<HostileName>& Names() {
 
 const std::string kComment = "\x1b]0;pwned\x07Hola\x9d";
 
-// Where a byte that a terminal acts on (other than the line feed that ends a line) is printed.
-std::size_t RawControl(const std::string& utf8) {
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if ((c < 0x20 && c != '\n') || c == 0x7F) return i;
-        if (c == 0xC2 && i + 1 < utf8.size() &&
-            (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80)
-            return i; // U+0080-U+009F
-    }
-    return std::string::npos;
-}
+using vexo::test::RawControl;
 
 class HostileNamesTool : public ::testing::Test {
   protected:
@@ -95,8 +86,10 @@ TEST_F(HostileNamesTool, EveryCommandShowsThemEscaped) {
         {"list", {"list", archive_}, 0, false},
         {"list --json", {"list", "--json", archive_}, 0, true},
         {"test", {"test", archive_}, 1, false},
-        {"extract", {"extract", archive_, "-o", temp_->String() + "/out", "--key", "claveerronea"},
-         1, false},
+        {"extract",
+         {"extract", archive_, "-o", temp_->String() + "/out", "--key", "claveerronea"},
+         1,
+         false},
     };
     for (const Command& c : commands) {
         SCOPED_TRACE(c.label);

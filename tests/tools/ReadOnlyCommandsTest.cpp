@@ -204,8 +204,9 @@ TEST_F(ReadOnlyCommands, LeaveTheHomeEmpty) {
 
 // The counterpart: a command that writes does get the prefix it writes into.
 TEST_F(ReadOnlyCommands, ACommandThatWritesLaysOutThePrefix) {
-    const Args args = {VEXO_ENV_TOOL,        "shortcut", "make", "C:\\VEXO\\DALVO\\DALVO.EXE",
-                       "DalvoVexo", "C:\\users\\ana\\Desktop"};
+    const Args args = {VEXO_ENV_TOOL, "shortcut",
+                       "make",        "C:\\VEXO\\DALVO\\DALVO.EXE",
+                       "DalvoVexo",   "C:\\users\\ana\\Desktop"};
     const fs::path prefix = vexo::test::kWindowsHost ? home_ : home_ / ".wine";
     fs::create_directories(prefix / "drive_c" / "VEXO" / "DALVO");
     std::ofstream(prefix / "drive_c" / "VEXO" / "DALVO" / "DALVO.EXE") << "MZ";

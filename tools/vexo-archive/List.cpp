@@ -87,12 +87,11 @@ int RunList(const std::vector<std::string>& args) {
                 "offset", "flags", "size", "stored", "name");
     // Stored names and rules are shown with their control characters escaped.
     for (const auto& e : entries)
-        std::printf("%-4s %-19s 0x%04X %4d %9d  0x%02X %10d %10d  %s\n",
-                    platform::DisplayText(std::string(1, e.InstallRule ? e.InstallRule : ' '))
-                        .c_str(),
-                    DateTimeText(e.Date).c_str(), static_cast<unsigned>(e.Attributes), e.Segment,
-                    e.Offset, e.Flags, e.FileSize, e.PieceStoredSize,
-                    platform::DisplayText(e.Name).c_str());
+        std::printf(
+            "%-4s %-19s 0x%04X %4d %9d  0x%02X %10d %10d  %s\n",
+            platform::DisplayText(std::string(1, e.InstallRule ? e.InstallRule : ' ')).c_str(),
+            DateTimeText(e.Date).c_str(), static_cast<unsigned>(e.Attributes), e.Segment, e.Offset,
+            e.Flags, e.FileSize, e.PieceStoredSize, platform::DisplayText(e.Name).c_str());
     std::fflush(stdout);
     return 0;
 }

@@ -77,8 +77,8 @@ int RunTest(const std::vector<std::string>& args) {
     try {
         x.TestArchive([&](const archive::TFileEntry& entry, const std::exception& e) {
             ++failures;
-            std::cout << platform::DisplayText(entry.Name) << ": " << platform::DisplayText(e.what())
-                      << '\n';
+            std::cout << platform::DisplayText(entry.Name) << ": "
+                      << platform::DisplayText(e.what()) << '\n';
         });
     } catch (const archive::EAbort&) {
         std::cerr << "cancelled\n";

@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
         try {
             return c.run(args);
         } catch (const vexo::tool::UsageError& e) {
-            std::cerr << "vexo-archive " << c.name << ": " << vexo::platform::DisplayUtf8(e.what()) << '\n' << Usage();
+            std::cerr << "vexo-archive " << c.name << ": " << vexo::platform::DisplayUtf8(e.what())
+                      << '\n'
+                      << Usage();
             return 2;
         } catch (const std::exception& e) {
             // Texts of the archive layer are Windows-1252.
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::cerr << "vexo-archive: unknown command \"" << vexo::platform::DisplayUtf8(argv[1]) << "\"\n" << Usage();
+    std::cerr << "vexo-archive: unknown command \"" << vexo::platform::DisplayUtf8(argv[1])
+              << "\"\n"
+              << Usage();
     return 2;
 }

@@ -23,7 +23,7 @@ namespace vexo::platform {
 namespace {
 
 std::mutex g_prefixMutex;
-std::string g_prefix; // empty until first use
+std::string g_prefix;   // empty until first use
 bool g_laidOut = false; // the layout was checked for (a writing process only)
 
 std::string EnvOrEmpty(const char* name) {

@@ -37,10 +37,10 @@ std::string SpecialFolderPath(int csidl) {
     if (!host) return {};
     std::error_code ec;
     // A process that only reads is given the folder's place, and nothing is made.
-    if (!PreparedForWriting()) return std::filesystem::exists(*host, ec) &&
-                                       !std::filesystem::is_directory(*host, ec)
-                                          ? std::string()
-                                          : path;
+    if (!PreparedForWriting())
+        return std::filesystem::exists(*host, ec) && !std::filesystem::is_directory(*host, ec)
+                   ? std::string()
+                   : path;
     // Made past the resolver: what look-ups remembered of these folders is stale.
     if (std::filesystem::create_directories(*host, ec)) ForgetLookups();
     return std::filesystem::is_directory(*host, ec) ? path : std::string();

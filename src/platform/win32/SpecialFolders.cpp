@@ -1,7 +1,7 @@
 // SpecialFolders.cpp - shell folders by CSIDL as the shell names them, created when missing.
+#include "platform/Paths.h"
 #include "platform/Shell.h"
 #include "platform/win32/WidePaths.h"
-#include "platform/Paths.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <shlobj.h>
