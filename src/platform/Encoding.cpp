@@ -33,7 +33,8 @@ int ToCp1252(char32_t cp) {
     return -1;
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when it is not valid UTF-8.
+} // namespace
+
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
     auto b = static_cast<std::uint8_t>(s[i]);
     std::size_t len = b >= 0xF0 && b < 0xF8 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
@@ -50,8 +51,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
         return 0;
     return len;
 }
-
-} // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;

@@ -13,6 +13,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 /// Bytes that are not valid UTF-8 are taken as Windows-1252 already.
 std::string Utf8ToCp1252(std::string_view text);
 
+/// Decodes the UTF-8 sequence at s[i] into `cp`. \returns its length, or 0 when the bytes there
+/// are not valid UTF-8 (overlong forms and surrogates included).
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp);
+
 /// Upper-cases the ASCII letters only, as the system compares file names.
 std::string UpperAscii(std::string_view text);
 

@@ -269,45 +269,37 @@ TEST_P(UnattendedSummaryTest, SecondEntryInTheWay) {
     EXPECT_EQ(failed, c.obstacle != Obstacle::None) << text;
 }
 
+// A run stopped by "No" at B.TXT, whatever stood in its way.
+const char* const kStoppedAtB = "Instalación Incorrecta\n"
+                                "The run stopped before the end: 1 written, 0 kept, 1 failed, "
+                                "3 not reached\n"
+                                "  written:\n"
+                                "    A.TXT -> C:\\VEXO\\DALVO\\\n"
+                                "  failed:\n"
+                                "    B.TXT -> C:\\VEXO\\DALVO\\\n"
+                                "  not reached:\n"
+                                "    Datos\\EMP.DAT\n"
+                                "    Programa\\NOTAS.TXT\n"
+                                "    C.TXT\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Console, UnattendedSummaryTest,
-    ::testing::Values(ConsoleCase{"StoppedByNo", Obstacle::DamagedData, false, kExitDeclined,
-                                  "Instalación Incorrecta\n"
-                                  "The run stopped before the end: 1 written, 0 kept, 1 failed, "
-                                  "3 not reached\n"
-                                  "  written:\n"
-                                  "    A.TXT -> C:\\VEXO\\DALVO\\\n"
-                                  "  failed:\n"
-                                  "    B.TXT -> C:\\VEXO\\DALVO\\\n"
-                                  "  not reached:\n"
-                                  "    Datos\\EMP.DAT\n"
-                                  "    Programa\\NOTAS.TXT\n"
-                                  "    C.TXT\n"},
-                      // Finished through the automatic answers, yet a file is missing: the
-                      // final text stays, the status says so.
-                      ConsoleCase{"CompletedWithYes", Obstacle::DamagedData, true, kExitFilesFailed,
-                                  "Instalación Finalizada\n"
-                                  "Summary: 3 written, 1 kept, 1 failed\n"},
-                      ConsoleCase{"UnwritableDestinationWithYes", Obstacle::UnwritableDestination,
-                                  true, kExitFilesFailed,
-                                  "Instalación Finalizada\n"
-                                  "Summary: 3 written, 1 kept, 1 failed\n"},
-                      ConsoleCase{"UnwritableDestinationStoppedByNo",
-                                  Obstacle::UnwritableDestination, false, kExitDeclined,
-                                  "Instalación Incorrecta\n"
-                                  "The run stopped before the end: 1 written, 0 kept, 1 failed, "
-                                  "3 not reached\n"
-                                  "  written:\n"
-                                  "    A.TXT -> C:\\VEXO\\DALVO\\\n"
-                                  "  failed:\n"
-                                  "    B.TXT -> C:\\VEXO\\DALVO\\\n"
-                                  "  not reached:\n"
-                                  "    Datos\\EMP.DAT\n"
-                                  "    Programa\\NOTAS.TXT\n"
-                                  "    C.TXT\n"},
-                      ConsoleCase{"NothingInTheWay", Obstacle::None, false, kExitFinished,
-                                  "Instalación Finalizada\n"
-                                  "Summary: 4 written, 1 kept, 0 failed\n"}),
+    ::testing::Values(
+        ConsoleCase{"StoppedByNo", Obstacle::DamagedData, false, kExitDeclined, kStoppedAtB},
+        // Finished through the automatic answers, yet a file is missing: the
+        // final text stays, the status says so.
+        ConsoleCase{"CompletedWithYes", Obstacle::DamagedData, true, kExitFilesFailed,
+                    "Instalación Finalizada\n"
+                    "Summary: 3 written, 1 kept, 1 failed\n"},
+        ConsoleCase{"UnwritableDestinationWithYes", Obstacle::UnwritableDestination, true,
+                    kExitFilesFailed,
+                    "Instalación Finalizada\n"
+                    "Summary: 3 written, 1 kept, 1 failed\n"},
+        ConsoleCase{"UnwritableDestinationStoppedByNo", Obstacle::UnwritableDestination, false,
+                    kExitDeclined, kStoppedAtB},
+        ConsoleCase{"NothingInTheWay", Obstacle::None, false, kExitFinished,
+                    "Instalación Finalizada\n"
+                    "Summary: 4 written, 1 kept, 0 failed\n"}),
     [](const ::testing::TestParamInfo<ConsoleCase>& row) { return row.param.name; });
 
 } // namespace
