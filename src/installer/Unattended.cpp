@@ -20,18 +20,18 @@ std::string Utf8(const std::string& cp1252) {
     return platform::DisplayText(cp1252);
 }
 
-/// One line for the console: the box's line breaks become blanks.
+/// One line for the console: the box's line breaks (CR LF) become blanks; a lone CR or LF is
+/// a name's, and shown escaped.
 std::string OneLine(const std::string& cp1252) {
     std::string out;
-    for (char c : cp1252) {
-        if (c == '\r') continue;
+    for (char c : platform::DisplayMessage(cp1252, "\n")) {
         if (c == '\n') {
             if (!out.empty() && out.back() != ' ') out += ' ';
             continue;
         }
         out += c;
     }
-    return Utf8(out);
+    return out;
 }
 
 const char* OutcomeWord(FileOutcome o) {

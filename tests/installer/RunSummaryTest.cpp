@@ -252,8 +252,9 @@ TEST_P(UnattendedSummaryTest, SecondEntryInTheWay) {
     for (const PackagedFile& f : Files())
         pkg.files.push_back({f.stored, f.rule, f.content});
     MakeInstaller(kInstaller, pkg);
-    if (c.obstacle == Obstacle::DamagedData)
+    if (c.obstacle == Obstacle::DamagedData) {
         ASSERT_TRUE(DamageInflate(Host(kInstaller), Files()[1].content));
+    }
     if (c.obstacle == Obstacle::UnwritableDestination) WriteFile(kRoot + "B.TXT\\inside", "x");
     services_.module = kInstaller;
     std::ostringstream out, err;

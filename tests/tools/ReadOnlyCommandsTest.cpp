@@ -216,7 +216,9 @@ TEST_F(ReadOnlyCommands, ACommandThatWritesLaysOutThePrefix) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(prefix / "drive_c" / "users" / "ana" / "Desktop" / "DalvoVexo.lnk"))
         << Listing(home_);
-    if (!vexo::test::kWindowsHost) EXPECT_TRUE(fs::is_symlink(prefix / "dosdevices" / "c:"));
+    if (!vexo::test::kWindowsHost) {
+        EXPECT_TRUE(fs::is_symlink(prefix / "dosdevices" / "c:"));
+    }
 }
 
 } // namespace
