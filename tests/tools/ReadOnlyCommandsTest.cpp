@@ -112,7 +112,12 @@ class ReadOnlyCommands : public ::testing::Test {
     void SetUp() override {
         temp_.emplace("vexo-read-only");
         home_ = temp_->Path() / "home";
-        scratch_ = temp_->Path() / "scratch";
+        // On Windows the home is the test prefix, which hides the real drive C: holding the
+        // temporary folder: the archives and the temporary files lie on the build's drive.
+        files_ = vexo::test::kWindowsHost
+                     ? vexo::test::FsPath(VEXO_BINARY_DIR) / temp_->Path().filename()
+                     : temp_->Path();
+        scratch_ = files_ / "scratch";
         fs::create_directories(home_);
         fs::create_directories(scratch_);
         plain_ = Archive("plain.vxa", false);
@@ -120,7 +125,7 @@ class ReadOnlyCommands : public ::testing::Test {
     }
 
     std::string Archive(const std::string& name, bool solid) {
-        const std::string path = vexo::test::Utf8Path(temp_->Path() / name);
+        const std::string path = vexo::test::Utf8Path(files_ / name);
         auto out = vexo::platform::OpenHostFile(path, vexo::platform::HostFileMode::Create);
         vexo::archive::ArchiveWriterOptions options;
         if (!solid) {
@@ -158,8 +163,14 @@ class ReadOnlyCommands : public ::testing::Test {
         return vexo::test::RunProgram(args, options);
     }
 
+    void TearDown() override {
+        std::error_code ec;
+        if (files_ != temp_->Path()) fs::remove_all(files_, ec);
+        temp_.reset();
+    }
+
     std::optional<vexo::test::TempDirectory> temp_;
-    fs::path home_, scratch_;
+    fs::path home_, scratch_, files_;
     std::string plain_, solid_;
 };
 
