@@ -4,6 +4,7 @@
 #include "archive/DateTime.h"
 #include "extract/Extractor.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 #include <chrono>
 #include <cstdio>
@@ -19,6 +20,7 @@ static double Now() {
 }
 int main(int argc, char** argv) {
     std::string mode = argv[1];
+    platform::PrepareForWriting(); // it writes its corpus on drive C:
     const std::string arc = "C:\\bench\\corpus.arc";
     if (mode == "build") {
         platform::CreateDirectory("C:\\bench");
