@@ -49,5 +49,6 @@ function(vexo_test name)
   else()
     set(limit 300)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${limit})
+  # Labelled by program, so a preset that builds one program can run just its tests.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${limit} LABELS ${name})
 endfunction()
