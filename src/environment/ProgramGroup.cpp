@@ -53,7 +53,9 @@ std::string EnsureProgramGroup() {
     if (plan.RenamesLegacy()) RenameFileQuiet(plan.root + LegacyProgramGroupName(), path);
     if (!Found(path)) {
         platform::SetLastError(platform::kErrorSuccess);
-        if (!platform::CreateDirectory(path)) RaiseCannotCreate(platform::LastError(), path);
+        // Another program may make the folder meanwhile: it is used, not an error.
+        if (!platform::CreateDirectory(path) && !platform::DirectoryExists(path))
+            RaiseCannotCreate(platform::LastError(), path);
     }
     return archive::WithTrailingBackslash(path);
 }
