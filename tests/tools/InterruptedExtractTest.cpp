@@ -18,7 +18,7 @@ using Args = std::vector<std::string>;
 
 namespace {
 
-constexpr std::size_t kBigSize = 24u << 20; // 384 blocks of 64 KiB
+constexpr std::size_t kBigSize = 20u << 20; // 320 blocks of 64 KiB
 
 // Text-like bytes: compressible, but every block differs.
 std::string BigContent() {
@@ -103,8 +103,8 @@ struct Moment {
 const Moment kMoments[] = {
     {"output:1", "big.vxa"},     // the temporary file made, no block written yet
     {"block:1", "big.vxa"},      // after the first block
-    {"block:190", "big.vxa"},    // half way
-    {"block:384", "stored.vxa"}, // the last block of a stored file
+    {"block:160", "big.vxa"},    // half way
+    {"block:320", "stored.vxa"}, // the last block of a stored file
     {"commit:1", "big.vxa"},     // written whole, about to replace the old file
 };
 

@@ -62,12 +62,16 @@ class LookupCache {
     /// The canonical root of a drive, or nullptr when not yet known.
     const std::string* DriveRoot(char letter) const;
     void SetDriveRoot(char letter, std::string root);
+    /// How much of a remembered answer is checked on disk.
+    enum class Check {
+        Stamp,      // a miss: the directory's stamp (the next system call meets the exact name)
+        Misses,     // a miss: the stamp and the exact spelling (the caller decides on it)
+        Everything, // a match too (the caller decides on it without another system call)
+    };
     /// The name in host directory `dir` ("" for "/") that matches `component` (Windows-1252):
     /// the exact spelling first, else the smallest that differs in ASCII case only. A miss is
-    /// never answered from memory alone: the directory's stamp and the exact spelling are
-    /// checked on disk first, and a changed directory is listed again. `confirmHit` checks a
-    /// match the same way (for answers that decide without another system call).
-    Found Find(const std::string& dir, const std::string& component, bool confirmHit = false);
+    /// never answered from memory alone; a directory found changed is listed again.
+    Found Find(const std::string& dir, const std::string& component, Check check = Check::Stamp);
     /// Keeps the listings current after this layer created or removed `host`.
     void Created(const std::string& host, unsigned char type);
     void Removed(const std::string& host);
@@ -92,9 +96,9 @@ class LookupCache {
     };
     static std::optional<Stamp> StampOf(const std::string& dir);
     /// Whether the disk may hold something the listing does not: the directory's stamp moved,
-    /// or `name` (host spelling) is there against the listing's word.
+    /// or (when `askName`) `name` (host spelling) is there against the listing's word.
     bool Stale(const std::string& dir, const Listing& listing, const std::string& name,
-               bool listedAsPresent) const;
+               bool listedAsPresent, bool askName) const;
     /// Keeps a listing's stamp in step with a change this layer made in `dir`.
     void Restamp(const std::string& dir, Listing& listing);
     std::optional<std::string> drives_[26];

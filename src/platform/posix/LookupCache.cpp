@@ -6,7 +6,8 @@
 // renames keep the listing true. Other programs (an event handler's, a user's) change folders
 // too: a "missing" is therefore confirmed on disk before anyone decides on it, by the folder's
 // stamp (inode and times in nanoseconds) and an lstat of the exact spelling, and a folder whose
-// stamp moved is listed again. That is two system calls where a listing costs one per name.
+// stamp moved is listed again. A look-up whose caller goes on to a system call on the name
+// checks the stamp alone: that call meets the exact spelling itself.
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/HostPaths.h"
@@ -75,9 +76,10 @@ std::optional<LookupCache::Stamp> LookupCache::StampOf(const std::string& dir) {
 }
 
 bool LookupCache::Stale(const std::string& dir, const Listing& listing, const std::string& name,
-                        bool listedAsPresent) const {
+                        bool listedAsPresent, bool askName) const {
     const auto now = StampOf(dir);
     if (!now || !(*now == listing.stamp) || listing.racy) return true;
+    if (!askName) return false;
     // Two changes within one tick of the file-system clock leave the same times: the name
     // itself is asked too.
     struct stat st {};
@@ -145,7 +147,7 @@ LookupCache::Listing* LookupCache::ListingOf(const std::string& dir, bool load) 
 }
 
 LookupCache::Found LookupCache::Find(const std::string& dir, const std::string& component,
-                                     bool confirmHit) {
+                                     Check check) {
     const std::string folded = Folded(component);
     const std::string exact = Cp1252ToUtf8(component);
     for (int pass = 0;; ++pass) {
@@ -153,8 +155,9 @@ LookupCache::Found LookupCache::Find(const std::string& dir, const std::string& 
         if (!listing) return {};
         auto it = listing->names.find(folded);
         const Name* found = it == listing->names.end() ? nullptr : Search(it->second, exact);
-        if (pass == 1 || (found && !confirmHit) ||
-            !Stale(dir, *listing, found ? found->host : exact, found != nullptr))
+        if (pass == 1 || (found && check != Check::Everything) ||
+            !Stale(dir, *listing, found ? found->host : exact, found != nullptr,
+                   check != Check::Stamp))
             return {true, found};
         listing->gone = true; // every path to it lists again
     }

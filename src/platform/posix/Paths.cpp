@@ -373,8 +373,12 @@ bool ResolveRemembered(const ParsedPath& parsed, LookupCache& cache, std::string
             walked += "/" + Cp1252ToUtf8(comp);
             continue;
         }
-        // The answer a caller decides on alone (exists or not) is checked on disk.
-        const LookupCache::Found found = cache.Find(walked, comp, last && info);
+        // An answer a caller decides on alone (exists or not) is checked on disk.
+        using Check = LookupCache::Check;
+        const LookupCache::Found found = cache.Find(walked, comp,
+                                                    !info  ? Check::Stamp
+                                                    : last ? Check::Everything
+                                                           : Check::Misses);
         if (!found.listed) return false;
         if (found.name) {
             walked += "/" + found.name->host;
