@@ -54,8 +54,10 @@ std::string EnsureProgramGroup() {
     if (!Found(path)) {
         platform::SetLastError(platform::kErrorSuccess);
         // Another program may make the folder meanwhile: it is used, not an error.
-        if (!platform::CreateDirectory(path) && !platform::DirectoryExists(path))
-            RaiseCannotCreate(platform::LastError(), path);
+        if (!platform::CreateDirectory(path)) {
+            const int error = platform::LastError();
+            if (!platform::DirectoryExists(path)) RaiseCannotCreate(error, path);
+        }
     }
     return archive::WithTrailingBackslash(path);
 }
