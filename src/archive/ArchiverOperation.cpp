@@ -7,6 +7,7 @@
 #include "archive/Prompts.h"
 #include "archive/TextFormat.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,8 +75,14 @@ void TArchiverRoot::FinishOperation() {
     if ((header_.Flags & kHeaderKeepKey) == 0) WipeKey();
 }
 
-void TArchiverRoot::ShowProgress() {
+void TArchiverRoot::CheckAbort() {
+    // A stop request from the console ends the operation as a cancel does, once allowed.
+    if (!abortFlag_ && platform::InterruptRequested()) RequestAbort();
     if (abortFlag_) throw EAbort();
+}
+
+void TArchiverRoot::ShowProgress() {
+    CheckAbort();
     double done = 0, total = 0;
     if (HasOption(options_, oOpenSingleSegment)) {
         done = filesProcessed_;

@@ -245,6 +245,9 @@ class TArchiverRoot {
     void ReadFileEntry();
     /// Abort check, new Percent, OnFileProgress, timing.
     void ShowProgress();
+    /// Raises EAbort when an abort was requested (by RequestAbort or the console's stop
+    /// request) and is allowed now.
+    void CheckAbort();
     /// After a segment change: a larger whole-archive total grows the operation's total.
     void GrowTotal();
     /// Creates a file stream, turning a platform failure into the message set's text.

@@ -3,6 +3,7 @@
 
 #include "platform/DisplayText.h"
 #include "platform/Encoding.h"
+#include "platform/Interrupt.h"
 #include "platform/Terminal.h"
 
 #include <iostream>
@@ -62,15 +63,22 @@ PromptResult ConsolePrompts::Refuse(const PromptView& view) {
     return answer;
 }
 
+PromptResult ConsolePrompts::Unanswered(const PromptView& view) {
+    // A stop request interrupts the read: the prompt is cancelled, the request ends the run.
+    if (platform::InterruptRequested()) return archive::RefusingAnswer(view);
+    return Refuse(view);
+}
+
 PromptResult ConsolePrompts::Ask(const PromptView& view) {
     if (!interactive_) return Refuse(view);
+    if (platform::InterruptRequested()) return archive::RefusingAnswer(view);
     Show(view);
     for (;;) {
         for (std::size_t i = 0; i < view.Buttons.size(); ++i)
             out_ << "  [" << i + 1 << "] " << Utf8(WithoutAccelerator(view.Buttons[i].Label));
         out_ << "\n> " << std::flush;
         std::string line;
-        if (!std::getline(in_, line)) return Refuse(view);
+        if (!std::getline(in_, line)) return Unanswered(view);
         std::string answer = platform::UpperAscii(platform::Utf8ToCp1252(Trim(line)));
         for (std::size_t i = 0; i < view.Buttons.size(); ++i) {
             std::string label = platform::UpperAscii(WithoutAccelerator(view.Buttons[i].Label));
@@ -85,13 +93,14 @@ bool ConsolePrompts::AskText(const PromptView& view, std::string& value) {
         Refuse(view);
         return false;
     }
+    if (platform::InterruptRequested()) return false;
     Show(view);
     if (!view.Value.empty() && view.Kind != PromptKind::PasswordQuery)
         out_ << "  [" << Utf8(view.Value) << "]\n";
     out_ << "> " << std::flush;
     std::string line;
     if (!std::getline(in_, line)) {
-        Refuse(view);
+        Unanswered(view);
         return false;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -23,6 +23,8 @@ class ConsolePrompts : public archive::PromptService {
   private:
     void Show(const archive::PromptView& view);
     archive::PromptResult Refuse(const archive::PromptView& view);
+    /// The answer when nothing could be read: cancelled after a stop request, else refused.
+    archive::PromptResult Unanswered(const archive::PromptView& view);
 
     std::istream& in_;
     std::ostream& out_;

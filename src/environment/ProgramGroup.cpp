@@ -53,7 +53,11 @@ std::string EnsureProgramGroup() {
     if (plan.RenamesLegacy()) RenameFileQuiet(plan.root + LegacyProgramGroupName(), path);
     if (!Found(path)) {
         platform::SetLastError(platform::kErrorSuccess);
-        if (!platform::CreateDirectory(path)) RaiseCannotCreate(platform::LastError(), path);
+        // Another program may make the folder meanwhile: it is used, not an error.
+        if (!platform::CreateDirectory(path)) {
+            const int error = platform::LastError();
+            if (!platform::DirectoryExists(path)) RaiseCannotCreate(error, path);
+        }
     }
     return archive::WithTrailingBackslash(path);
 }

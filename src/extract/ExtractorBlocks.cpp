@@ -9,6 +9,7 @@
 #include "archive/Checksum.h"
 #include "archive/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
 
 #include <cstring>
 #include <thread>
@@ -47,6 +48,7 @@ void TCustomExtractor::ReadEntryData(platform::Stream& out) {
         const BlockData block = ReadBlock(blocks, true);
         out.WriteBuffer(block.data, block.size);
         processedBytes_ += static_cast<double>(block.stored);
+        platform::TestPausePoint("block");
         ShowProgress();
     });
 }

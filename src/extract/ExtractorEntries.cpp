@@ -12,6 +12,7 @@
 #include "platform/Encoding.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -131,9 +132,13 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         // A whole file goes to a temporary name and replaces the destination only when
         // complete: a failure part-way leaves the previous file as it was, not a torn one.
         SafeOutputFile out(destFile, keep, archive::Format(Messages().CannotCreateFile, destFile));
+        platform::TestPausePoint("output");
         ReadEntryData(out.Stream());
         out.Close();
         platform::SetFileAge(out.WrittenPath(), archive::DateTimeToDosDateTime(currentEntry_.Date));
+        // A stop requested while the file was written keeps the old file: nothing is committed.
+        platform::TestPausePoint("commit");
+        CheckAbort();
         out.Commit();
         ++filesProcessed_;
         platform::SetFileAttributes(destFile, static_cast<std::uint32_t>(currentEntry_.Attributes));

@@ -89,8 +89,9 @@ std::string ModuleFileName();
 
 /// While one is alive on a thread, path look-ups on that thread remember each drive's root and
 /// the listings of the directories they walk, and this layer keeps that memory current with
-/// its own changes. For one run over many files: changes other programs make meanwhile may go
-/// unseen until ForgetLookups or the end of the outermost scope.
+/// its own changes. For one run over many files. Changes other programs make meanwhile are
+/// seen: an answer that a name is missing (and FileExists/DirectoryExists' answers) is checked
+/// on disk first, and a folder changed by others is listed again.
 class LookupCacheScope {
   public:
     LookupCacheScope();

@@ -6,6 +6,7 @@
 #include "installer/Services.h"
 #include "installer/Unattended.h"
 #include "platform/HostFiles.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 #include "platform/Terminal.h"
 #include "ui/WindowModule.h"
@@ -35,9 +36,15 @@ int main(int argc, char** argv) {
         std::cerr << program << ": " << cmd.error << "\n" << installer::UsageText(program);
         return installer::kExitUsage;
     case installer::CommandLine::Mode::Unattended: {
+        // A stop request ends the run between blocks as a cancel does, the old files whole.
+        platform::InterruptCatcher stopRequests;
         installer::InstallerServices services;
-        return installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
-                                        platform::IsTerminal(platform::StandardStream::Output));
+        const int status =
+            installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
+                                     platform::IsTerminal(platform::StandardStream::Output));
+        if (!platform::InterruptRequested()) return status;
+        std::cerr << program << ": interrupted (" << platform::InterruptName() << ")\n";
+        return platform::InterruptExitStatus();
     }
     case installer::CommandLine::Mode::Window:
         break;

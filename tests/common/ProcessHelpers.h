@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -33,7 +34,14 @@ struct ProgramOptions {
     /// Read the output as text: a Windows program's CRLF line ends come back as LF (the
     /// C runtime writes text-mode streams so). POSIX output is never changed.
     bool text = true;
+    /// Called whenever the program wrote to its standard error, with all of it so far and the
+    /// program's process id: a test stops the program at a moment it reported (SignalProgram).
+    /// POSIX only.
+    std::function<void(const std::string& err, long pid)> onError;
 };
+
+/// Sends `signal` to a program RunProgram is running (from `onError`). False when it could not.
+bool SignalProgram(long pid, int signal);
 
 /// `s` with every CRLF turned into LF.
 inline std::string CrlfToLf(const std::string& s) {

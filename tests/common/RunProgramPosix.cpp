@@ -92,10 +92,12 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0)
+            if (n > 0) {
                 texts[i]->append(buffer, static_cast<std::size_t>(n));
-            else if (n == 0 || errno != EINTR)
+                if (i == 1 && options.onError) options.onError(r.err, pid);
+            } else if (n == 0 || errno != EINTR) {
                 pipes[i]->CloseRead();
+            }
         }
     }
     // The pipes may close before the program ends (it closed them itself): wait, bounded.
@@ -117,6 +119,10 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
     r.signal = WIFSIGNALED(raw) ? static_cast<unsigned long>(WTERMSIG(raw)) : 0;
     r.peakKib = usage.ru_maxrss;
     return r;
+}
+
+bool SignalProgram(long pid, int signal) {
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), signal) == 0;
 }
 
 } // namespace vexo::test

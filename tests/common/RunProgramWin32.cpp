@@ -175,4 +175,9 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
     return r;
 }
 
+// Console events reach only processes sharing the caller's console; the runner gives none.
+bool SignalProgram(long, int) {
+    return false;
+}
+
 } // namespace vexo::test

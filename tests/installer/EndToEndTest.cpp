@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -177,6 +178,52 @@ TEST_F(EndToEndTest, ProgramWithoutArchiveEndsAfterTheError) {
     EXPECT_NE(r.err.find("Zpx16: "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("ZPX16.EXE"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
+}
+
+// SIGINT, SIGTERM and SIGHUP half way through a file of 4 MiB that replaces an installed one: the
+// run stops between blocks, the installed file stays whole and nothing is left beside it.
+TEST_F(EndToEndTest, AStopRequestKeepsTheInstalledFileWhole) {
+    const fs::path src = temp_->Path() / "grande";
+    fs::create_directories(src);
+    {
+        std::ofstream big(src / "GRANDE.BIN", std::ios::binary);
+        std::uint32_t x = 1;
+        for (int i = 0; i < (4 << 20) / 4; ++i) {
+            x = x * 1664525u + 1013904223u;
+            const char word[4] = {'a', static_cast<char>('a' + (x >> 28)), ' ', '\n'};
+            big.write(word, 4);
+        }
+    }
+    std::ofstream(src / "MANIFEST") << "P GRANDE.BIN\n";
+    fs::path exe = Build("ZPX16.EXE", kFull, Utf8Path(src / "MANIFEST"));
+    const std::pair<int, const char*> requests[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [signal, name] : requests) {
+        SCOPED_TRACE(name);
+        fs::create_directories(Drive("VEXO/DALVO"));
+        std::ofstream(Drive("VEXO/DALVO/GRANDE.BIN")) << "instalado antes";
+        vexo::test::ProgramOptions options;
+        options.environment = {{"VEXO_PREFIX", Utf8Path(prefix_)},
+                               {"VEXO_USER", "ana"},
+                               {"VEXO_WINVER", "10"},
+                               {"VEXO_TEST_PAUSE", "block:30"}};
+        bool sent = false;
+        options.onError = [&, sig = signal](const std::string& err, long pid) {
+            if (sent || err.find("vexo-test: paused at block:30") == std::string::npos) return;
+            sent = vexo::test::SignalProgram(pid, sig);
+        };
+        Result r = vexo::test::RunProgram({Utf8Path(exe), "--unattended"}, options);
+        EXPECT_TRUE(sent) << r.out << r.err;
+        ASSERT_TRUE(r.exited) << r.err;
+        EXPECT_EQ(r.status, 128 + signal) << r.out << r.err;
+        EXPECT_NE(r.err.find(std::string("interrupted (") + name + ")"), std::string::npos)
+            << r.err;
+        EXPECT_EQ(Slurp(Drive("VEXO/DALVO/GRANDE.BIN")), "instalado antes");
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(Drive("VEXO/DALVO")))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"GRANDE.BIN"});
+    }
 }
 
 TEST_F(EndToEndTest, UsageErrorsAndHelp) {

@@ -114,18 +114,122 @@ TEST(LookupCache, ResolvesToTheSpellingOnDisk) {
     }
 }
 
-TEST(LookupCache, ChangesByOthersShowAfterForgettingAndAfterTheScope) {
+TEST(LookupCache, ChangesByOthersShowAtOnceAndAfterForgetting) {
     ScopedTestPrefix prefix;
     ASSERT_TRUE(CreateDirectory("C:\\Run"));
     LookupCacheScope outer;
     EXPECT_FALSE(FileExists("C:\\Run\\later.txt"));
     std::ofstream(prefix.Host("drive_c/Run/later.txt")) << "1"; // behind this layer's back
     {
-        LookupCacheScope inner; // nested: the outer memory stays
-        EXPECT_FALSE(FileExists("C:\\Run\\later.txt"));
+        LookupCacheScope inner; // nested: the outer memory stays, and is checked
+        EXPECT_TRUE(FileExists("C:\\Run\\later.txt"));
     }
     ForgetLookups();
     EXPECT_TRUE(FileExists("C:\\Run\\later.txt"));
+}
+
+// Another program (an event handler's host calls, a user) changes the disk while the memory
+// is warm: every answer a decision rests on is the disk's. Each row warms the memory with its
+// names, changes the disk behind this layer's back, and asks again.
+struct OtherChange {
+    const char* what;
+    std::function<void(ScopedTestPrefix&)> act; // host calls only
+    std::vector<const char*> names;
+};
+
+class LookupCacheOthers : public ::testing::TestWithParam<OtherChange> {};
+
+TEST_P(LookupCacheOthers, AnswerAsTheDiskDoes) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\Run"));
+    ASSERT_TRUE(CreateDirectory("C:\\Run\\Sub"));
+    Touch("C:\\Run\\Old.txt");
+    Touch("C:\\Run\\Sub\\in.txt");
+    const OtherChange& row = GetParam();
+    std::vector<std::string> before, inScope;
+    {
+        LookupCacheScope lookups;
+        for (const char* name : row.names)
+            before.push_back(Answers(name));
+        row.act(prefix);
+        for (const char* name : row.names)
+            inScope.push_back(Answers(name));
+    }
+    for (std::size_t i = 0; i < row.names.size(); ++i)
+        EXPECT_EQ(inScope[i], Answers(row.names[i])) << row.names[i];
+    // The change is one the first name can tell: otherwise the row proves nothing.
+    EXPECT_NE(before.front(), inScope.front()) << row.names.front();
+}
+
+void HostFile(const std::string& host) {
+    std::ofstream(host) << "other";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, LookupCacheOthers,
+    ::testing::Values(
+        OtherChange{"FileAppears",
+                    [](ScopedTestPrefix& p) { HostFile(p.Host("drive_c/Run/New.txt")); },
+                    {"C:\\Run\\New.txt", "C:\\Run\\new.TXT", "C:\\Run\\Old.txt"}},
+        OtherChange{"FileAppearsInOtherCase",
+                    [](ScopedTestPrefix& p) { HostFile(p.Host("drive_c/Run/NEW.TXT")); },
+                    {"C:\\Run\\New.txt", "C:\\Run\\NEW.TXT"}},
+        OtherChange{"FolderAppears",
+                    [](ScopedTestPrefix& p) { fs::create_directory(p.Host("drive_c/Run/Nueva")); },
+                    {"C:\\Run\\Nueva", "C:\\Run\\Nueva\\a.txt"}},
+        OtherChange{"FolderAndFileAppear",
+                    [](ScopedTestPrefix& p) {
+                        fs::create_directories(p.Host("drive_c/Run/DEEP/er"));
+                        HostFile(p.Host("drive_c/Run/DEEP/er/f.txt"));
+                    },
+                    {"C:\\Run\\deep\\er\\F.TXT", "C:\\Run\\Deep\\Er", "C:\\Run\\Deep"}},
+        OtherChange{"FileDisappears",
+                    [](ScopedTestPrefix& p) { fs::remove(p.Host("drive_c/Run/Old.txt")); },
+                    {"C:\\Run\\Old.txt", "C:\\Run\\OLD.TXT"}},
+        OtherChange{"FolderDisappears",
+                    [](ScopedTestPrefix& p) { fs::remove_all(p.Host("drive_c/Run/Sub")); },
+                    {"C:\\Run\\Sub", "C:\\Run\\Sub\\in.txt"}},
+        OtherChange{"FileBecomesFolder",
+                    [](ScopedTestPrefix& p) {
+                        fs::remove(p.Host("drive_c/Run/Old.txt"));
+                        fs::create_directory(p.Host("drive_c/Run/Old.txt"));
+                    },
+                    {"C:\\Run\\Old.txt"}},
+        OtherChange{"FileRenamedToOtherCase",
+                    [](ScopedTestPrefix& p) {
+                        fs::rename(p.Host("drive_c/Run/Old.txt"), p.Host("drive_c/Run/old.TXT"));
+                        HostFile(p.Host("drive_c/Run/Sub/Old.txt"));
+                    },
+                    {"C:\\Run\\Sub\\Old.txt", "C:\\Run\\OLD.txt"}}),
+    [](const auto& row) { return std::string(row.param.what); });
+
+// Creating a folder another program has just made: the existing one is found, in whatever
+// case it was spelt, and no second folder differing in case only appears beside it.
+TEST(LookupCache, CreatingAFolderOthersMadeMeetsIt) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\Run"));
+    LookupCacheScope lookups;
+    EXPECT_FALSE(DirectoryExists("C:\\Run\\Datos"));
+    fs::create_directory(prefix.Host("drive_c/Run/DATOS"));
+    EXPECT_FALSE(CreateDirectory("C:\\Run\\Datos"));
+    EXPECT_EQ(LastError(), kErrorAlreadyExists);
+    EXPECT_TRUE(DirectoryExists("C:\\Run\\Datos"));
+    Touch("C:\\Run\\Datos\\f.txt");
+    EXPECT_TRUE(fs::exists(prefix.Host("drive_c/Run/DATOS/f.txt")));
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(prefix.Host("drive_c/Run")), fs::directory_iterator()),
+        1);
+}
+
+// A missing name opened for reading after another program made it: found, not refused.
+TEST(LookupCache, OpeningANameOthersMadeFindsIt) {
+    ScopedTestPrefix prefix;
+    ASSERT_TRUE(CreateDirectory("C:\\Run"));
+    LookupCacheScope lookups;
+    EXPECT_EQ(GetFileAttributes("C:\\Run\\dato.bin"), kInvalidAttributes);
+    HostFile(prefix.Host("drive_c/Run/Dato.bin"));
+    auto stream = OpenFile("C:\\Run\\dato.bin", OpenMode::Read);
+    EXPECT_EQ(stream->Size(), 5);
 }
 
 TEST(LookupCache, ShellFoldersMadeOnDemandAreSeen) {

@@ -8,6 +8,7 @@
 #include "platform/DisplayText.h"
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
 
 #include <cmath>
@@ -103,6 +104,8 @@ int RunExtract(const std::vector<std::string>& args) {
     if (restore && !kRestore.count(*restore)) throw UsageError("unknown --restore " + *restore);
     if (onError && !kOnError.count(*onError)) throw UsageError("unknown --on-error " + *onError);
 
+    // SIGINT, SIGTERM and SIGHUP end the run between blocks, the old files whole.
+    platform::InterruptCatcher stopRequests;
     const bool terminal = OnTerminal();
     // Without --key the key is asked on the terminal; without a terminal the prompt is
     // refused and the run ends as cancelled.
@@ -150,6 +153,10 @@ int RunExtract(const std::vector<std::string>& args) {
             x.OperationStatus() == archive::TOperationStatus::Completed && failures == 0 ? 0 : 1;
     } catch (const archive::EAbort&) {
         bar.Clear();
+        if (platform::InterruptRequested()) {
+            std::cerr << "interrupted (" << platform::InterruptName() << ")\n";
+            return platform::InterruptExitStatus();
+        }
         std::cerr << "cancelled\n";
         return 1;
     }

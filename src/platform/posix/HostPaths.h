@@ -62,20 +62,45 @@ class LookupCache {
     /// The canonical root of a drive, or nullptr when not yet known.
     const std::string* DriveRoot(char letter) const;
     void SetDriveRoot(char letter, std::string root);
+    /// How much of a remembered answer is checked on disk.
+    enum class Check {
+        Stamp,      // a miss: the directory's stamp (the next system call meets the exact name)
+        Misses,     // a miss: the stamp and the exact spelling (the caller decides on it)
+        Everything, // a match too (the caller decides on it without another system call)
+    };
     /// The name in host directory `dir` ("" for "/") that matches `component` (Windows-1252):
-    /// the exact spelling first, else the smallest that differs in ASCII case only.
-    Found Find(const std::string& dir, const std::string& component);
+    /// the exact spelling first, else the smallest that differs in ASCII case only. A miss is
+    /// never answered from memory alone; a directory found changed is listed again.
+    Found Find(const std::string& dir, const std::string& component, Check check = Check::Stamp);
     /// Keeps the listings current after this layer created or removed `host`.
     void Created(const std::string& host, unsigned char type);
     void Removed(const std::string& host);
     void Clear();
 
   private:
+    /// What a directory's stat says about its contents: any change by anyone moves the
+    /// modification or change time (nanoseconds), a replaced directory has another inode.
+    struct Stamp {
+        std::uint64_t device = 0, inode = 0;
+        std::int64_t modified = 0, changed = 0; // nanoseconds
+        bool operator==(const Stamp&) const = default;
+    };
     struct Listing {
         // Names by their upper-cased Windows-1252 form; names differing in case share one.
         std::unordered_map<std::string, std::vector<Name>> names;
-        bool gone = false; // removed or renamed: every path that reached it lists again
+        Stamp stamp; // the directory as it was when listed or last changed by this layer
+        // Listed within the tick of the file-system clock that last changed the directory: a
+        // change in that same tick leaves the stamp as it is, so a miss lists again.
+        bool racy = false;
+        bool gone = false; // removed, renamed or stale: every path that reached it lists again
     };
+    static std::optional<Stamp> StampOf(const std::string& dir);
+    /// Whether the disk may hold something the listing does not: the directory's stamp moved,
+    /// or (when `askName`) `name` (host spelling) is there against the listing's word.
+    bool Stale(const std::string& dir, const Listing& listing, const std::string& name,
+               bool listedAsPresent, bool askName) const;
+    /// Keeps a listing's stamp in step with a change this layer made in `dir`.
+    void Restamp(const std::string& dir, Listing& listing);
     std::optional<std::string> drives_[26];
     std::unordered_map<std::string, std::shared_ptr<Listing>> dirs_;
     // One listing per directory, however many paths reach it (linked folders).

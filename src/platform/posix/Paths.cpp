@@ -368,8 +368,9 @@ std::string CanonicalDriveTarget(const std::string& target) {
     return host;
 }
 
-// The walk over remembered listings: no system call once a directory is listed. False when
-// a directory on the way cannot be listed; the walk on the host then decides.
+// The walk over remembered listings: few system calls once a directory is listed (a miss, and
+// the last name when the caller learns from it, are confirmed on disk). False when a directory
+// on the way cannot be listed; the walk on the host then decides.
 bool ResolveRemembered(const ParsedPath& parsed, LookupCache& cache, std::string& host,
                        ResolveInfo* info) {
     using Known = ResolveInfo::Known;
@@ -383,7 +384,12 @@ bool ResolveRemembered(const ParsedPath& parsed, LookupCache& cache, std::string
             walked += "/" + Cp1252ToUtf8(comp);
             continue;
         }
-        const LookupCache::Found found = cache.Find(walked, comp);
+        // An answer a caller decides on alone (exists or not) is checked on disk.
+        using Check = LookupCache::Check;
+        const LookupCache::Found found = cache.Find(walked, comp,
+                                                    !info  ? Check::Stamp
+                                                    : last ? Check::Everything
+                                                           : Check::Misses);
         if (!found.listed) return false;
         if (found.name) {
             walked += "/" + found.name->host;
