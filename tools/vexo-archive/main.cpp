@@ -32,7 +32,7 @@ const char* kUsage =
     "       vexo-archive extract FILE -o DIR [--key K] [--sfx-info] [--restore "
     "overwrite|skip|update|ask|"
     "existing-only|update-existing] [--on-error ask|continue|abort] [--junk-paths] "
-    "[--absolute-paths]\n";
+    "[--absolute-paths] [--follow-links]\n";
 
 } // namespace
 
