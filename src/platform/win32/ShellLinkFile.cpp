@@ -1,6 +1,7 @@
 // ShellLinkFile.cpp - .lnk files written and read by the shell's IShellLinkW and IPersistFile.
 #include "platform/Encoding.h"
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/ShellParsers.h"
 #include "platform/TemporaryFiles.h"
