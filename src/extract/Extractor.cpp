@@ -60,7 +60,10 @@ void TCustomExtractor::SetStartOffsetFor(const std::string& fileName) {
 }
 
 void TCustomExtractor::StartOperation() {
-    if (busyCount_ == 0) overwriteAll_ = false;
+    if (busyCount_ == 0) {
+        overwriteAll_ = false;
+        linkFreeFolders_.clear(); // what the disk held at the last run is no guide
+    }
     TArchiverRoot::StartOperation();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace vexo::extract {
 
@@ -114,6 +115,11 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// (the component's behaviour). The command-line tool turns this off by default.
     bool AllowAbsolutePaths() const { return allowAbsolutePaths_; }
     void SetAllowAbsolutePaths(bool value) { allowAbsolutePaths_ = value; }
+    /// Whether files may be written through a link (a symbolic link, a junction or another
+    /// reparse point) met in a folder below ExtractPath, as Windows follows them (the
+    /// installer's default). Refused, such an entry fails through the error handling.
+    bool FollowLinks() const { return followLinks_; }
+    void SetFollowLinks(bool value) { followLinks_ = value; }
 
   protected:
     explicit TCustomExtractor(std::unique_ptr<archive::TExtrMessages> messages);
@@ -228,6 +234,13 @@ class TCustomExtractor : public archive::TArchiverRoot {
 
   private:
     void PerEntryExtract(int index);
+    /// Raises EArchiver naming the first folder below ExtractPath on the way to `destFile`
+    /// that is a link (when links are not followed).
+    void RefuseLinksOnTheWay(const std::string& destFile);
+    bool followLinks_ = true;
+    // Folders below ExtractPath found to be no link during this operation (upper-cased): the
+    // many files of one folder cost one look. A link made meanwhile under one goes unseen.
+    std::unordered_set<std::string> linkFreeFolders_;
 
     std::unique_ptr<BlockPrefetcher> prefetch_;
     std::weak_ptr<archive::TCustomSFXGenerator> sfxGenerator_;

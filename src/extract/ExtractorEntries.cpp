@@ -123,6 +123,7 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
                                             currentEntry_.Name));
         // A folder entry's own name is a directory too, stored with or without a final "\".
         const bool folder = (currentEntry_.Flags & archive::kEntryFolder) != 0;
+        if (!followLinks_) RefuseLinksOnTheWay(folder ? destFile + "\\" : destFile);
         CreateDirectoryPath(folder ? destFile : archive::ExtractFilePath(destFile));
         if (folder) return;
 
@@ -154,6 +155,28 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         }
         processedBytes_ = processedBefore;
         SkipEntryData(currentEntry_.Offset);
+    }
+}
+
+void TCustomExtractor::RefuseLinksOnTheWay(const std::string& destFile) {
+    const std::string root = archive::WithTrailingBackslash(extractPath_);
+    if (destFile.size() <= root.size() ||
+        !platform::EqualsIgnoreCaseAscii(std::string_view(destFile).substr(0, root.size()), root))
+        return; // a destination elsewhere (an absolute name, an event's choice) is not below
+    // Each folder from the top down: created folders are checked as they come to exist.
+    for (std::size_t at = root.size();
+         (at = destFile.find_first_of("\\/", at)) != std::string::npos; ++at) {
+        const std::string folder = destFile.substr(0, at);
+        if (folder.size() <= root.size()) continue; // "\\" doubled: the same folder
+        const std::string key = platform::UpperAscii(folder);
+        if (linkFreeFolders_.count(key)) continue;
+        if (platform::IsLink(folder))
+            throw EArchiver(archive::Format(W1252("No se escribe a través del enlace %s"), folder));
+        // A missing folder is no link; it is remembered once it has been made.
+        if (platform::DirectoryExists(folder))
+            linkFreeFolders_.insert(key);
+        else
+            break;
     }
 }
 

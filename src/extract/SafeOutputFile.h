@@ -4,7 +4,8 @@
 // renamed over the destination only once it is complete; until then the previous file is
 // untouched, and an object destroyed without Commit removes its temporary file. A piece that
 // goes into an existing file at its start position is written in place, as the pieces of a
-// multi-segment file must be.
+// multi-segment file must be; never through a link. A destination that is a link is replaced
+// itself by the rename, its target left alone.
 #pragma once
 
 #include "platform/Stream.h"
@@ -37,7 +38,8 @@ class SafeOutputFile {
     /// creation text and leaves the previous file as it was.
     void Commit();
 
-    /// A free name "~vx<hex>.tmp" in the directory of `destFile`.
+    /// A free name "~vx<hex>.tmp" in the directory of `destFile` (the output itself creates its
+    /// temporary file exclusively, under such a name).
     static std::string TemporaryNameFor(const std::string& destFile);
 
   private:

@@ -23,7 +23,12 @@ enum class OpenMode : std::uint16_t {
     ReadWrite = 0x0002,          // read/write, file kept as it is
     ReadWriteDenyWrite = 0x0022, // read/write, other writers refused, file kept as it is
     Create = 0xFFFF,             // create or truncate, read/write
+    CreateNew = 0xFFFE,          // create a name that does not exist yet, read/write
 };
+
+/// What OpenFile does when the name itself is a link (a symbolic link; on Windows a junction or
+/// another reparse point): open what it points to, or refuse the open.
+enum class FinalLink { Follow, Refuse };
 
 /// Other values combine an access code (0 read, 1 write, 2 read/write) with a share code
 /// (0x00 compatibility, 0x10 exclusive, 0x20 deny write, 0x30 deny read, 0x40 deny none) as
@@ -31,7 +36,12 @@ enum class OpenMode : std::uint16_t {
 /// open cannot be deleted or renamed meanwhile (as on Windows).
 /// Opens a file. Raises PlatformError with the system's message on failure (a missing file,
 /// a directory, write access to a read-only file, a sharing conflict).
-std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode);
+/// Only regular files open: a pipe, a device or a socket is refused at once, never waited on.
+/// CreateNew fails with kErrorFileExists for any existing name, a link included, and never
+/// follows one; on a POSIX host its file carries an exclusive lock until closed (see
+/// DeleteUnheldFile). Create refuses a name that is a link rather than write through it.
+std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode,
+                                 FinalLink link = FinalLink::Follow);
 
 // Windows file attribute bits.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;
@@ -47,14 +57,22 @@ bool DirectoryExists(std::string_view path); // an existing directory
 
 /// \returns the attributes, or kInvalidAttributes when the name does not exist.
 std::uint32_t GetFileAttributes(std::string_view path);
+/// Applies to the name itself: a link's target is never re-permissioned (on a POSIX host a
+/// link carries no attributes, and the call changes nothing).
 bool SetFileAttributes(std::string_view path, std::uint32_t attributes);
 
 /// Last-write time as a packed DOS date-time (local time, two-second resolution);
 /// -1 when it cannot be had (as FileAge).
 std::int32_t GetFileAge(std::string_view path);
-bool SetFileAge(std::string_view path, std::int32_t dosDateTime);
+bool SetFileAge(std::string_view path, std::int32_t dosDateTime); // the name itself, no link
 
 bool DeleteFile(std::string_view path);
+/// Deletes a file that no process holds open (on a POSIX host: whose CreateNew lock is free);
+/// false, leaving it, otherwise. A link is never followed.
+bool DeleteUnheldFile(std::string_view path);
+/// Whether the name itself is a link: a symbolic link, or on Windows a junction or another
+/// reparse point. False for a missing name.
+bool IsLink(std::string_view path);
 bool RenameFile(std::string_view from, std::string_view to); // fails when `to` exists
 bool CreateDirectory(std::string_view path);                 // parent must exist
 bool RemoveDirectory(std::string_view path);

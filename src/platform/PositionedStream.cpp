@@ -12,8 +12,9 @@ namespace vexo::platform::detail {
 
 std::optional<OpenRequest> ReadOpenMode(OpenMode mode) {
     OpenRequest request;
-    if (mode == OpenMode::Create) {
+    if (mode == OpenMode::Create || mode == OpenMode::CreateNew) {
         request.create = true;
+        request.exclusive = mode == OpenMode::CreateNew;
         return request;
     }
     // Compatibility and exclusive share nothing; then deny write, deny read, deny none.

@@ -22,6 +22,7 @@ struct OpenRequest {
     unsigned access = kAccessRead | kAccessWrite;
     unsigned share = 0;
     bool create = false;
+    bool exclusive = false; // the name must not exist yet
 };
 /// The class library's reading of an open mode; nullopt for a value it does not know.
 std::optional<OpenRequest> ReadOpenMode(OpenMode mode);

@@ -72,7 +72,7 @@ class ProgressBar {
 int RunExtract(const std::vector<std::string>& args) {
     std::string file, out;
     std::optional<std::string> key, restore, onError;
-    bool junkPaths = false, absolutePaths = false;
+    bool junkPaths = false, absolutePaths = false, followLinks = false;
     ArchiveStartRule rule = ArchiveStartRule::Locator;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -93,6 +93,8 @@ int RunExtract(const std::vector<std::string>& args) {
             junkPaths = true;
         else if (a == "--absolute-paths")
             absolutePaths = true;
+        else if (a == "--follow-links")
+            followLinks = true;
         else if (a.rfind("-", 0) == 0)
             throw UsageError("unknown option " + a);
         else if (file.empty())
@@ -122,6 +124,8 @@ int RunExtract(const std::vector<std::string>& args) {
                      : terminal ? archive::eaAsk
                                 : archive::eaContinue);
     x.SetAllowAbsolutePaths(absolutePaths);
+    // A link planted below the output folder would carry files out of it.
+    x.SetFollowLinks(followLinks);
     if (junkPaths) x.SetOptions(x.Options() & ~archive::OptionBit(archive::oRestorePath));
 
     int failures = 0, written = 0;

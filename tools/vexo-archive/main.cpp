@@ -29,7 +29,7 @@ const Command kCommands[] = {
     {"extract", vexo::tool::RunExtract,
      "extract FILE -o DIR [--key K] [--sfx-info] [--restore overwrite|skip|update|ask|"
      "existing-only|update-existing] [--on-error ask|continue|abort] [--junk-paths] "
-     "[--absolute-paths]\n"},
+     "[--absolute-paths] [--follow-links]\n"},
 };
 
 std::string Usage() {

@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -139,10 +140,10 @@ bool OpenInProcess(const std::string& host) {
 }
 } // namespace detail
 
-std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
+std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode, FinalLink link) {
     const auto request = detail::ReadOpenMode(mode);
     if (!request) Fail(kErrorInvalidParameter);
-    const bool create = request->create;
+    const bool create = request->create, exclusive = request->exclusive;
     const unsigned access = request->access, share = request->share;
 
     int error = 0;
@@ -155,9 +156,18 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
 
     using Known = detail::ResolveInfo::Known;
     if (info.known == Known::ParentMissing) Fail(kErrorPathNotFound);
+    // A planted link is never written through: a created name and a refused link stay
+    // themselves (O_NOFOLLOW below closes the gap between this look and the open).
+    const bool noFollow = create || link == FinalLink::Refuse;
     struct stat st {};
-    bool exists = info.known != Known::Missing && ::stat(host->c_str(), &st) == 0;
+    if (info.known != Known::Missing && ::lstat(host->c_str(), &st) == 0) {
+        if (exclusive) Fail(kErrorFileExists);
+        if (S_ISLNK(st.st_mode) && noFollow) Fail(kErrorAccessDenied);
+    }
+    bool exists = !exclusive && info.known != Known::Missing && ::stat(host->c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) Fail(kErrorAccessDenied);
+    // A pipe, a device or a socket is no file: refused before an open that could wait on it.
+    if (exists && !S_ISREG(st.st_mode)) Fail(kErrorAccessDenied);
     if (!exists && !create) Fail(detail::NotFoundCode(*host));
     // Root ignores permission bits; Windows does not let anyone write a read-only file.
     if (exists && (access & kAccessWrite) && detail::NoWriteBits(st.st_mode))
@@ -166,10 +176,13 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     if (exists && create && (GetFileAttributes(path) & (kAttrHidden | kAttrSystem)) != 0)
         Fail(kErrorAccessDenied);
 
-    int flags = O_CLOEXEC | (access == kAccessRead    ? O_RDONLY
-                             : access == kAccessWrite ? O_WRONLY
-                                                      : O_RDWR);
+    int flags = O_CLOEXEC | O_NONBLOCK |
+                (access == kAccessRead    ? O_RDONLY
+                 : access == kAccessWrite ? O_WRONLY
+                                          : O_RDWR);
     if (create) flags |= O_CREAT; // truncation waits until the sharing check has passed
+    if (exclusive) flags |= O_EXCL;
+    if (noFollow) flags |= O_NOFOLLOW;
     int fd = ::open(host->c_str(), flags, 0666);
     if (fd < 0) {
         int code =
@@ -177,10 +190,14 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
         if (errno == ENOENT && create) code = kErrorPathNotFound;
         Fail(code);
     }
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // Swapped for something else since the look: refused all the same.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         Fail(kErrorAccessDenied);
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // A new file's lock tells a later run that its writer is still at work (DeleteUnheldFile).
+    if (exclusive) ::flock(fd, LOCK_EX | LOCK_NB);
     FileKey key{st.st_dev, st.st_ino};
     int id = Acquire(key, access, share);
     if (id == 0) {
@@ -197,13 +214,26 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
 
 std::unique_ptr<Stream> OpenHostFile(const std::string& path, HostFileMode mode) {
     const bool create = mode == HostFileMode::Create;
-    const int flags = O_CLOEXEC | (create ? O_RDWR | O_CREAT | O_TRUNC : O_RDONLY);
+    // A created name that is a link is refused, not written through; nothing waits on a pipe.
+    const int flags = O_CLOEXEC | O_NONBLOCK | (create ? O_RDWR | O_CREAT | O_NOFOLLOW : O_RDONLY);
     int fd = -1;
     do {
         fd = ::open(path.c_str(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         Fail(errno == ENOENT ? detail::NotFoundCode(path) : detail::WindowsErrorFromErrno(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Fail(kErrorAccessDenied);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Emptied only once it is known to be a plain file.
+    if (create && st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+        const int code = detail::WindowsErrorFromErrno(errno);
+        ::close(fd);
+        Fail(code);
+    }
     const unsigned access = create ? kAccessRead | kAccessWrite : kAccessRead;
     return std::make_unique<FileStream>(fd, std::nullopt, access, !create);
 }

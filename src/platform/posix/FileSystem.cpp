@@ -21,6 +21,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -168,7 +169,9 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
     auto host = Resolve(path);
     struct stat st {};
     if (!host) return false;
-    if (::stat(host->c_str(), &st) != 0) return FailErrno(*host);
+    if (::lstat(host->c_str(), &st) != 0) return FailErrno(*host);
+    // The name itself: a link has no attributes to keep, and its target is not ours.
+    if (S_ISLNK(st.st_mode)) return true;
     const std::uint32_t stored = attributes & ~(kModeBits | kAttrNormal);
     const bool dir = S_ISDIR(st.st_mode);
     mode_t mode = st.st_mode & 07777;
@@ -223,7 +226,8 @@ bool SetFileAge(std::string_view path, std::int32_t dosDateTime) {
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = t;
     times[1].tv_nsec = 0;
-    if (::utimensat(AT_FDCWD, host->c_str(), times, 0) != 0) return FailErrno(*host);
+    if (::utimensat(AT_FDCWD, host->c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        return FailErrno(*host);
     return true;
 }
 
@@ -242,6 +246,32 @@ bool DeleteFile(std::string_view path) {
     if (::unlink(host->c_str()) != 0) return FailErrno(*host);
     detail::NoteRemoved(*host);
     return true;
+}
+
+bool DeleteUnheldFile(std::string_view path) {
+    auto host = Resolve(path);
+    if (!host) return false;
+    const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return FailErrno(*host);
+    struct stat st {};
+    // Its writer's lock is still held: another process is at work on it.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        detail::OpenInProcess(*host)) {
+        ::close(fd);
+        return FailWith(kErrorSharingViolation);
+    }
+    const bool removed = ::unlink(host->c_str()) == 0;
+    const int err = errno;
+    ::close(fd);
+    if (!removed) return FailWith(detail::WindowsErrorFromErrno(err));
+    detail::NoteRemoved(*host);
+    return true;
+}
+
+bool IsLink(std::string_view path) {
+    auto host = Resolve(path);
+    struct stat st {};
+    return host && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool RenameFile(std::string_view from, std::string_view to) {
@@ -306,7 +336,8 @@ bool RenameFileReplacing(std::string_view from, std::string_view to) {
     if (::lstat(source->c_str(), &src) != 0) return FailErrno(*source);
     if (S_ISDIR(src.st_mode)) return FailWith(kErrorAccessDenied);
     struct stat dst {};
-    if (::stat(target->c_str(), &dst) == 0) {
+    // A link in the target's place is replaced itself, whatever it points to.
+    if (::lstat(target->c_str(), &dst) == 0 && !S_ISLNK(dst.st_mode)) {
         // An open target is refused as Windows refuses it: access denied.
         if (S_ISDIR(dst.st_mode) || detail::NoWriteBits(dst.st_mode) ||
             detail::OpenInProcess(*target))

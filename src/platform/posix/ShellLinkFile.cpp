@@ -3,18 +3,28 @@
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/ShellParsers.h"
+#include "platform/TemporaryFiles.h"
 
 namespace vexo::platform {
 
 void WriteShellLink(std::string_view linkPath, const ShellLink& link) {
     const auto bytes = BuildShellLink(link);
-    auto stream = OpenFile(linkPath, OpenMode::Create);
+    // Written whole under a new name of its own, then put in place: a name planted where the
+    // link goes is replaced, never written through, and a torn link is never seen.
+    TemporaryFile file = CreateTemporaryBeside(linkPath);
     try {
-        stream->WriteBuffer(bytes.data(), bytes.size());
+        file.stream->WriteBuffer(bytes.data(), bytes.size());
     } catch (const EWriteError&) {
-        int code = LastError() ? LastError() : kErrorWriteFault;
-        stream.reset();
-        DeleteFile(linkPath); // a torn link would mislead every reader
+        const int code = LastError() ? LastError() : kErrorWriteFault;
+        file.stream.reset();
+        DeleteFile(file.path);
+        SetLastError(code);
+        throw PlatformError(code, SystemErrorMessage(code));
+    }
+    file.stream.reset();
+    if (!RenameFileReplacing(file.path, linkPath)) {
+        const int code = LastError();
+        DeleteFile(file.path);
         SetLastError(code);
         throw PlatformError(code, SystemErrorMessage(code));
     }

@@ -83,10 +83,10 @@ class HandleStream final : public detail::PositionedStream {
 
 } // namespace
 
-std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
+std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode, FinalLink link) {
     const auto request = detail::ReadOpenMode(mode);
     if (!request) Fail(kErrorInvalidParameter);
-    const bool create = request->create;
+    const bool create = request->create, exclusive = request->exclusive;
     const unsigned access = request->access;
     const DWORD share = ((request->share & detail::kShareRead) ? FILE_SHARE_READ : 0) |
                         ((request->share & detail::kShareWrite) ? FILE_SHARE_WRITE : 0);
@@ -94,10 +94,16 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     if (create) {
         if (int fault = detail::CheckFault(FaultKind::CreateFile)) Fail(fault);
     }
+    const DWORD attributes = ::GetFileAttributesW(system.c_str());
+    // A planted link is never written through: a created name and a refused link stay
+    // themselves (CREATE_NEW refuses any existing name on its own).
+    const bool noFollow = create || link == FinalLink::Refuse;
+    if (!exclusive && noFollow && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        Fail(kErrorAccessDenied);
     // Refusals Windows makes and Wine does not: write access to a read-only file (Wine lets
     // root through), a file created anew over a hidden or system one.
-    if (access & kAccessWrite) {
-        const DWORD attributes = ::GetFileAttributesW(system.c_str());
+    if ((access & kAccessWrite) && !exclusive) {
         const DWORD refused =
             FILE_ATTRIBUTE_READONLY | (create ? FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM : 0);
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -106,10 +112,19 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
     }
     const DWORD desired =
         ((access & kAccessRead) ? GENERIC_READ : 0) | ((access & kAccessWrite) ? GENERIC_WRITE : 0);
+    const DWORD disposition = exclusive ? CREATE_NEW : create ? CREATE_ALWAYS : OPEN_EXISTING;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     HANDLE handle =
-        ::CreateFileW(system.c_str(), desired, share, nullptr,
-                      create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ::CreateFileW(system.c_str(), desired, share, nullptr, disposition, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) Fail(win32::LastErrorFor(system));
+    // Only a file on a disk: a pipe, a device ("NUL", "COM1") or a link opened as itself is
+    // refused before any read could wait on it.
+    BY_HANDLE_FILE_INFORMATION facts{};
+    if (!win32::IsDiskFile(handle) || (noFollow && ::GetFileInformationByHandle(handle, &facts) &&
+                                       (facts.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+        ::CloseHandle(handle);
+        Fail(kErrorAccessDenied);
+    }
     const bool buffered = access == kAccessRead && !(share & FILE_SHARE_WRITE);
     return std::make_unique<HandleStream>(handle, access, true, buffered);
 }
@@ -117,12 +132,21 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode) {
 std::unique_ptr<Stream> OpenHostFile(const std::string& path, HostFileMode mode) {
     const bool create = mode == HostFileMode::Create;
     const std::wstring system = win32::WidenUtf8(path);
+    if (create) {
+        const DWORD attributes = ::GetFileAttributesW(system.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            Fail(kErrorAccessDenied); // a planted link is not written through
+    }
     // Everything shared: these streams take no part in the installer's sharing.
     HANDLE handle =
         ::CreateFileW(system.c_str(), create ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) Fail(win32::LastErrorFor(system));
+    if (!win32::IsDiskFile(handle)) {
+        ::CloseHandle(handle);
+        Fail(kErrorAccessDenied);
+    }
     const unsigned access = create ? kAccessRead | kAccessWrite : kAccessRead;
     return std::make_unique<HandleStream>(handle, access, false, !create);
 }

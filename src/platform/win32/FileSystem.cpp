@@ -100,7 +100,8 @@ bool SetFileAge(std::string_view path, std::int32_t dosDateTime) {
     if (!local || !win32::FileTimeOf(*local, time)) return FailWith(kErrorInvalidParameter);
     HANDLE h = ::CreateFileW(system.c_str(), FILE_WRITE_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                             OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return FailOn(system);
     const bool set = ::SetFileTime(h, nullptr, nullptr, &time);
     const int code = set ? 0 : static_cast<int>(::GetLastError());
@@ -111,6 +112,21 @@ bool SetFileAge(std::string_view path, std::int32_t dosDateTime) {
 bool DeleteFile(std::string_view path) {
     const std::wstring system = win32::SystemPath(path);
     return ::DeleteFileW(system.c_str()) ? true : FailOn(system);
+}
+
+bool DeleteUnheldFile(std::string_view path) {
+    // Windows refuses to delete a file another handle holds without delete sharing; a link is
+    // deleted itself.
+    const std::wstring system = win32::SystemPath(path);
+    const DWORD attributes = AttributesOf(system);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FailWith(kErrorAccessDenied);
+    return ::DeleteFileW(system.c_str()) ? true : FailOn(system);
+}
+
+bool IsLink(std::string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(win32::SystemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool RenameFile(std::string_view from, std::string_view to) {

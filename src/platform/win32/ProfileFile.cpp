@@ -1,6 +1,7 @@
 // ProfileFile.cpp - private profiles read by GetPrivateProfileStringW.
 #include "platform/Shell.h"
 #include "platform/win32/WidePaths.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vexo::platform {
@@ -13,6 +14,8 @@ std::string ReadProfileString(std::string_view file, std::string_view section, s
     const std::wstring path = win32::SystemPath(file);
     const std::wstring wideSection = win32::Widen(section), wideKey = win32::Widen(key),
                        wideDefault = win32::Widen(def);
+    // A device or a pipe reads as a missing file, never waited on.
+    if (win32::NamesSpecialFile(path)) return ProfileStringFromText({}, section, key, def);
     std::wstring value(256, L'\0');
     for (;;) {
         const DWORD n = ::GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(),

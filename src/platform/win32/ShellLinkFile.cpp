@@ -1,10 +1,13 @@
 // ShellLinkFile.cpp - .lnk files written and read by the shell's IShellLinkW and IPersistFile.
 #include "platform/Encoding.h"
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/ShellParsers.h"
+#include "platform/TemporaryFiles.h"
 #include "platform/win32/ComObjects.h"
 #include "platform/win32/WidePaths.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <shlobj.h>
@@ -61,18 +64,30 @@ void WriteShellLink(std::string_view linkPath, const ShellLink& link) {
     if (SUCCEEDED(result) && !link.description.empty())
         result = shell->SetDescription(win32::Widen(link.description).c_str());
     if (FAILED(result)) Raise(result);
-    const std::wstring path = win32::SystemPath(linkPath);
-    result = file->Save(path.c_str(), TRUE);
+    // Saved under a new name of its own, then put in place: a name planted where the link goes
+    // is replaced, never written through, and a torn link is never seen.
+    TemporaryFile claimed = CreateTemporaryBeside(linkPath);
+    claimed.stream.reset();
+    const std::wstring temporary = win32::SystemPath(claimed.path);
+    result = file->Save(temporary.c_str(), TRUE);
     if (FAILED(result)) {
-        ::DeleteFileW(path.c_str()); // a torn link would mislead every reader
+        ::DeleteFileW(temporary.c_str());
         Raise(result);
+    }
+    file.Reset(); // the shell object lets go of the file before it moves
+    if (!RenameFileReplacing(claimed.path, linkPath)) {
+        const int code = LastError();
+        ::DeleteFileW(temporary.c_str());
+        SetLastError(code);
+        throw PlatformError(code, SystemErrorMessage(code));
     }
 }
 
 std::optional<ShellLink> ReadShellLink(std::string_view linkPath) {
     const std::wstring path = win32::SystemPath(linkPath);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        win32::NamesSpecialFile(path))
         return std::nullopt;
     ComPtr<IShellLinkW> shell;
     ComPtr<IPersistFile> file;

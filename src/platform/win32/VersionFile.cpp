@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/ShellParsers.h"
 #include "platform/win32/WidePaths.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <cwchar>
@@ -46,6 +47,7 @@ const void* Query(const std::vector<std::uint8_t>& block, const std::wstring& su
 
 std::optional<VersionInfo> ReadVersionInfo(std::string_view path) {
     const std::wstring system = win32::SystemPath(path);
+    if (win32::NamesSpecialFile(system)) return Fail(kErrorAccessDenied); // never waited on
     DWORD ignored = 0;
     ::SetLastError(ERROR_SUCCESS);
     const DWORD size = ::GetFileVersionInfoSizeW(system.c_str(), &ignored);

@@ -15,6 +15,23 @@ int LastErrorFor(const std::wstring& systemPath) {
     return static_cast<int>(code);
 }
 
+bool IsDiskFile(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION facts{};
+    return ::GetFileType(handle) == FILE_TYPE_DISK &&
+           ::GetFileInformationByHandle(handle, &facts) &&
+           !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool NamesSpecialFile(const std::wstring& systemPath) {
+    HANDLE h = ::CreateFileW(systemPath.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    return !disk;
+}
+
 HostTime LocalTimeOf(const FILETIME& time) {
     SYSTEMTIME utc{}, local{};
     if (!::FileTimeToSystemTime(&time, &utc) ||

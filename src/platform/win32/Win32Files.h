@@ -13,6 +13,12 @@ namespace vexo::platform::win32 {
 /// where the drive itself is missing, Windows 3.
 int LastErrorFor(const std::wstring& systemPath);
 
+/// Whether an open handle is a file on a disk, not a pipe, a device or a directory.
+bool IsDiskFile(HANDLE handle);
+/// Whether `systemPath` opens (attributes only, nothing waited on) as something other than a
+/// file on a disk: a device name ("NUL", "COM1") or a pipe. False for a missing name.
+bool NamesSpecialFile(const std::wstring& systemPath);
+
 /// A file time as the local moment it names (the zone's rules of that date, as the POSIX layer
 /// takes them).
 HostTime LocalTimeOf(const FILETIME& time);
