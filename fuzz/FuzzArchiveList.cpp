@@ -5,6 +5,7 @@
 #include "archive/ArchiveReader.h"
 #include "archive/Format.h"
 #include "archive/Messages.h"
+#include "archive/TextFormat.h"
 #include "extract/Extractor.h"
 #include "platform/FileSystem.h"
 
@@ -48,6 +49,25 @@ void EnumerateWithExtractor(const std::uint8_t* data, std::size_t size) {
     x.OnEnumeration = [&](archive::TArchiverRoot&, const archive::TFileEntry&) { ++seen; };
     x.Open();
     x.EnumerateArchive();
+    // The test run decodes every entry: one it passes had its first piece inside FileSize and
+    // decoding to its PieceSize; one that breaks that contract must be reported.
+    std::vector<archive::TFileEntry> tested;
+    int failed = 0;
+    x.OnDisplayMessage = [&](archive::TArchiverRoot& sender, const std::string& text) {
+        const archive::TFileEntry& e = sender.CurrentEntry();
+        if (text == archive::Format(x.Messages().CheckingFile, e.Name, e.FileSize))
+            tested.push_back(e);
+    };
+    x.TestArchive([&](const archive::TFileEntry&, const std::exception&) { ++failed; });
+    if (x.OperationStatus() == archive::TOperationStatus::Completed) {
+        int broken = 0;
+        for (const auto& e : tested) {
+            if ((e.Flags & archive::kEntryFolder) != 0) continue;
+            const std::int64_t end = std::int64_t{e.StartPosition} + e.PieceSize;
+            if (e.StartPosition < 0 || e.PieceSize < 0 || end > e.FileSize) ++broken;
+        }
+        if (broken > failed) __builtin_trap();
+    }
     x.Close();
 }
 

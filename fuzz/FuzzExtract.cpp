@@ -2,12 +2,15 @@
 // key for encrypted entries, continuing after every damaged entry as an unattended run would.
 #include "FuzzSupport.h"
 #include "archive/ArchiverRoot.h"
+#include "archive/FileRoutines.h"
 #include "archive/Format.h"
+#include "archive/PathRoutines.h"
 #include "extract/Extractor.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,6 +38,17 @@ void Extract(const std::uint8_t* data, std::size_t size, bool restorePath) {
         x.SetSFXCodeSize(archive::FindArchiveStart(s));
     }
     x.SetExtractPath("C:\\out");
+    // The size contract: a file is only ever written whole, with exactly its declared size (a
+    // file extracted from its start) and never more (a piece placed inside one).
+    x.OnFileExtracted = [](archive::TArchiverRoot&, const archive::TFileEntry& entry,
+                           const std::string& folder) {
+        const std::string path = folder + archive::ExtractFileName(entry.Name);
+        // A solid archive's inner file goes to a temporary name of its own.
+        if (!platform::FileExists(path)) return;
+        const std::int64_t size = archive::GetFileSize(path);
+        if (size > entry.FileSize || (entry.StartPosition == 0 && size != entry.FileSize))
+            __builtin_trap();
+    };
     x.Open();
     x.ExtractAll();
     // A run that continued past every damaged entry ends completed or failed: never idle, never

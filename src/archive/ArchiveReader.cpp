@@ -10,7 +10,12 @@ namespace vexo::archive {
 TArchiveHeader ReadCheckedHeader(platform::Stream& s, std::int64_t start,
                                  const std::string& fileName, const TMessages& messages) {
     TArchiveHeader header;
-    if (start < 0 || start > s.Size()) throw EArchiver(Format(messages.BadSignature, fileName));
+    // A locator or version strings that place the archive outside the file say so; the
+    // signature text is for bytes that are there but are no header.
+    if (start < 0 || start > s.Size())
+        throw EArchiver(Format(W1252("El archivo comprimido empieza en %d, fuera del archivo "
+                                     "\"%s\" de %d bytes"),
+                               start, fileName, s.Size()));
     s.SetPosition(start);
     if (!ReadHeader(s, header)) throw EArchiver(Format(messages.BadSignature, fileName));
     if (header.Version > kHighestVersion) throw Exception(messages.UnknownVersion);

@@ -18,9 +18,10 @@ inline constexpr std::int32_t kMaxHeaderBlockSize = 64 * 1024 * 1024;
 /// or above kMaxHeaderBlockSize. 0 is taken: an archive without data blocks needs no buffer.
 void CheckHeaderBlockSize(const TArchiveHeader& header, const std::string& fileName);
 
-/// Reads the header at `start`: a wrong signature raises EArchiver with BadSignature formatted
-/// with `fileName`; a version above 1 raises Exception with UnknownVersion; a block size
-/// outside the bounds above raises as CheckHeaderBlockSize does.
+/// Reads the header at `start`: a start outside the stream raises EArchiver saying so; a wrong
+/// signature raises EArchiver with BadSignature formatted with `fileName`; a version above 1 raises
+/// Exception with UnknownVersion; a block size outside the bounds above raises as
+/// CheckHeaderBlockSize does.
 TArchiveHeader ReadCheckedHeader(platform::Stream& s, std::int64_t start,
                                  const std::string& fileName, const TMessages& messages);
 

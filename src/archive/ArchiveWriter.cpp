@@ -1,9 +1,12 @@
 // ArchiveWriter.cpp - entries and blocks in the order a reader walks them.
 #include "archive/ArchiveWriter.h"
 
+#include "archive/ArchiveReader.h"
+
 #include "archive/Checksum.h"
 #include "archive/Exceptions.h"
 #include "archive/StreamIO.h"
+#include "platform/PathLimits.h"
 
 #include <limits>
 #include <zlib.h>
@@ -19,6 +22,30 @@ void PutBlockHead(std::vector<std::uint8_t>& block, std::int32_t length, std::ui
 }
 
 } // namespace
+
+void CheckWriterBlockSize(std::int32_t blockSize) {
+    if (blockSize < kMinWriterBlockSize || blockSize > kMaxHeaderBlockSize)
+        throw EArchiver("Block size " + std::to_string(blockSize) + " outside " +
+                        std::to_string(kMinWriterBlockSize) + " to " +
+                        std::to_string(kMaxHeaderBlockSize) + " bytes, the sizes readers open");
+}
+
+void CheckStoredName(const std::string& name) {
+    if (name.empty()) throw EArchiver("Empty stored name");
+    if (name.size() > kMaxStoredName)
+        throw EArchiver("Stored name of " + std::to_string(name.size()) + " bytes, over the " +
+                        std::to_string(kMaxStoredName) +
+                        " a host path can hold: " + name.substr(0, 60) + "...");
+    if (const std::size_t part = platform::LongestName(name); part > kMaxStoredNamePart)
+        throw EArchiver("Stored name with a part of " + std::to_string(part) + " bytes, over the " +
+                        std::to_string(kMaxStoredNamePart) +
+                        " of a file name: " + name.substr(0, 60) + (name.size() > 60 ? "..." : ""));
+}
+
+std::int64_t SmallestSegment(const std::string& comment) {
+    return kHeaderFixedSize + static_cast<std::int64_t>(comment.size()) + kEntryFixedSize + 1 +
+           kBlockHeadSize + 1;
+}
 
 std::uint8_t HeaderFlagsFor(const ArchiveWriterOptions& options) {
     std::uint8_t flags = kHeaderStored;
@@ -73,7 +100,7 @@ std::vector<std::uint8_t> EncodeBlock(const ArchiveWriterOptions& options, const
 
 ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options)
     : out_(out), options_(std::move(options)), start_(out.Position()) {
-    if (options_.BlockSize < 1024) throw EArchiver("Block size below 1024 bytes");
+    CheckWriterBlockSize(options_.BlockSize);
     header_.ApplicationArea = options_.ApplicationArea;
     header_.Signature = kArchiveSignature;
     header_.Version = kHighestVersion;
@@ -105,6 +132,7 @@ void ArchiveWriter::Account(const TFileEntry& entry) {
 
 void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_t attributes,
                             char installRule, platform::Stream& data) {
+    CheckStoredName(name);
     std::int64_t size = data.Size() - data.Position();
     if (size > kMaxSize) throw EArchiver("File too large for the archive (over 2 GiB): " + name);
     TFileEntry entry;
@@ -145,6 +173,7 @@ void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_
 
 void ArchiveWriter::AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
                               char installRule) {
+    CheckStoredName(name);
     TFileEntry entry;
     entry.Name = name;
     entry.Date = date;

@@ -34,6 +34,23 @@ struct ArchiveWriterOptions {
     bool KeepKey = false;
 };
 
+/// The limits the writers keep so that their archives open with the readers: the smallest
+/// block size the component's own setter takes, and the reader's largest (kMaxHeaderBlockSize).
+inline constexpr std::int32_t kMinWriterBlockSize = 1024;
+/// The longest part of a stored name, and the longest stored name, in bytes: no host creates
+/// a longer file name, and no host path holds a longer name.
+inline constexpr std::size_t kMaxStoredNamePart = 255;
+inline constexpr std::size_t kMaxStoredName = 4095;
+
+/// Raises EArchiver naming the limit for block sizes outside [kMinWriterBlockSize,
+/// kMaxHeaderBlockSize].
+void CheckWriterBlockSize(std::int32_t blockSize);
+/// Raises EArchiver for an empty stored name, or one beyond the name limits above.
+void CheckStoredName(const std::string& name);
+/// The smallest segment a segmented archive with this comment can be written in: its header,
+/// one entry record and one block of one byte.
+std::int64_t SmallestSegment(const std::string& comment);
+
 /// The header flags the options ask for, besides the final-segment mark.
 std::uint8_t HeaderFlagsFor(const ArchiveWriterOptions& options);
 /// The entry flags of a file with data under these options (the last-piece mark aside).

@@ -17,7 +17,7 @@ SegmentedArchiveWriter::SegmentedArchiveWriter(std::string fileName, ArchiveWrit
                                                std::int64_t segmentSize)
     : parts_(SplitArchiveFileName(fileName)), options_(std::move(options)),
       segmentSize_(segmentSize) {
-    if (options_.BlockSize < 1024) throw EArchiver("Block size below 1024 bytes");
+    CheckWriterBlockSize(options_.BlockSize);
     if (segmentSize_ > kMaxSize) segmentSize_ = kMaxSize;
     header_.ApplicationArea = options_.ApplicationArea;
     header_.Signature = kArchiveSignature;
@@ -105,6 +105,7 @@ void SegmentedArchiveWriter::PatchFileStoredSize(const TFileEntry& entry) {
 void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
                                      std::int32_t attributes, char installRule,
                                      platform::Stream& data) {
+    CheckStoredName(name);
     const std::int64_t size = data.Size() - data.Position();
     if (size > kMaxSize) throw EArchiver("File too large for the archive (over 2 GiB): " + name);
     TFileEntry entry;
@@ -171,6 +172,7 @@ void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
 
 void SegmentedArchiveWriter::AddFolder(const std::string& name, TDateTime date,
                                        std::int32_t attributes, char installRule) {
+    CheckStoredName(name);
     TFileEntry entry;
     entry.Name = name;
     entry.Date = date;

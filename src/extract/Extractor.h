@@ -148,7 +148,16 @@ class TCustomExtractor : public archive::TArchiverRoot {
 
     // The pipeline.
     void RestoreEntry(const std::string& destFile);
+    /// Decodes the entry just read into `out`, each piece at its StartPosition. Every piece
+    /// must lie inside FileSize and decode to exactly its PieceSize bytes; a continuation must
+    /// start where its previous piece ended, and a file written from its start must end at
+    /// FileSize. Anything else is a damaged entry (EArchiverBadCRC), raised before a byte past
+    /// the declared size is written.
     void ReadEntryData(platform::Stream& out);
+    /// The piece checks of ReadEntryData for the record just read: `follows` is where the
+    /// previous piece ended (none for the first piece), `whole` whether the file is written
+    /// from its start.
+    void CheckPieceBounds(std::optional<std::int64_t> follows, bool whole) const;
     void SkipEntryData(std::int32_t entryOffset);
     /// Walks the blocks of the entry record just read, piece by piece and into the segments
     /// its later pieces lie in, calling `onBlock(BlockCursor&)` at each block; the call reads

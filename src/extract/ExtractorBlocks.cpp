@@ -40,13 +40,46 @@ template <class OnBlock> void TCustomExtractor::WalkEntryBlocks(OnBlock&& onBloc
     }
 }
 
+void TCustomExtractor::CheckPieceBounds(std::optional<std::int64_t> follows, bool whole) const {
+    const archive::TFileEntry& e = currentEntry_;
+    // 64-bit sums: two int32 fields near their limit must not wrap into a small end.
+    const std::int64_t end = std::int64_t{e.StartPosition} + e.PieceSize;
+    bool sound = e.StartPosition >= 0 && e.PieceSize >= 0 && end <= e.FileSize;
+    // An empty file has no blocks: stored bytes behind it would be read as the next record.
+    if (e.FileSize == 0 && e.PieceStoredSize != 0) sound = false;
+    // A continuation goes on where its previous piece ended, and the last piece of a file
+    // written from its start ends it: the file then gets exactly its declared size.
+    if (follows && e.StartPosition != *follows) sound = false;
+    if (whole && (e.Flags & archive::kEntryLastPiece) != 0 && end != e.FileSize) sound = false;
+    if (!sound) throw archive::EArchiverBadCRC(Messages().BadCRC);
+}
+
 void TCustomExtractor::ReadEntryData(platform::Stream& out) {
+    // A piece opened on its own, or one placed inside an existing file, is not the whole file.
+    const bool whole =
+        !HasOption(options_, archive::oOpenSingleSegment) && currentEntry_.StartPosition == 0;
+    CheckPieceBounds(std::nullopt, whole);
     if (currentEntry_.FileSize == 0) return;
+    std::optional<std::int64_t> pieceEnd; // where the previous piece ended in the file
+    std::int64_t pieceLeft = 0;           // bytes the current piece still declares
     WalkEntryBlocks([&](BlockCursor& blocks) {
         // Each piece goes where its own record places it.
-        if (blocks.AtStart()) out.SetPosition(currentEntry_.StartPosition);
+        if (blocks.AtStart()) {
+            CheckPieceBounds(pieceEnd, whole);
+            out.SetPosition(currentEntry_.StartPosition);
+            pieceLeft = currentEntry_.PieceSize;
+        }
         const BlockData block = ReadBlock(blocks, true);
+        // A block stream that decodes to more than the piece declares is refused before a
+        // byte of the excess is written: a small archive never fills a disk.
+        if (static_cast<std::int64_t>(block.size) > pieceLeft)
+            throw archive::EArchiverBadCRC(Messages().BadCRC);
         out.WriteBuffer(block.data, block.size);
+        pieceLeft -= static_cast<std::int64_t>(block.size);
+        if (blocks.AtEnd()) {
+            if (pieceLeft != 0) throw archive::EArchiverBadCRC(Messages().BadCRC);
+            pieceEnd = std::int64_t{currentEntry_.StartPosition} + currentEntry_.PieceSize;
+        }
         processedBytes_ += static_cast<double>(block.stored);
         platform::TestPausePoint("block");
         ShowProgress();

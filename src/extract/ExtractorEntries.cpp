@@ -13,6 +13,7 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Interrupt.h"
+#include "platform/PathLimits.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -48,13 +49,28 @@ bool HasParentComponent(const std::string& name) {
     return false;
 }
 
+// A destination the host cannot hold is refused as this entry's error before any folder of
+// it is made, with the figures that say what to shorten.
+void RefuseBeyondHostLimits(const std::string& destFile, bool folder) {
+    const platform::PathLimitCheck check = platform::CheckPathLimits(destFile, folder);
+    if (check.verdict == platform::PathVerdict::Fits) return;
+    const std::string text =
+        check.verdict == platform::PathVerdict::NameTooLong
+            ? W1252("Nombre demasiado largo para el sistema (%d, el máximo es %d): %s")
+            : W1252("Ruta demasiado larga para el sistema (%d, el máximo es %d): %s");
+    throw EArchiver(archive::Format(text, static_cast<int>(check.length),
+                                    static_cast<int>(check.limit),
+                                    archive::ShortenPath(destFile, 50)));
+}
+
 } // namespace
 
 void TCustomExtractor::ValidateEntry() {
     const archive::TFileEntry& e = currentEntry_;
     const std::int64_t here = stream_->Position();
-    if (e.PieceStoredSize < 0 || e.FileSize < 0 || e.PieceSize < 0 || e.StartPosition < 0 ||
-        here + e.PieceStoredSize > SegmentEnd())
+    // What the walk needs to pass the entry; the other sizes are checked when its data is
+    // read, where a fault is this entry's alone (ReadEntryData).
+    if (e.PieceStoredSize < 0 || e.FileSize < 0 || here + e.PieceStoredSize > SegmentEnd())
         throw EArchiver(Messages().BadCRC);
 }
 
@@ -123,6 +139,7 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
                                             currentEntry_.Name));
         // A folder entry's own name is a directory too, stored with or without a final "\".
         const bool folder = (currentEntry_.Flags & archive::kEntryFolder) != 0;
+        RefuseBeyondHostLimits(destFile, folder);
         if (!followLinks_) RefuseLinksOnTheWay(folder ? destFile + "\\" : destFile);
         CreateDirectoryPath(folder ? destFile : archive::ExtractFilePath(destFile));
         if (folder) return;

@@ -115,7 +115,9 @@ TEST_F(ExtractorFixture, APieceAtItsStartPositionIsWrittenIntoTheExistingFile) {
     r.entry.Name = "piece.bin";
     r.entry.Date = EntryDate();
     r.entry.Attributes = 0x20;
-    r.entry.FileSize = 3;
+    // Bytes 4..6 of a 10-byte file: the piece lies inside the file it belongs to.
+    r.entry.FileSize = 10;
+    r.entry.PieceSize = 3;
     r.entry.StartPosition = 4;
     r.blocks = MakeBlock(Bytes{'a', 'b', 'c'}, true);
     std::string arc = BuildRaw({r});

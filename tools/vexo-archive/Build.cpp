@@ -1,6 +1,8 @@
 // Build.cpp - "build": packs a directory or a manifest into an archive or a self-extracting file.
+#include "OptionNumbers.h"
 #include "Tool.h"
 
+#include "archive/ArchiveReader.h"
 #include "archive/ArchiveWriter.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -26,6 +29,9 @@ namespace vexo::tool {
 namespace {
 
 using platform::HostFileType;
+
+constexpr long long kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr long long kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 struct Item {
     std::string storedName; // Windows-1252
@@ -117,26 +123,6 @@ std::int32_t HostAttributes(const std::string& path, bool folder) {
     return attributes;
 }
 
-long long ParseInteger(const std::string& option, const std::string& text) {
-    try {
-        std::size_t used = 0;
-        long long v = std::stoll(text, &used, 0);
-        if (used == text.size()) return v;
-    } catch (const std::exception&) {
-    }
-    throw UsageError(option + " needs an integer, not \"" + text + "\"");
-}
-
-archive::PackageDate ParseDate(const std::string& text) {
-    archive::PackageDate d;
-    char dash1 = 0, dash2 = 0;
-    if (std::sscanf(text.c_str(), "%4d%c%2d%c%2d", &d.year, &dash1, &d.month, &dash2, &d.day) !=
-            5 ||
-        dash1 != '-' || dash2 != '-')
-        throw UsageError("--package-date needs YYYY-MM-DD, not \"" + text + "\"");
-    return d;
-}
-
 // The inner archive of a solid build, removed on every way out.
 class ScratchFile {
   public:
@@ -192,30 +178,27 @@ int RunBuild(const std::vector<std::string>& args) {
         else if (a == "--stub")
             stub = value();
         else if (a == "--tag-size")
-            tagSize = ParseInteger(a, value());
+            tagSize = ParseInteger(a, value(), 0, kInt32Max);
         else if (a == "--block-size")
-            options.BlockSize = static_cast<std::int32_t>(ParseInteger(a, value()));
+            options.BlockSize = static_cast<std::int32_t>(ParseInteger(
+                a, value(), archive::kMinWriterBlockSize, archive::kMaxHeaderBlockSize));
         else if (a == "--store")
             options.Store = true;
         else if (a == "--comment")
             options.Comment = platform::Utf8ToCp1252(value());
-        else if (a == "--package-version") {
-            const std::string& v = value();
-            char* end = nullptr;
-            double d = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end != '\0')
-                throw UsageError("--package-version needs a number, not \"" + v + "\"");
-            package.PackageVersion = archive::DoubleToReal48(d);
-        } else if (a == "--package-code")
-            package.PackageCode = static_cast<std::int32_t>(ParseInteger(a, value()));
+        else if (a == "--package-version")
+            package.PackageVersion = archive::DoubleToReal48(ParseReal48(a, value()));
+        else if (a == "--package-code")
+            package.PackageCode =
+                static_cast<std::int32_t>(ParseInteger(a, value(), kInt32Min, kInt32Max));
         else if (a == "--package-date")
-            package.PackageDate = archive::EncodePackageDate(ParseDate(value()));
+            package.PackageDate = archive::EncodePackageDate(ParsePackageDate(a, value()));
         else if (a == "--product-code")
             package.ProductCode = platform::Utf8ToCp1252(value());
         else if (a == "--archive-id")
-            archiveId = ParseInteger(a, value());
+            archiveId = ParseInteger(a, value(), kInt32Min, kInt32Max);
         else if (a == "--segment-size")
-            segmentSize = ParseInteger(a, value());
+            segmentSize = ParseInteger(a, value(), 1, kInt32Max);
         else if (a == "--manifest")
             manifest = value();
         else if (a == "--key")
@@ -233,16 +216,25 @@ int RunBuild(const std::vector<std::string>& args) {
     }
     if (out.empty()) throw UsageError("--out is required");
     if (manifest.empty() == dir.empty()) throw UsageError("give either --manifest MANIFEST or DIR");
-    if (options.BlockSize < 1024) throw UsageError("--block-size must be at least 1024");
-    if (tagSize < 0) throw UsageError("--tag-size must not be negative");
     if (stub.empty() && tagSize != 0) throw UsageError("--tag-size needs --stub");
+    if (tagSize != 0 && tagSize < static_cast<long long>(archive::MakeTagBlock(0).size()))
+        throw UsageError("--tag-size must be 0 or at least " +
+                         std::to_string(archive::MakeTagBlock(0).size()) +
+                         " (the tag block's texts), not " + std::to_string(tagSize));
     if (segmentSize && !stub.empty()) throw UsageError("--segment-size cannot be used with --stub");
-    if (segmentSize && *segmentSize <= 0) throw UsageError("--segment-size must be positive");
+    // A segment holds at least its header, one entry record and one block.
+    if (const long long least = archive::SmallestSegment(options.Comment);
+        segmentSize && *segmentSize < least)
+        throw UsageError("--segment-size must be at least " + std::to_string(least) +
+                         " (a header, an entry and a block), not " + std::to_string(*segmentSize));
     if (options.KeepKey && !key) throw UsageError("--keep-key needs --key");
     if (key) options.Encrypt = EncryptorFor(*key);
 
     std::vector<Item> items =
         manifest.empty() ? ItemsFromDirectory(dir) : ItemsFromManifest(manifest);
+    // Names the writer would refuse stop the build before any output file is made.
+    for (const Item& item : items)
+        archive::CheckStoredName(item.storedName);
     std::random_device random;
     options.ArchiveID = static_cast<std::int32_t>(archiveId ? *archiveId : random() & 0x7FFFFFFF);
     archive::TArchiveHeader scratch;
