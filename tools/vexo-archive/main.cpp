@@ -23,7 +23,8 @@ const Command kCommands[] = {
 
 const char* kUsage =
     "usage: vexo-archive build --out FILE [--stub PROGRAM] [--tag-size N] [--block-size N] "
-    "[--store] [--segment-size N] [--comment TEXT] [--package-version V] [--package-code N] "
+    "[--store] [--level 1-12] [--threads N] [--segment-size N] [--comment TEXT] [--package-version "
+    "V] [--package-code N] "
     "[--package-date YYYY-MM-DD] [--product-code CODE] [--archive-id N] [--key K [--keep-key]] "
     "[--solid] (--manifest MANIFEST | DIR)\n"
     "       vexo-archive info FILE [--json] [--key K] [--sfx-info]\n"
