@@ -99,13 +99,7 @@ void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_
     entry.FileSize = entry.PieceSize = static_cast<std::int32_t>(size);
     entry.InstallRule = installRule;
     blocks_->Begin(std::move(entry));
-    for (std::int64_t left = size; left > 0;) {
-        auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
-        BlockBuffer buffer(n);
-        data.ReadBuffer(buffer.data(), n);
-        blocks_->Block(std::move(buffer));
-        left -= static_cast<std::int64_t>(n);
-    }
+    blocks_->Blocks(data, size, options_.BlockSize);
     blocks_->End();
 }
 

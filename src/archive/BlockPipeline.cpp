@@ -175,6 +175,16 @@ void OrderedBlockWriter::Block(BlockBuffer plain) {
     }
 }
 
+void OrderedBlockWriter::Blocks(platform::Stream& data, std::int64_t size, std::int32_t blockSize) {
+    for (std::int64_t left = size; left > 0;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, blockSize));
+        BlockBuffer buffer(n);
+        data.ReadBuffer(buffer.data(), n);
+        Block(std::move(buffer));
+        left -= static_cast<std::int64_t>(n);
+    }
+}
+
 void OrderedBlockWriter::End() {
     pending_.back().ended = true;
     while (Step(false)) {

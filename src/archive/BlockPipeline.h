@@ -3,6 +3,7 @@
 
 #include "archive/ArchiveWriter.h"
 #include "archive/BlockBuffer.h"
+#include "platform/Stream.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,6 +76,8 @@ class OrderedBlockWriter {
     /// Queues a block of the entry last begun; writes finished work out first when the
     /// pipeline is full.
     void Block(BlockBuffer plain);
+    /// Reads `size` bytes of `data` in blocks of `blockSize` and queues them.
+    void Blocks(platform::Stream& data, std::int64_t size, std::int32_t blockSize);
     void End();
     /// Writes out every entry handed in.
     void Flush();
