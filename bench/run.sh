@@ -4,6 +4,9 @@
 # Environment: VEXO_BENCH_BUILD (build dir, default build-bench), VEXO_BENCH_WORK (scratch,
 # default /tmp/vexo-bench), VEXO_BENCH_RUNS (timed rounds, default 7), VEXO_BENCH_RESULTS,
 # VEXO_BENCH_MIB and VEXO_BENCH_FILES (corpus size, default 200 MiB in 2,000 files).
+# The build table (our builder against `tar c | pigz -9` and `zip -9 -r`) comes first, in
+# VEXO_BENCH_BUILD_RUNS alternating rounds (default 5). VEXO_BENCH_ONLY=build runs only that
+# table and writes it to VEXO_BENCH_RESULTS if set, else to $VEXO_BENCH_WORK/build.md.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
@@ -12,11 +15,17 @@ work=${VEXO_BENCH_WORK:-/tmp/vexo-bench}
 runs=${VEXO_BENCH_RUNS:-7}
 corpus_mib=${VEXO_BENCH_MIB:-200}
 corpus_files=${VEXO_BENCH_FILES:-2000}
-results=${VEXO_BENCH_RESULTS:-$here/RESULTS.md}
+only=${VEXO_BENCH_ONLY:-}
+build_runs=${VEXO_BENCH_BUILD_RUNS:-5}
+if [ "$only" = build ]; then
+  results=${VEXO_BENCH_RESULTS:-$work/build.md}
+else
+  results=${VEXO_BENCH_RESULTS:-$here/RESULTS.md}
+fi
 key=bench-clave-2024
 
 # The contenders' own packages; the build and the tests never need them.
-packages=(libarchive-tools p7zip-full zip unzip time strace python3)
+packages=(libarchive-tools p7zip-full zip unzip pigz time strace python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -31,7 +40,8 @@ echo "== build ($build)"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEXO_BUILD_TESTS=OFF \
   -DVEXO_BUILD_BENCH=ON >/dev/null
 targets=(vexo-archive vexo-bench-micro vexo-bench-floor vexo-bench-checksums vexo-bench-open)
-if grep -q '^VEXO_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then targets+=(instalar); fi
+if [ "$only" = build ]; then targets=(vexo-archive); fi
+if [ "$only" != build ] && grep -q '^VEXO_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt"; then targets+=(instalar); fi
 cmake --build "$build" -j2 --target "${targets[@]}"
 tool=$build/tools/vexo-archive/vexo-archive
 program=$build/src/program/instalar
@@ -49,6 +59,50 @@ if [ ! -f "$work/corpus.$stamp" ]; then
   python3 "$here/corpus.py" "$work/corpus" --mib "$corpus_mib" --files "$corpus_files" | tee -a "$log"
   touch "$work/corpus.$stamp"
 fi
+
+# The build table: every builder writes into a fresh folder of its own (the segmented build
+# writes several files); rounds alternate the builders, round 0 is the warm-up.
+cores=$(nproc)
+builders=(
+  "vexo-archive build (default level)|$tool build --out OUT/p.vxa $work/corpus"
+  "vexo-archive build --level 1|$tool build --level 1 --out OUT/p.vxa $work/corpus"
+  "vexo-archive build --level 12|$tool build --level 12 --out OUT/p.vxa $work/corpus"
+  "vexo-archive build --segment-size 64 MiB|$tool build --segment-size 67108864 --out OUT/p.vxa $work/corpus"
+  "vexo-archive build --key|$tool build --key $key --out OUT/p.vxa $work/corpus"
+  "tar c | pigz -9 -p $cores|sh -c 'tar c -C $work/corpus . | pigz -9 -p $cores >OUT/p.tar.gz'"
+  "zip -9 -r|sh -c 'cd $work/corpus && zip -9 -r -q OUT/p.zip .'"
+)
+build_times=$work/build-times.tsv
+printf 'builder\tround\tseconds\tbytes\n' >"$build_times"
+for round in $(seq 0 "$build_runs"); do
+  echo "== build round $round of $build_runs (0 is the warm-up)"
+  for i in "${!builders[@]}"; do
+    name=${builders[$i]%%|*}
+    command=${builders[$i]#*|}
+    out=$work/bout/b$i
+    rm -rf "$out"
+    mkdir -p "$out"
+    sync
+    command=${command//OUT/$out}
+    t0=$(date +%s%N)
+    eval "$command" >>"$log" 2>&1 || { echo "$name failed, see $log" >&2; exit 1; }
+    t1=$(date +%s%N)
+    if [ "$round" -gt 0 ]; then
+      printf '%s\t%d\t%s\t%s\n' "$name" "$round" \
+        "$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", (b-a)/1e9}')" \
+        "$(find "$out" -type f -printf '%s\n' | awk '{s+=$1} END{print s}')" >>"$build_times"
+    fi
+  done
+done
+rm -rf "$work/bout"
+python3 "$here/build_table.py" "$work" "$cores" >"$work/build.md"
+cat "$work/build.md"
+if [ "$only" = build ]; then
+  [ "$results" = "$work/build.md" ] || cp "$work/build.md" "$results"
+  echo "== written $results"
+  exit 0
+fi
+
 if [ ! -f "$work/archives.$stamp" ]; then
   echo "== archives"
   "$tool" build --out "$work/corpus.vxa" "$work/corpus" >>"$log"
@@ -164,5 +218,6 @@ uptime >"$work/load-end.txt"
 
 python3 "$here/report.py" --work "$work" --runs "$runs" --build "$build" \
   --contenders "$(printf '%s\n' "${contenders[@]}")" >"$results"
+cat "$work/build.md" >>"$results"
 rm -rf "$work/out" "$work/trash" "$work/prefix"
 echo "== written $results"

@@ -2,24 +2,18 @@
 #include "archive/ArchiveWriter.h"
 
 #include "archive/ArchiveReader.h"
-
-#include "archive/Checksum.h"
+#include "archive/BlockCompressor.h"
+#include "archive/BlockPipeline.h"
 #include "archive/Exceptions.h"
 #include "archive/StreamIO.h"
 #include "platform/PathLimits.h"
 
 #include <limits>
-#include <zlib.h>
 
 namespace vexo::archive {
 namespace {
 
 constexpr std::int64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
-
-void PutBlockHead(std::vector<std::uint8_t>& block, std::int32_t length, std::uint32_t checksum) {
-    PutInt32At(block.data(), length);
-    PutInt32At(block.data() + 4, static_cast<std::int32_t>(checksum));
-}
 
 } // namespace
 
@@ -58,45 +52,29 @@ std::uint8_t FileEntryFlagsFor(const ArchiveWriterOptions& options) {
     return options.Encrypt ? kEntryStored | kEntryEncrypted : kEntryStored;
 }
 
-namespace {
-
-// The plain payload (a zlib stream, or the bytes as they are) in the block's own form.
-std::vector<std::uint8_t> FinishBlock(const std::uint8_t* plain, std::size_t size, bool stored,
-                                      const PayloadEncoder& encrypt) {
-    std::vector<std::uint8_t> block(kBlockHeadSize, 0);
-    const std::uint32_t checksum = StoredChecksum(plain, size);
-    if (encrypt) {
-        const std::vector<std::uint8_t> payload = encrypt(std::span(plain, size));
-        block.insert(block.end(), payload.begin(), payload.end());
-    } else {
-        block.insert(block.end(), plain, plain + size);
-    }
-    const std::size_t n = block.size() - kBlockHeadSize;
-    if (n > static_cast<std::size_t>(kMaxSize)) throw EArchiver("Block payload too large");
-    const auto length = static_cast<std::int32_t>(n);
-    PutBlockHead(block, stored ? -length : length, checksum);
-    return block;
-}
-
-} // namespace
-
 std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
                                       int level, const PayloadEncoder& encrypt) {
-    if (!store) {
-        uLongf packed = compressBound(static_cast<uLong>(size));
-        std::vector<std::uint8_t> zlib(packed);
-        int rc = compress2(zlib.data(), &packed, data, static_cast<uLong>(size), level);
-        if (rc != Z_OK) throw EArchiver("zlib compression failed (" + std::to_string(rc) + ")");
-        if (packed < size) return FinishBlock(zlib.data(), packed, false, encrypt);
-    }
-    // Stored: a negative length, the bytes unchanged; the checksum covers them all the same.
-    return FinishBlock(data, size, true, encrypt);
+    BlockCompressor compressor(level);
+    return compressor.Encode(data, size, store, encrypt);
 }
 
 std::vector<std::uint8_t> EncodeBlock(const ArchiveWriterOptions& options, const std::uint8_t* data,
                                       std::size_t size) {
     return EncodeBlock(data, size, options.Store, options.CompressionLevel, options.Encrypt);
 }
+
+class ArchiveWriter::Sink final : public OrderedBlockWriter::Sink {
+  public:
+    explicit Sink(ArchiveWriter& writer) : writer_(writer) {}
+    void BeginEntry(TFileEntry& entry) override { writer_.BeginEntry(entry); }
+    void WriteBlock(TFileEntry&, const EncodedBlock& block) override {
+        writer_.WriteBlock(block.bytes);
+    }
+    void EndEntry(TFileEntry& entry) override { writer_.EndEntry(entry); }
+
+  private:
+    ArchiveWriter& writer_;
+};
 
 ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options)
     : out_(out), options_(std::move(options)), start_(out.Position()) {
@@ -112,7 +90,11 @@ ArchiveWriter::ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options
     header_.Comment = options_.Comment;
     header_.EndOffset = static_cast<std::int32_t>(HeaderSize(header_));
     WriteHeader(out_, header_);
+    sink_ = std::make_unique<Sink>(*this);
+    blocks_ = std::make_unique<OrderedBlockWriter>(options_, *sink_);
 }
+
+ArchiveWriter::~ArchiveWriter() = default;
 
 std::int32_t ArchiveWriter::RelativePosition() {
     std::int64_t rel = out_.Position() - start_;
@@ -140,28 +122,35 @@ void ArchiveWriter::AddFile(const std::string& name, TDateTime date, std::int32_
     entry.Date = date;
     entry.Attributes = attributes;
     entry.Segment = 1;
-    entry.Offset = RelativePosition();
     entry.Flags = FileEntryFlagsFor(options_) | kEntryLastPiece;
     entry.FileSize = entry.PieceSize = static_cast<std::int32_t>(size);
     entry.InstallRule = installRule;
-    WriteFileEntry(out_, entry); // sizes are filled in once the blocks are written
+    blocks_->Begin(std::move(entry));
+    blocks_->Blocks(data, size, options_.BlockSize);
+    blocks_->End();
+}
 
-    std::int64_t stored = 0;
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(options_.BlockSize));
-    for (std::int64_t left = size; left > 0;) {
-        auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
-        data.ReadBuffer(buffer.data(), n);
-        auto block = EncodeBlock(options_, buffer.data(), n);
-        out_.WriteBuffer(block.data(), block.size());
-        stored += static_cast<std::int64_t>(block.size());
-        left -= static_cast<std::int64_t>(n);
+void ArchiveWriter::BeginEntry(TFileEntry& entry) {
+    entry.Offset = RelativePosition();
+    WriteFileEntry(out_, entry); // sizes are filled in once the blocks are written
+    stored_ = 0;
+}
+
+void ArchiveWriter::WriteBlock(const std::vector<std::uint8_t>& block) {
+    out_.WriteBuffer(block.data(), block.size());
+    stored_ += static_cast<std::int64_t>(block.size());
+}
+
+void ArchiveWriter::EndEntry(TFileEntry& entry) {
+    if ((entry.Flags & kEntryFolder) == 0) {
+        if (stored_ > kMaxSize)
+            throw EArchiver("Stored data too large for the archive: " + entry.Name);
+        entry.FileStoredSize = entry.PieceStoredSize = static_cast<std::int32_t>(stored_);
+        const std::int64_t end = out_.Position();
+        out_.SetPosition(start_ + entry.Offset);
+        WriteFileEntry(out_, entry);
+        out_.SetPosition(end);
     }
-    std::int64_t end = out_.Position();
-    if (stored > kMaxSize) throw EArchiver("Stored data too large for the archive: " + name);
-    entry.FileStoredSize = entry.PieceStoredSize = static_cast<std::int32_t>(stored);
-    out_.SetPosition(start_ + entry.Offset);
-    WriteFileEntry(out_, entry);
-    out_.SetPosition(end);
     Account(entry);
 }
 
@@ -179,14 +168,14 @@ void ArchiveWriter::AddFolder(const std::string& name, TDateTime date, std::int3
     entry.Date = date;
     entry.Attributes = attributes;
     entry.Segment = 1;
-    entry.Offset = RelativePosition();
     entry.Flags = kEntryStored | kEntryFolder | kEntryLastPiece;
     entry.InstallRule = installRule;
-    WriteFileEntry(out_, entry);
-    Account(entry);
+    blocks_->Begin(std::move(entry));
+    blocks_->End();
 }
 
 const TArchiveHeader& ArchiveWriter::Finish() {
+    blocks_->Flush();
     if (options_.Solid && header_.ArchiveInfo.FileCount != 1)
         throw EArchiver("A solid archive holds exactly one entry");
     std::int64_t end = out_.Position();

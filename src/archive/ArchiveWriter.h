@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,14 +14,27 @@
 namespace vexo::archive {
 
 /// Turns the plain payload of a block into the payload written for an encrypted entry. The
-/// archive layer has no cipher of its own; the caller hands one in.
+/// archive layer has no cipher of its own; the caller hands one in. Called from several
+/// compressing threads at once.
 using PayloadEncoder =
     std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t> plain)>;
+
+/// The compression levels a block may be made with: 1 is the fastest, 12 the smallest.
+inline constexpr int kMinCompressionLevel = 1;
+inline constexpr int kMaxCompressionLevel = 12;
+/// The builder's level: its archives are no larger than those of the common zip tools at
+/// their best, at a fraction of their time.
+inline constexpr int kDefaultCompressionLevel = 10;
 
 struct ArchiveWriterOptions {
     std::int32_t BlockSize = 65536; // file data per block
     bool Store = false;             // never compress
-    int CompressionLevel = 9;
+    int CompressionLevel = kDefaultCompressionLevel;
+    /// Threads that compress blocks; 0 is one per hardware thread. The archive's bytes do
+    /// not depend on it.
+    int Threads = 0;
+    /// Called on the writer's thread as each block is written, with the file bytes it holds.
+    std::function<void(std::int64_t plainBytes)> Progress;
     std::int32_t ArchiveID = 0;
     std::string Comment;
     std::array<std::uint8_t, kApplicationAreaSize> ApplicationArea{};
@@ -59,22 +73,31 @@ std::uint8_t FileEntryFlagsFor(const ArchiveWriterOptions& options);
 /// One block as it is written: int32 length (negative for stored bytes), uint32 stored
 /// checksum of the payload as written, then the payload (a zlib stream or the bytes as they
 /// are). Compression that does not shrink the block stores it. With `encrypt` the payload is
-/// what it makes of the plain one, and the length counts the encrypted bytes.
+/// what it makes of the plain one, and the length counts the encrypted bytes. The same bytes
+/// and level always give the same block.
 std::vector<std::uint8_t> EncodeBlock(const std::uint8_t* data, std::size_t size, bool store,
                                       int level, const PayloadEncoder& encrypt = {});
 /// A block of file data as the options ask for it.
 std::vector<std::uint8_t> EncodeBlock(const ArchiveWriterOptions& options, const std::uint8_t* data,
                                       std::size_t size);
 
+class OrderedBlockWriter;
+
 /// Writes one single-segment archive at the stream's current position (the archive start):
 /// a provisional header, then each entry followed by its blocks; Finish rewrites the header
-/// with the totals and EndOffset.
+/// with the totals and EndOffset. Blocks are compressed on worker threads while later files
+/// are read: an entry and its blocks reach the stream some time after AddFile returns, and
+/// all of them by the end of Finish.
 class ArchiveWriter {
   public:
     ArchiveWriter(platform::Stream& out, ArchiveWriterOptions options);
+    ~ArchiveWriter();
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-    /// Adds the remaining bytes of `data` as one file. Raises EArchiver when the file or the
-    /// archive would outgrow the format's 32-bit sizes.
+    /// Adds the remaining bytes of `data` as one file, reading them before it returns.
+    /// Raises EArchiver when the file or the archive would outgrow the format's 32-bit sizes
+    /// (the archive's limit may show only in a later call, when the entry is written).
     void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
                  platform::Stream& data);
     void AddFile(const std::string& name, TDateTime date, std::int32_t attributes, char installRule,
@@ -91,13 +114,20 @@ class ArchiveWriter {
     std::int64_t ArchiveStart() const { return start_; }
 
   private:
+    class Sink;
     std::int32_t RelativePosition();
     void Account(const TFileEntry& entry);
+    void BeginEntry(TFileEntry& entry);
+    void WriteBlock(const std::vector<std::uint8_t>& block);
+    void EndEntry(TFileEntry& entry);
 
     platform::Stream& out_;
     ArchiveWriterOptions options_;
     TArchiveHeader header_;
     std::int64_t start_;
+    std::int64_t stored_ = 0; // of the entry being written
+    std::unique_ptr<Sink> sink_;
+    std::unique_ptr<OrderedBlockWriter> blocks_;
 };
 
 /// The tag block between the program image and the archive: the builder's texts

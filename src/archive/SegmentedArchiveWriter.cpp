@@ -1,6 +1,7 @@
 // SegmentedArchiveWriter.cpp - pieces of files at block boundaries across segment files.
 #include "archive/SegmentedArchiveWriter.h"
 
+#include "archive/BlockPipeline.h"
 #include "archive/Exceptions.h"
 #include "archive/StreamIO.h"
 #include "platform/FileSystem.h"
@@ -12,6 +13,19 @@ namespace {
 constexpr std::int64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
 constexpr int kMaxSegments = 0xFFFF;
 } // namespace
+
+class SegmentedArchiveWriter::Sink final : public OrderedBlockWriter::Sink {
+  public:
+    explicit Sink(SegmentedArchiveWriter& writer) : writer_(writer) {}
+    void BeginEntry(TFileEntry& entry) override { writer_.BeginEntry(entry); }
+    void WriteBlock(TFileEntry& entry, const EncodedBlock& block) override {
+        writer_.WriteBlock(entry, block);
+    }
+    void EndEntry(TFileEntry& entry) override { writer_.EndEntry(entry); }
+
+  private:
+    SegmentedArchiveWriter& writer_;
+};
 
 SegmentedArchiveWriter::SegmentedArchiveWriter(std::string fileName, ArchiveWriterOptions options,
                                                std::int64_t segmentSize)
@@ -29,6 +43,8 @@ SegmentedArchiveWriter::SegmentedArchiveWriter(std::string fileName, ArchiveWrit
     if (segmentSize_ <= HeaderSize(header_) + kEntryFixedSize)
         throw EArchiver("Segment size too small for a header and an entry");
     StartSegment();
+    sink_ = std::make_unique<Sink>(*this);
+    blocks_ = std::make_unique<OrderedBlockWriter>(options_, *sink_);
 }
 
 SegmentedArchiveWriter::~SegmentedArchiveWriter() = default;
@@ -115,50 +131,64 @@ void SegmentedArchiveWriter::AddFile(const std::string& name, TDateTime date,
     entry.Flags = FileEntryFlagsFor(options_);
     entry.FileSize = static_cast<std::int32_t>(size);
     entry.InstallRule = installRule;
-    ++archive_.FileCount;
-    archive_.Size += static_cast<double>(size);
-    pieces_.clear();
+    blocks_->Begin(std::move(entry));
+    blocks_->Blocks(data, size, options_.BlockSize);
+    blocks_->End();
+}
 
-    const std::int64_t record = EntrySize(entry);
-    std::int64_t written = 0, stored = 0;
-    bool pieceOpen = false;
-    auto openPiece = [&](std::int64_t firstBlock) {
-        if (!Fits(record + firstBlock)) {
-            EndSegment(false);
-            StartSegment();
-            if (!Fits(record + firstBlock))
-                throw EArchiver("Segment size too small for an entry and one block");
-        }
-        entry.StartPosition = static_cast<std::int32_t>(written);
-        BeginPiece(entry);
-        pieceOpen = true;
-    };
-
-    if (size == 0) openPiece(0);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(options_.BlockSize));
-    for (std::int64_t left = size; left > 0;) {
-        auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, options_.BlockSize));
-        data.ReadBuffer(buffer.data(), n);
-        auto block = EncodeBlock(options_, buffer.data(), n);
-        const auto blockSize = static_cast<std::int64_t>(block.size());
-        if (pieceOpen && !Fits(blockSize)) {
-            EndPiece(entry, false);
-            pieceOpen = false;
-            EndSegment(false);
-            StartSegment();
-        }
-        if (!pieceOpen) openPiece(blockSize);
-        out_->WriteBuffer(block.data(), block.size());
-        entry.PieceStoredSize += static_cast<std::int32_t>(blockSize);
-        entry.PieceSize += static_cast<std::int32_t>(n);
-        header_.SegmentInfo.CompressedSize += static_cast<double>(blockSize);
-        archive_.CompressedSize += static_cast<double>(blockSize);
-        written += static_cast<std::int64_t>(n);
-        stored += blockSize;
-        left -= static_cast<std::int64_t>(n);
+void SegmentedArchiveWriter::OpenPiece(TFileEntry& entry, std::int64_t firstBlock) {
+    if (!Fits(current_.record + firstBlock)) {
+        EndSegment(false);
+        StartSegment();
+        if (!Fits(current_.record + firstBlock))
+            throw EArchiver("Segment size too small for an entry and one block");
     }
-    if (stored > kMaxSize) throw EArchiver("Stored data too large for the archive: " + name);
-    entry.FileStoredSize = static_cast<std::int32_t>(stored);
+    entry.StartPosition = static_cast<std::int32_t>(current_.written);
+    BeginPiece(entry);
+    current_.pieceOpen = true;
+}
+
+void SegmentedArchiveWriter::BeginEntry(TFileEntry& entry) {
+    if ((entry.Flags & kEntryFolder) != 0) {
+        if (!Fits(EntrySize(entry))) {
+            EndSegment(false);
+            StartSegment();
+        }
+        BeginPiece(entry);
+        ++archive_.FileCount; // after the segment change, whose header counts earlier entries
+        return;
+    }
+    ++archive_.FileCount;
+    archive_.Size += static_cast<double>(entry.FileSize);
+    pieces_.clear();
+    current_ = Current{};
+    current_.record = EntrySize(entry);
+    if (entry.FileSize == 0) OpenPiece(entry, 0);
+}
+
+void SegmentedArchiveWriter::WriteBlock(TFileEntry& entry, const EncodedBlock& block) {
+    const auto blockSize = static_cast<std::int64_t>(block.bytes.size());
+    if (current_.pieceOpen && !Fits(blockSize)) {
+        EndPiece(entry, false);
+        current_.pieceOpen = false;
+        EndSegment(false);
+        StartSegment();
+    }
+    if (!current_.pieceOpen) OpenPiece(entry, blockSize);
+    out_->WriteBuffer(block.bytes.data(), block.bytes.size());
+    entry.PieceStoredSize += static_cast<std::int32_t>(blockSize);
+    entry.PieceSize += static_cast<std::int32_t>(block.plainSize);
+    header_.SegmentInfo.CompressedSize += static_cast<double>(blockSize);
+    archive_.CompressedSize += static_cast<double>(blockSize);
+    current_.written += static_cast<std::int64_t>(block.plainSize);
+    current_.stored += blockSize;
+}
+
+void SegmentedArchiveWriter::EndEntry(TFileEntry& entry) {
+    if ((entry.Flags & kEntryFolder) != 0) return EndPiece(entry, true);
+    if (current_.stored > kMaxSize)
+        throw EArchiver("Stored data too large for the archive: " + entry.Name);
+    entry.FileStoredSize = static_cast<std::int32_t>(current_.stored);
     EndPiece(entry, true);
     PatchFileStoredSize(entry);
 }
@@ -179,17 +209,13 @@ void SegmentedArchiveWriter::AddFolder(const std::string& name, TDateTime date,
     entry.Attributes = attributes;
     entry.Flags = kEntryStored | kEntryFolder;
     entry.InstallRule = installRule;
-    if (!Fits(EntrySize(entry))) {
-        EndSegment(false);
-        StartSegment();
-    }
-    BeginPiece(entry);
-    ++archive_.FileCount;
-    EndPiece(entry, true);
+    blocks_->Begin(std::move(entry));
+    blocks_->End();
 }
 
 void SegmentedArchiveWriter::Finish() {
     if (finished_) return;
+    blocks_->Flush();
     if (options_.Solid && archive_.FileCount != 1)
         throw EArchiver("A solid archive holds exactly one entry");
     EndSegment(true);

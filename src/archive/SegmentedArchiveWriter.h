@@ -12,10 +12,13 @@
 
 namespace vexo::archive {
 
+struct EncodedBlock;
+
 /// Segment k of `fileName` is named by SegmentFileName. A file whose blocks do not fit in the
 /// current segment is split into pieces at block boundaries: one entry per piece, the last
 /// piece flagged. Every header carries the totals written so far; the last one carries the
-/// whole archive's totals and the final-segment flag.
+/// whole archive's totals and the final-segment flag. Blocks are compressed on worker threads
+/// as by ArchiveWriter; entries reach the files in order, all of them by the end of Finish.
 class SegmentedArchiveWriter {
   public:
     /// `segmentSize` is the largest size of a segment file; it must hold a header, an entry
@@ -39,10 +42,22 @@ class SegmentedArchiveWriter {
     const std::vector<std::string>& SegmentNames() const { return names_; }
 
   private:
+    class Sink;
     struct Piece {
         int segment;
         std::int32_t offset;
     };
+    /// The file whose blocks are being written.
+    struct Current {
+        std::int64_t record = 0; // size of its entry record
+        std::int64_t written = 0;
+        std::int64_t stored = 0;
+        bool pieceOpen = false;
+    };
+    void BeginEntry(TFileEntry& entry);
+    void WriteBlock(TFileEntry& entry, const EncodedBlock& block);
+    void EndEntry(TFileEntry& entry);
+    void OpenPiece(TFileEntry& entry, std::int64_t firstBlock);
     void StartSegment();
     void EndSegment(bool final);
     /// Starts a new segment unless `bytes` more fit into the current one.
@@ -60,7 +75,10 @@ class SegmentedArchiveWriter {
     TArchiveTotals archive_;
     std::vector<std::string> names_;
     std::vector<Piece> pieces_;
+    Current current_;
     bool finished_ = false;
+    std::unique_ptr<Sink> sink_;
+    std::unique_ptr<OrderedBlockWriter> blocks_;
 };
 
 } // namespace vexo::archive

@@ -41,7 +41,7 @@ inline ::testing::AssertionResult ReplaceOnce(const std::filesystem::path& host,
 /// The single block a writer with default options makes of `content`.
 inline std::vector<std::uint8_t> BlockOf(const std::string& content) {
     return archive::EncodeBlock(reinterpret_cast<const std::uint8_t*>(content.data()),
-                                content.size(), false, 9);
+                                content.size(), false, archive::kDefaultCompressionLevel);
 }
 
 /// Spoils the zlib stream of the entry holding `content` (one compressed block) and stores the

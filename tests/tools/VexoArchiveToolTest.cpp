@@ -7,6 +7,7 @@
 #include "common/TempDirectory.h"
 #include "platform/Shell.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -351,11 +352,80 @@ TEST_F(ToolTest, InfoOnASegmentThatCannotBeFoundShowsTheRawHeaderAndFails) {
     EXPECT_EQ(s.opened, "\"opened\": {\n    \"error\": \"cancelled\"\n  }\n}\n");
 }
 
+// The compressing threads change nothing in the files written, in any kind of build.
+TEST_F(ToolTest, BuildsAreTheSameWithOneTwoAndFourThreads) {
+    Write("src/a.txt", std::string(300000, 'a') + std::string(50000, 'b'));
+    Write("src/b/c.txt", "corto");
+    std::string noise(40000, '\0');
+    unsigned state = 12345;
+    for (char& ch : noise)
+        ch = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+    Write("src/b/d.bin", noise);
+    struct Kind {
+        const char* name;
+        Args options;
+        std::size_t files;
+    };
+    for (const Kind& kind :
+         {Kind{"plain", {"--level", "4"}, 1}, Kind{"encrypted", {"--key", "clave-de-prueba"}, 1},
+          Kind{"segmented", {"--block-size", "4096", "--segment-size", "9000"}, 6}}) {
+        std::vector<std::string> first;
+        for (const char* threads : {"1", "2", "4"}) {
+            fs::remove_all(dir_ / "o");
+            fs::create_directories(dir_ / "o");
+            Args build{"build",
+                       "--threads",
+                       threads,
+                       "--archive-id",
+                       "7",
+                       "--out",
+                       P(dir_ / "o" / "p.vxa")};
+            build.insert(build.end(), kind.options.begin(), kind.options.end());
+            build.push_back(P(dir_ / "src"));
+            ToolRun b = Tool(build);
+            ASSERT_EQ(b.status, 0) << kind.name << ": " << b.err;
+            std::vector<fs::path> files;
+            for (const auto& e : fs::directory_iterator(dir_ / "o"))
+                files.push_back(e.path());
+            std::sort(files.begin(), files.end());
+            EXPECT_GE(files.size(), kind.files) << kind.name;
+            std::vector<std::string> bytes;
+            for (const auto& file : files)
+                bytes.push_back(file.filename().string() + ":" + Slurp(file));
+            if (first.empty())
+                first = bytes;
+            else
+                EXPECT_EQ(bytes, first) << kind.name << " with " << threads << " threads";
+        }
+    }
+}
+
+TEST_F(ToolTest, SolidBuildOnFourThreadsAtEachEndOfTheLevelsExtracts) {
+    const std::string a = std::string(200000, 'a') + "fin", c = std::string(7000, 'c');
+    Write("src/a.txt", a);
+    Write("src/b/c.txt", c);
+    for (const char* level : {"1", "12"}) {
+        ToolRun b = Tool({"build", "--solid", "--threads", "4", "--level", level, "--key",
+                          "clave-de-prueba", "--out", P(dir_ / "s.vxa"), P(dir_ / "src")});
+        ASSERT_EQ(b.status, 0) << b.err;
+        fs::remove_all(dir_ / "out");
+        ToolRun x =
+            Tool({"extract", P(dir_ / "s.vxa"), "-o", P(dir_ / "out"), "--key", "clave-de-prueba"});
+        ASSERT_EQ(x.status, 0) << level << ": " << x.err;
+        EXPECT_EQ(Slurp(dir_ / "out" / "a.txt"), a) << level;
+        EXPECT_EQ(Slurp(dir_ / "out" / "b" / "c.txt"), c) << level;
+    }
+}
+
 TEST_F(ToolTest, UsageErrorsExitTwo) {
     for (const Args& args :
          {Args{}, Args{"frob"}, Args{"build"}, Args{"build", "--out", "x"}, Args{"info"},
           Args{"list", "a", "b"}, Args{"build", "--out", "x", "--block-size", "10", "d"},
-          Args{"build", "--out", "x", "--package-date", "2009"}})
+          Args{"build", "--out", "x", "--package-date", "2009"},
+          Args{"build", "--out", "x", "--level", "0", "d"},
+          Args{"build", "--out", "x", "--level", "13", "d"},
+          Args{"build", "--out", "x", "--level", "fast", "d"},
+          Args{"build", "--out", "x", "--threads", "-1", "d"}})
         EXPECT_EQ(Tool(args).status, 2) << (args.empty() ? "" : args[0]) << " " << args.size();
     EXPECT_NE(Tool({"info"}).err.find("usage: vexo-archive"), std::string::npos);
 }

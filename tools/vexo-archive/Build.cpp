@@ -1,5 +1,6 @@
 // Build.cpp - "build": packs a directory or a manifest into an archive or a self-extracting file.
 #include "OptionNumbers.h"
+#include "ProgressBar.h"
 #include "Tool.h"
 
 #include "archive/ArchiveReader.h"
@@ -15,6 +16,7 @@
 #include "platform/Encoding.h"
 #include "platform/HostFiles.h"
 #include "platform/Paths.h"
+#include "platform/Terminal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -161,7 +163,7 @@ archive::PayloadEncoder EncryptorFor(const std::string& utf8) {
 
 int RunBuild(const std::vector<std::string>& args) {
     std::string out, stub, manifest, dir, comment, productCode;
-    long long tagSize = 0;
+    long long tagSize = 0, level = archive::kDefaultCompressionLevel, threads = 0;
     std::optional<long long> archiveId, segmentSize;
     std::optional<std::string> key;
     bool solid = false;
@@ -184,6 +186,11 @@ int RunBuild(const std::vector<std::string>& args) {
                 a, value(), archive::kMinWriterBlockSize, archive::kMaxHeaderBlockSize));
         else if (a == "--store")
             options.Store = true;
+        else if (a == "--level")
+            level = ParseInteger(a, value(), archive::kMinCompressionLevel,
+                                 archive::kMaxCompressionLevel);
+        else if (a == "--threads")
+            threads = ParseInteger(a, value(), 0, 256);
         else if (a == "--comment")
             options.Comment = platform::Utf8ToCp1252(value());
         else if (a == "--package-version")
@@ -216,6 +223,8 @@ int RunBuild(const std::vector<std::string>& args) {
     }
     if (out.empty()) throw UsageError("--out is required");
     if (manifest.empty() == dir.empty()) throw UsageError("give either --manifest MANIFEST or DIR");
+    options.CompressionLevel = static_cast<int>(level);
+    options.Threads = static_cast<int>(threads);
     if (stub.empty() && tagSize != 0) throw UsageError("--tag-size needs --stub");
     if (tagSize != 0 && tagSize < static_cast<long long>(archive::MakeTagBlock(0).size()))
         throw UsageError("--tag-size must be 0 or at least " +
@@ -242,6 +251,25 @@ int RunBuild(const std::vector<std::string>& args) {
     options.ApplicationArea = scratch.ApplicationArea;
     options.UserData = scratch.UserData;
 
+    // On a terminal the line of progress follows the file bytes of each pass.
+    const bool terminal = platform::IsTerminal(platform::StandardStream::Error);
+    std::optional<ByteProgress> progress;
+    auto track = [&](const std::vector<std::string>& sources) {
+        if (!terminal) return;
+        std::int64_t total = 0;
+        for (const auto& source : sources)
+            total += OpenInput(source)->Size();
+        progress.emplace(total);
+        options.Progress = [&progress](std::int64_t bytes) { progress->Add(bytes); };
+    };
+    auto untrack = [&] {
+        progress.reset();
+        options.Progress = nullptr;
+    };
+    std::vector<std::string> sources;
+    for (const auto& item : items)
+        if (!item.folder) sources.push_back(item.source);
+
     auto addItems = [&](auto& writer) {
         for (const auto& item : items) {
             double date = HostDate(item.source);
@@ -262,15 +290,19 @@ int RunBuild(const std::vector<std::string>& args) {
     const std::size_t entries = items.size();
     if (solid) {
         inner.emplace(out);
+        track(sources);
         {
             auto file = CreateOutput(inner->Path());
             archive::ArchiveWriter writer(*file, options);
             addItems(writer);
             writer.Finish();
         }
+        untrack();
         options.Encrypt = nullptr;
         options.Solid = true;
+        sources = {inner->Path()};
     }
+    track(sources);
     auto fill = [&](auto& writer) {
         if (!inner) return addItems(writer);
         auto data = OpenInput(inner->Path());
@@ -285,6 +317,7 @@ int RunBuild(const std::vector<std::string>& args) {
             platform::WindowsPath(platform::AbsoluteHostPath(out)), options, *segmentSize);
         fill(writer);
         writer.Finish();
+        untrack();
         std::cerr << out << ": " << entries << kind << ", " << writer.SegmentNames().size()
                   << " segments\n";
         return 0;
@@ -311,6 +344,7 @@ int RunBuild(const std::vector<std::string>& args) {
     archive::ArchiveWriter writer(*file, options);
     fill(writer);
     const archive::TArchiveHeader& h = writer.Finish();
+    untrack();
     if (!stub.empty()) archive::WriteLocator(*file, static_cast<std::int32_t>(start));
     std::cerr << out << ": " << entries << kind << ", " << h.EndOffset
               << " bytes of archive at offset " << start << '\n';

@@ -1,5 +1,6 @@
 // Extract.cpp - "extract": restores an archive into a host directory, following its segments.
 #include "ExtractTool.h"
+#include "ProgressBar.h"
 #include "TerminalPrompts.h"
 #include "Tool.h"
 
@@ -12,7 +13,6 @@
 #include "platform/Paths.h"
 
 #include <cmath>
-#include <cstdio>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -31,41 +31,6 @@ const std::map<std::string, extract::TRestoreAction> kRestore = {
 
 const std::map<std::string, archive::TErrorAction> kOnError = {
     {"ask", archive::eaAsk}, {"continue", archive::eaContinue}, {"abort", archive::eaAbort}};
-
-std::string MiB(double bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
-    return text;
-}
-
-std::string Clock(double ms) {
-    auto s = static_cast<long long>(ms / 1000);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld", s / 60, s % 60);
-    return text;
-}
-
-// One line on the terminal, rewritten in place.
-class ProgressBar {
-  public:
-    void Show(const extract::TExtractor& x, double remainingMs) {
-        const int percent = std::max(0, std::min(100, x.Percent()));
-        const int filled = percent * 30 / 100;
-        const double rate = x.Timer().Rate() * 1000.0; // bytes per second
-        std::fprintf(stderr, "\r[%s%s] %3d%%  %s  %s/s  %s left ", std::string(filled, '#').c_str(),
-                     std::string(30 - filled, ' ').c_str(), percent,
-                     MiB(x.ProcessedBytes()).c_str(), MiB(rate).c_str(),
-                     Clock(remainingMs).c_str());
-        shown_ = true;
-    }
-    void Clear() {
-        if (shown_) std::fprintf(stderr, "\r%80s\r", "");
-        shown_ = false;
-    }
-
-  private:
-    bool shown_ = false;
-};
 
 } // namespace
 
@@ -147,7 +112,9 @@ int RunExtract(const std::vector<std::string>& args) {
     };
     if (terminal) {
         x.OnShowTiming = [&](archive::TArchiverRoot&, archive::TDateTime, archive::TDateTime left) {
-            bar.Show(x, left * 86'400'000.0);
+            // The timer's rate is in bytes per millisecond.
+            bar.Show(x.Percent(), x.ProcessedBytes(), x.Timer().Rate() * 1000.0,
+                     left * 86'400'000.0);
         };
     }
     int status = 1;

@@ -20,6 +20,7 @@ struct Command {
 const Command kCommands[] = {
     {"build", vexo::tool::RunBuild,
      "build --out FILE [--stub PROGRAM] [--tag-size N] [--block-size N] [--store] "
+     "[--level 1-12] [--threads N] "
      "[--segment-size N] [--comment TEXT] [--package-version V] [--package-code N] "
      "[--package-date YYYY-MM-DD] [--product-code CODE] [--archive-id N] [--key K [--keep-key]] "
      "[--solid] (--manifest MANIFEST | DIR)\n"},
