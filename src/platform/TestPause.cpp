@@ -23,10 +23,10 @@ const PausePlan& Plan() {
         PausePlan p;
         const char* text = std::getenv("VEXO_TEST_PAUSE");
         if (!text || !*text) return p;
-        std::string spec = text;
-        const auto colon = spec.rfind(':');
-        p.point = spec.substr(0, colon);
-        if (colon != std::string::npos) p.nth = std::max(1, std::atoi(spec.c_str() + colon + 1));
+        std::string setting = text;
+        const auto colon = setting.rfind(':');
+        p.point = setting.substr(0, colon);
+        if (colon != std::string::npos) p.nth = std::max(1, std::atoi(setting.c_str() + colon + 1));
         return p;
     }();
     return plan;

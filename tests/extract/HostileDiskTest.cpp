@@ -169,7 +169,7 @@ TEST_P(LinksOnTheWay, RefusedOrReplacedNeverWrittenThrough) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, LinksOnTheWay, ::testing::ValuesIn(kLinkCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ExtractorFixture, AnOutputFolderThatIsALinkIsTheUsersChoice) {
     const std::string real = prefix_.Host("elsewhere");
@@ -286,7 +286,7 @@ TEST_P(SpecialFiles, DevicesAreRefusedWithoutReading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, SpecialFiles, ::testing::ValuesIn(kSpecialReaders),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ExtractorFixture, AnArchiveThatIsAPipeFailsToOpenAtOnce) {
     const std::string host = prefix_.Host("drive_c/work/arc.pipe");

@@ -104,7 +104,7 @@ TEST_P(FolderLinks, BelowTheOutputFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Flags, FolderLinks, ::testing::ValuesIn(kFolderLinkCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(HostileDiskTool, UsageNamesTheFollowLinksFlag) {
     EXPECT_NE(Tool({}).err.find("[--follow-links]"), std::string::npos);
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, SpecialArchives,
                                            SpecialArchive{"List", "list"},
                                            SpecialArchive{"Test", "test"},
                                            SpecialArchive{"Extract", "extract"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 #endif // !_WIN32
 
