@@ -93,6 +93,8 @@ struct LimitCase {
     bool folder;
     const char* posix;   // the refusal's start on POSIX; nullptr: extracted
     const char* windows; // the same on Windows
+    // Wine keeps names in UTF-8 on a Linux file system, whose 255-byte limit such a name passes.
+    bool beyondWine = false;
 };
 
 const char* const kNameText = "Nombre demasiado largo para el sistema (";
@@ -108,7 +110,7 @@ std::vector<LimitCase> LimitCases() {
         {"NameOfTheLongestLength", part255, false, nullptr, kPathText},
         {"NameOneByteTooLong", part255 + "n", false, kNameText, kNameText},
         {"FolderNameOneByteTooLong", part255 + "n", true, kNameText, kNameText},
-        {"AccentedNameTooLongInUtf8", std::string(150, '\xE9'), false, kNameText, nullptr},
+        {"AccentedNameTooLongInUtf8", std::string(150, '\xE9'), false, kNameText, nullptr, true},
         {"ShortNameInADeepFolder", longPath + "f.txt", false, kPathText, kPathText},
         {"FolderOverTheFolderLimit", std::string(2, 'q') + "\\" + std::string(240, 'r'), true,
          nullptr, kPathText},
@@ -123,6 +125,8 @@ class HostLimits : public ExtractorFixture, public ::testing::WithParamInterface
 
 TEST_P(HostLimits, RefuseTheEntryWithTheLimitItMeets) {
     const LimitCase& c = GetParam();
+    if (vexo::test::kWindowsHost && c.beyondWine && vexo::test::UnderWine())
+        GTEST_SKIP() << "Wine's Linux file system holds names of 255 bytes of UTF-8";
     RawEntry entry = Stored(c.name, ok_);
     if (c.folder) {
         entry.entry.Flags = archive::kEntryFolder;

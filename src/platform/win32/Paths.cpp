@@ -3,11 +3,15 @@
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Shell.h"
 #include "platform/win32/WidePaths.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vexo::platform {
 namespace {
+
+// Whether a writing process has made the test prefix's user folders (the Wine layout's).
+bool g_laidOut = false;
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
@@ -41,11 +45,16 @@ std::string PrefixDirectory() {
     // On Windows only a test prefix exists; its drive_c is made on first use.
     const std::wstring standIn = win32::DriveCStandIn();
     if (standIn.empty()) return {};
+    if (PreparedForWriting() && !g_laidOut) {
+        g_laidOut = true;
+        SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    }
     return win32::NarrowUtf8(
         standIn.substr(0, standIn.size() - std::wstring_view(L"\\drive_c").size()));
 }
 
 void ResetPrefix() {
+    g_laidOut = false;
     win32::ForgetStandIn();
 }
 
