@@ -24,20 +24,10 @@ std::string DeepName(int levels) {
     return name + "f";
 }
 
-RawEntry Stored(const std::string& name, const Bytes& data) {
-    RawEntry r;
-    r.entry.Name = name;
-    r.entry.Date = EntryDate();
-    r.entry.Attributes = 0x20;
-    r.entry.FileSize = static_cast<std::int32_t>(data.size());
-    r.blocks = MakeBlock(data, true);
-    return r;
-}
-
 class DeepNames : public ExtractorFixture {
   protected:
     std::string BuildDeep() {
-        return BuildRaw({Stored(DeepName(kDeepLevels), deep_), Stored("ok.txt", ok_)});
+        return BuildRaw({StoredEntry(DeepName(kDeepLevels), deep_), StoredEntry("ok.txt", ok_)});
     }
     Bytes deep_ = Compressible(10);
     Bytes ok_ = Compressible(20);
@@ -127,14 +117,14 @@ TEST_P(HostLimits, RefuseTheEntryWithTheLimitItMeets) {
     const LimitCase& c = GetParam();
     if (vexo::test::kWindowsHost && c.beyondWine && vexo::test::UnderWine())
         GTEST_SKIP() << "Wine's Linux file system holds names of 255 bytes of UTF-8";
-    RawEntry entry = Stored(c.name, ok_);
+    RawEntry entry = StoredEntry(c.name, ok_);
     if (c.folder) {
         entry.entry.Flags = archive::kEntryFolder;
         entry.entry.FileSize = 0;
         entry.blocks.clear();
     }
     TExtractor x;
-    Prepare(x, BuildRaw({entry, Stored("ok.txt", ok_)}));
+    Prepare(x, BuildRaw({entry, StoredEntry("ok.txt", ok_)}));
     x.SetErrorAction(archive::eaContinue);
     std::vector<std::string> errors;
     x.OnError = [&](archive::TArchiverRoot&, const std::exception& e, const archive::TFileEntry&,

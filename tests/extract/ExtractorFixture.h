@@ -80,6 +80,17 @@ inline Bytes MakeBlock(const Bytes& payload, bool stored, const Bytes* checksumm
     return b;
 }
 
+/// A file entry whose data is one stored block.
+inline RawEntry StoredEntry(const std::string& name, const Bytes& data) {
+    RawEntry r;
+    r.entry.Name = name;
+    r.entry.Date = EntryDate();
+    r.entry.Attributes = 0x20;
+    r.entry.FileSize = static_cast<std::int32_t>(data.size());
+    r.blocks = MakeBlock(data, true);
+    return r;
+}
+
 inline Bytes ZlibStream(const Bytes& data) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     Bytes out(size);

@@ -10,16 +10,6 @@
 namespace vexo::extract::testing {
 namespace {
 
-RawEntry StoredEntry(const std::string& name, const Bytes& data) {
-    RawEntry r;
-    r.entry.Name = name;
-    r.entry.Date = EntryDate();
-    r.entry.Attributes = 0x20;
-    r.entry.FileSize = static_cast<std::int32_t>(data.size());
-    r.blocks = MakeBlock(data, true);
-    return r;
-}
-
 struct OpensCase {
     const char* what;
     std::int32_t blockSize;
