@@ -237,6 +237,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
     std::string extractPath_;
     TRestoreAction restoreAction_ = raAsk;
     bool overwriteAll_ = false;
+    bool decidedOnMissing_ = false; // the last restore decision found no file in the way
     bool isSolid_ = false;
     bool allowAbsolutePaths_ = true;
     bool verifyBeforeExtract_ = false;

@@ -78,6 +78,7 @@ void TCustomExtractor::ValidateEntry() {
 
 bool TCustomExtractor::DecideRestore(const std::string& destFile) {
     const bool exists = platform::FileExists(destFile);
+    decidedOnMissing_ = !exists;
     archive::TDateTime existingDate = 0;
     if (exists && (restoreAction_ == raUpdate || restoreAction_ == raUpdateExisting))
         existingDate = archive::GetFileDate(destFile);
@@ -157,7 +158,16 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         // A stop requested while the file was written keeps the old file: nothing is committed.
         platform::TestPausePoint("commit");
         CheckAbort();
-        out.Commit();
+        // A file another program made since the decision is decided on again, never
+        // replaced unasked: under "skip" it stays and the written copy goes.
+        if (!decidedOnMissing_ || !out.CommitIfStillMissing()) {
+            if (decidedOnMissing_ && !DecideRestore(destFile)) {
+                ++filesProcessed_;
+                CheckSegmentEnd();
+                return;
+            }
+            out.Commit();
+        }
         ++filesProcessed_;
         platform::SetFileAttributes(destFile, static_cast<std::uint32_t>(currentEntry_.Attributes));
         if (OnFileExtracted)

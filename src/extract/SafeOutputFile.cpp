@@ -81,4 +81,20 @@ void SafeOutputFile::Commit() {
     done_ = true;
 }
 
+bool SafeOutputFile::CommitIfStillMissing() {
+    stream_.reset();
+    if (inPlace_) {
+        done_ = true;
+        return true;
+    }
+    if (platform::RenameFile(writtenPath_, destFile_)) {
+        done_ = true;
+        return true;
+    }
+    if (platform::LastError() == platform::kErrorAlreadyExists || platform::FileExists(destFile_))
+        return false;
+    Discard();
+    throw archive::EArchiver(cannotCreateText_);
+}
+
 } // namespace vexo::extract

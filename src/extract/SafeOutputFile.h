@@ -37,6 +37,10 @@ class SafeOutputFile {
     /// replaced; they are put back when the rename fails. A failure raises EArchiver with the
     /// creation text and leaves the previous file as it was.
     void Commit();
+    /// Commit for a destination decided on as missing: the rename never replaces. False when
+    /// a file took the name meanwhile; the written file is then kept for Commit or the
+    /// destructor, so the caller decides again on what is there now.
+    bool CommitIfStillMissing();
 
     /// A free name "~vx<hex>.tmp" in the directory of `destFile` (the output itself creates its
     /// temporary file exclusively, under such a name).

@@ -18,6 +18,10 @@ const Bytes kOthers = {'m', 'i', 'n', 'e'};
 
 enum class Holds { Others, Archived, Nothing };
 
+// When the other program acts: before the second entry's restore decision, or after it,
+// while the entry's data is written to its temporary file.
+enum class Moment { BeforeDecision, WhileWritten };
+
 struct DuringRun {
     const char* what;
     TRestoreAction action;
@@ -27,6 +31,7 @@ struct DuringRun {
     const char* expectFile;                                     // under C:\out, spelt as on disk
     Holds holds;
     std::set<std::string> names; // what C:\out holds at the end, as spelt on disk
+    Moment moment = Moment::BeforeDecision;
 };
 
 void HostWrite(const std::string& host) {
@@ -45,6 +50,7 @@ TEST_P(ChangesDuringRun, DecideOnTheDisk) {
     Prepare(x, arc);
     x.SetRestoreAction(row.action);
     const std::string second = Out(row.second);
+    bool secondStarted = false, actedWhileWritten = false;
     x.OnExtractFile = [&](archive::TArchiverRoot&, const archive::TFileEntry& entry, std::string&,
                           bool&) {
         if (entry.Name == "a.txt") {
@@ -52,12 +58,20 @@ TEST_P(ChangesDuringRun, DecideOnTheDisk) {
             (void)platform::FileExists(second);
             (void)platform::DirectoryExists(archive::ExtractFilePath(second));
             (void)platform::FileExists(Out("B.TXT"));
-        } else {
+        } else if (row.moment == Moment::BeforeDecision) {
             row.meanwhile(prefix_);
+        } else {
+            secondStarted = true;
         }
+    };
+    x.OnFileProgress = [&](archive::TArchiverRoot&, int) {
+        if (!secondStarted || actedWhileWritten) return;
+        actedWhileWritten = true;
+        row.meanwhile(prefix_);
     };
     x.ExtractAll();
     EXPECT_EQ(x.OperationStatus(), archive::TOperationStatus::Completed);
+    EXPECT_EQ(actedWhileWritten, row.moment == Moment::WhileWritten);
     const std::string expect = Out(row.expectFile);
     if (row.holds != Holds::Nothing) {
         ASSERT_TRUE(platform::FileExists(expect));
@@ -120,7 +134,43 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](auto& p) { HostWrite(p.Host("drive_c/out/b.txt")); },
                                 "b.txt",
                                 Holds::Archived,
-                                {"a.txt", "b.txt"}}),
+                                {"a.txt", "b.txt"}},
+                      DuringRun{"SkipKeepsAFileMadeWhileWritten",
+                                raSkip,
+                                "b.txt",
+                                nullptr,
+                                [](auto& p) { HostWrite(p.Host("drive_c/out/b.txt")); },
+                                "b.txt",
+                                Holds::Others,
+                                {"a.txt", "b.txt"},
+                                Moment::WhileWritten},
+                      DuringRun{"SkipKeepsAFileMadeWhileWrittenInOtherCase",
+                                raSkip,
+                                "b.txt",
+                                nullptr,
+                                [](auto& p) { HostWrite(p.Host("drive_c/out/B.TXT")); },
+                                "B.TXT",
+                                Holds::Others,
+                                {"a.txt", "B.TXT"},
+                                Moment::WhileWritten},
+                      DuringRun{"UpdateKeepsANewerFileMadeWhileWritten",
+                                raUpdate,
+                                "b.txt",
+                                nullptr,
+                                [](auto& p) { HostWrite(p.Host("drive_c/out/b.txt")); },
+                                "b.txt",
+                                Holds::Others,
+                                {"a.txt", "b.txt"},
+                                Moment::WhileWritten},
+                      DuringRun{"OverwriteReplacesAFileMadeWhileWritten",
+                                raOverwrite,
+                                "b.txt",
+                                nullptr,
+                                [](auto& p) { HostWrite(p.Host("drive_c/out/b.txt")); },
+                                "b.txt",
+                                Holds::Archived,
+                                {"a.txt", "b.txt"},
+                                Moment::WhileWritten}),
     [](const auto& row) { return std::string(row.param.what); });
 
 } // namespace
