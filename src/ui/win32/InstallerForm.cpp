@@ -46,10 +46,15 @@ void ShowDefault(HWND button, bool isDefault) {
     ::SendMessageW(button, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-/// The system's boxes, the prompts and the folder dialog are the thread's other windows;
-/// closing one answers it as cancelled.
+/// The system's boxes, the prompts and the folder dialog are the thread's other windows. A
+/// dialog (a box, the folder dialog) ends as cancelled; a prompt is closed, its refusal.
 BOOL CALLBACK CloseOtherWindow(HWND window, LPARAM form) {
-    if (window != reinterpret_cast<HWND>(form) && ::IsWindowVisible(window))
+    if (window == reinterpret_cast<HWND>(form) || !::IsWindowVisible(window)) return TRUE;
+    wchar_t type[8] = {};
+    ::GetClassNameW(window, type, 8);
+    if (::lstrcmpW(type, L"#32770") == 0)
+        ::EndDialog(window, IDCANCEL);
+    else
         ::PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
 }
