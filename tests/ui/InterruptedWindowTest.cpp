@@ -2,13 +2,13 @@
 // it installs (at known moments of a large file that replaces an installed one), while it waits
 // for the user and while a box waits for an answer. The program ends with 128 + the signal, the
 // installed file whole, the files done before kept and no temporary file left.
+#include "common/LargeFile.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,14 +31,7 @@ class InterruptedWindow : public ::testing::Test {
         const fs::path src = temp_->Path() / "src";
         fs::create_directories(src);
         std::ofstream(src / "A.TXT") << "primero";
-        std::ofstream big(src / "GRANDE.BIN", std::ios::binary);
-        std::uint32_t x = 1;
-        for (int i = 0; i < (4 << 20) / 4; ++i) {
-            x = x * 1664525u + 1013904223u;
-            const char word[4] = {'a', static_cast<char>('a' + (x >> 28)), ' ', '\n'};
-            big.write(word, 4);
-        }
-        big.close();
+        vexo::test::WriteVariedText(src / "GRANDE.BIN", 4u << 20);
         // The small file first: it is done when the large one is stopped.
         std::ofstream(src / "MANIFEST") << "P A.TXT\nP GRANDE.BIN\n";
         const auto r = vexo::test::RunProgram(
