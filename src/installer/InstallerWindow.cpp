@@ -68,12 +68,18 @@ bool InstallerWindow::ShowException(std::exception_ptr e) {
     } catch (const archive::EAbort&) {
         return false;
     } catch (const std::exception& ex) {
+        if (stopping_) return true; // closing without another box
         // The title comes from the file's own name, not from the upper-cased identity: it is
         // known from the first step on, and "zpx20.exe" is titled "zpx20".
         view_.ShowApplicationError(
             ApplicationTitle(archive::ExtractFileName(services_.ModuleFileName())), ex.what());
     }
     return true;
+}
+
+bool InstallerWindow::Ask(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    if (stopping_) return false;
+    return view_.MessageBox(text, icon, buttons);
 }
 
 // ---- Start-up -------------------------------------------------------------------------------
@@ -98,7 +104,7 @@ void InstallerWindow::Startup() {
     platformId_ = services_.PlatformId();
     if (platformId_ != kPlatform9xFamily && platformId_ != kPlatformNtFamily) {
         view_.ShowWindow();
-        view_.MessageBox(texts::InvalidSystem(), BoxIcon::Error, BoxButtons::Ok);
+        Ask(texts::InvalidSystem(), BoxIcon::Error, BoxButtons::Ok);
         throw archive::EAbort();
     }
 
@@ -219,15 +225,18 @@ bool InstallerWindow::OnDirectoryKeyDown(int key) {
 }
 
 bool InstallerWindow::OnCloseRequested() {
+    if (stopping_) {
+        // No question and no fade: the run, if any, stops at its next block.
+        if (busy_) RequestCancel();
+        return true;
+    }
     if (busy_) {
-        if (!view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation,
-                              BoxButtons::OkCancel))
+        if (!Ask(texts::CancelInstallation(), BoxIcon::Confirmation, BoxButtons::OkCancel))
             return false;
         RequestCancel();
         return true;
     }
-    if (!view_.MessageBox(texts::ConfirmExit(), BoxIcon::Confirmation, BoxButtons::OkCancel))
-        return false;
+    if (!Ask(texts::ConfirmExit(), BoxIcon::Confirmation, BoxButtons::OkCancel)) return false;
     if (platformId_ == kPlatformNtFamily) FadeOut();
     return true;
 }
@@ -237,8 +246,15 @@ void InstallerWindow::OnCancelClicked() {
         view_.CloseWindow();
         return;
     }
-    if (view_.MessageBox(texts::CancelInstallation(), BoxIcon::Confirmation, BoxButtons::OkCancel))
+    if (Ask(texts::CancelInstallation(), BoxIcon::Confirmation, BoxButtons::OkCancel))
         RequestCancel();
+}
+
+void InstallerWindow::OnStopCheck() {
+    if (!services_.StopRequested()) return;
+    stopping_ = true;
+    view_.CloseBoxes();
+    view_.CloseWindow();
 }
 
 void InstallerWindow::RequestCancel() {
@@ -320,7 +336,7 @@ void InstallerWindow::InstallRun() {
 
         double packageVersion = archive::Real48ToDouble(package_.PackageVersion.data());
         if (installedVersion_ > packageVersion &&
-            !view_.MessageBox(texts::NewerInstalled(), BoxIcon::Warning, BoxButtons::OkCancel))
+            !Ask(texts::NewerInstalled(), BoxIcon::Warning, BoxButtons::OkCancel))
             throw archive::EAbort();
     }
 
@@ -344,13 +360,12 @@ void InstallerWindow::InstallRun() {
     case archive::TOperationStatus::Completed:
         extractor_.Close();
         services_.CreateProductShortcuts(package_.ProductCode, extractionRoot_);
-        view_.MessageBox(texts::Finished(), BoxIcon::Confirmation, BoxButtons::Ok);
+        Ask(texts::Finished(), BoxIcon::Confirmation, BoxButtons::Ok);
         lastRunResult_ = RunResult::Finished;
         break;
     case archive::TOperationStatus::RunningOrFailed:
         // The finish event has already said so when it saw the failure.
-        if (!failureShown_)
-            view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
+        if (!failureShown_) Ask(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
         lastRunResult_ = RunResult::Failed;
         break;
     default:
@@ -397,7 +412,7 @@ void InstallerWindow::OnExtractionFinished(archive::TArchiverRoot& Sender) {
     if (Sender.OperationStatus() == archive::TOperationStatus::RunningOrFailed) {
         failureShown_ = true;
         lastRunResult_ = RunResult::Failed;
-        view_.MessageBox(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
+        Ask(texts::Failed(), BoxIcon::Confirmation, BoxButtons::Ok);
     }
 }
 

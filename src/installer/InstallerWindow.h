@@ -55,6 +55,11 @@ class InstallerWindow {
     bool OnDirectoryKeyDown(int key);
     /// The browse button beside the directory field.
     void OnBrowseClicked();
+    /// The view's periodic look for a stop request (a signal, the console's Ctrl+C or
+    /// closing): once it has seen one, open boxes end unanswered, no other box opens and the
+    /// window closes without asking; a run in progress stops at its next block, its current
+    /// file left as it was.
+    void OnStopCheck();
 
     // Operations of the window.
     void ShowFrame(WindowFrame frame, bool leavePrevious);
@@ -108,6 +113,9 @@ class InstallerWindow {
     void RequestCancel();
     /// The standard exception display; the silent abort shows nothing. \returns false for it.
     bool ShowException(std::exception_ptr e);
+    /// A box of the window; once the window is stopping none opens and the answer is
+    /// "Cancelar".
+    bool Ask(const std::string& text, BoxIcon icon, BoxButtons buttons);
     /// Runs the extraction and settles the outcome of the entry it was on when it ended.
     void Extract();
     void Report(const std::vector<EntryOutcome>& settled);
@@ -135,6 +143,7 @@ class InstallerWindow {
     bool cancelRequested_ = false;
     OutcomeLedger outcomes_;
     bool extractionStarted_ = false;
+    bool stopping_ = false; // OnStopCheck saw a stop request
 };
 
 } // namespace vexo::installer

@@ -71,6 +71,9 @@ class MainView {
     virtual void ShowApplicationError(const std::string& title, const std::string& text) = 0;
     /// The folder browser owned by the directory frame.
     virtual environment::FolderBrowser& FolderBrowser() = 0;
+    /// Ends every box and dialog the window has open as if it were cancelled (a stop request
+    /// closes the window without waiting for an answer).
+    virtual void CloseBoxes() {}
 
     // What became of the archive's entries (only a console cares).
     /// One entry's outcome, as soon as it is settled: written, kept, skipped by rule or failed.

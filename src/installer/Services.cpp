@@ -6,6 +6,7 @@
 #include "environment/ProgramIdentity.h"
 #include "environment/SystemFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
 #include "platform/System.h"
 
 #include <chrono>
@@ -86,6 +87,10 @@ std::uint32_t InstallerServices::TickCount() {
 
 void InstallerServices::Sleep(unsigned milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool InstallerServices::StopRequested() {
+    return platform::InterruptRequested();
 }
 
 } // namespace vexo::installer

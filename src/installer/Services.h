@@ -45,6 +45,8 @@ class InstallerServices {
     virtual std::int32_t FindArchiveStart(std::string_view path);
     virtual std::uint32_t TickCount();
     virtual void Sleep(unsigned milliseconds);
+    /// Whether the program was asked to stop (a signal, the console's Ctrl+C or closing).
+    virtual bool StopRequested();
 };
 
 } // namespace vexo::installer

@@ -35,20 +35,23 @@ int main(int argc, char** argv) {
     case installer::CommandLine::Mode::UsageError:
         std::cerr << program << ": " << cmd.error << "\n" << installer::UsageText(program);
         return installer::kExitUsage;
-    case installer::CommandLine::Mode::Unattended: {
-        // A stop request ends the run between blocks as a cancel does, the old files whole.
-        platform::InterruptCatcher stopRequests;
-        installer::InstallerServices services;
-        const int status =
-            installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
-                                     platform::IsTerminal(platform::StandardStream::Output));
-        if (!platform::InterruptRequested()) return status;
-        std::cerr << program << ": interrupted (" << platform::InterruptName() << ")\n";
-        return platform::InterruptExitStatus();
-    }
+    case installer::CommandLine::Mode::Unattended:
     case installer::CommandLine::Mode::Window:
         break;
     }
 
-    return ui::RunWindowModule(argc, argv, program, std::cerr);
+    // A stop request ends the run between blocks as a cancel does, the old files whole; the
+    // window then closes without asking.
+    platform::InterruptCatcher stopRequests;
+    int status = 0;
+    if (cmd.mode == installer::CommandLine::Mode::Unattended) {
+        installer::InstallerServices services;
+        status = installer::RunUnattended(cmd.directory, cmd.yes, services, std::cout, std::cerr,
+                                          platform::IsTerminal(platform::StandardStream::Output));
+    } else {
+        status = ui::RunWindowModule(argc, argv, program, std::cerr);
+    }
+    if (!platform::InterruptRequested()) return status;
+    std::cerr << program << ": interrupted (" << platform::InterruptName() << ")\n";
+    return platform::InterruptExitStatus();
 }

@@ -1,5 +1,6 @@
 // EndToEndTest.cpp - installers made by the package builder, run unattended in a prefix.
 #include "common/HostEnv.h"
+#include "common/LargeFile.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 #include "platform/Encoding.h"
@@ -185,15 +186,7 @@ TEST_F(EndToEndTest, ProgramWithoutArchiveEndsAfterTheError) {
 TEST_F(EndToEndTest, AStopRequestKeepsTheInstalledFileWhole) {
     const fs::path src = temp_->Path() / "grande";
     fs::create_directories(src);
-    {
-        std::ofstream big(src / "GRANDE.BIN", std::ios::binary);
-        std::uint32_t x = 1;
-        for (int i = 0; i < (4 << 20) / 4; ++i) {
-            x = x * 1664525u + 1013904223u;
-            const char word[4] = {'a', static_cast<char>('a' + (x >> 28)), ' ', '\n'};
-            big.write(word, 4);
-        }
-    }
+    vexo::test::WriteVariedText(src / "GRANDE.BIN", 4u << 20);
     std::ofstream(src / "MANIFEST") << "P GRANDE.BIN\n";
     fs::path exe = Build("ZPX16.EXE", kFull, Utf8Path(src / "MANIFEST"));
     const std::pair<int, const char*> requests[] = {

@@ -57,6 +57,7 @@ class TestServices : public InstallerServices {
     std::map<std::string, double> versions; // program file -> version (else the real reader)
     std::uint32_t now = 5000;
     int sleeps = 0;
+    bool stop = false; // a stop request (a signal) arrived
 
     int PlatformId() override { return platformId; }
     std::string ModuleFileName() override { return module; }
@@ -70,6 +71,7 @@ class TestServices : public InstallerServices {
         ++sleeps;
         now += ms;
     }
+    bool StopRequested() override { return stop; }
 };
 
 class InstallerTest : public ::testing::Test {

@@ -58,6 +58,7 @@ class RecordingView : public MainView {
     std::string cancelCaption = "Salir";
     bool cancelDefault = false;
     bool shown = false, closed = false, timerEnabled = false;
+    int boxesClosed = 0; // CloseBoxes calls
     int opacity = 0;
     std::vector<int> opacities;
     std::vector<std::pair<std::string, FileOutcome>> files; // destination file, outcome
@@ -112,6 +113,7 @@ class RecordingView : public MainView {
         errors.emplace_back(title, text);
     }
     environment::FolderBrowser& FolderBrowser() override { return browser; }
+    void CloseBoxes() override { ++boxesClosed; }
     void ReportEntry(const EntryOutcome& e) override {
         const std::string& name = e.storedName;
         files.emplace_back(e.destination + name.substr(name.find_last_of('\\') + 1), e.outcome);

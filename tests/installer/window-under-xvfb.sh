@@ -137,4 +137,20 @@ kill -0 "$installer" 2>/dev/null && fail "the installer did not end after Esc an
 wait "$installer" || status=$?
 installer=
 [ "$status" -eq 0 ] || fail "the installer ended with status $status: $(cat "$work/instalar.log")"
+
+# Ctrl+C in the console the program shares, while the window waits for the user: the window
+# closes and the program ends with 0xC000013A. Wine delivers console events only to a console
+# on a terminal: script(1) gives it one.
+interrupter=$build/tests/installer/vexo_console_interrupt.exe
+if [ -f "$interrupter" ] && command -v script >/dev/null; then
+  # The terminal's text without its cursor sequences (a step right is a space).
+  plain() { sed -e 's/\x1b\[1C/ /g' -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' -e 's/\r//g' "$1"; }
+  script -qfec "$(printf '%q ' "$wine" "$interrupter" "$(winpath "$work/ZPX16.EXE")")" /dev/null \
+    >"$work/interrupt.log" 2>&1 || fail "Ctrl+C: $(plain "$work/interrupt.log")"
+  plain "$work/interrupt.log" | grep -q 'interrupted (Ctrl+C)' ||
+    fail "Ctrl+C: no interrupted message: $(plain "$work/interrupt.log")"
+  echo "Ctrl+C while the window waits: $(plain "$work/interrupt.log" | grep 'exit status')"
+else
+  echo "Ctrl+C part skipped: no $interrupter or no script(1)"
+fi
 echo "window shown ($colours colours), installed by a click, closed by Esc: all checks passed"

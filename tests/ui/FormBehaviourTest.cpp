@@ -2,10 +2,14 @@
 #include "FormFixture.h"
 #include "platform/Encoding.h"
 
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -166,6 +170,40 @@ TEST_F(FormTest, ExitButtonWhileBusyCancelsAndReturnsToTheDirectoryFrame) {
     EXPECT_EQ(Child<QPushButton>("bCancelar")->text(), U("Salir"));
     EXPECT_TRUE(Child<QPushButton>("bInstalar")->isDefault());
     EXPECT_FALSE(ReadFile("C:\\VEXO\\DALVO\\F.TXT"));
+}
+
+// A stop request while a real box waits for its answer: the window's own check ends the box,
+// then closes the window without another question.
+TEST_F(FormTest, AStopRequestEndsAnOpenBoxAndClosesTheWindow) {
+    InstallerForm& f = Form();
+    QtBoxPresenter realBoxes;
+    f.SetBoxPresenter(&realBoxes);
+    ASSERT_TRUE(f.Create());
+    f.show();
+    f.SetOpacity(255);
+    QString asked;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            asked = box->findChild<QLabel*>("qt_msgbox_label")->text();
+        services_.stop = true;
+    });
+    // Should the check fail, the box still ends, so that the test fails rather than hangs.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) box->reject();
+    });
+    guard.start(5000);
+    f.close(); // asks "Confirma Salida del Instalador"
+    QElapsedTimer waited;
+    waited.start();
+    while (f.isVisible() && waited.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(asked, U("Confirma Salida del Instalador"));
+    EXPECT_TRUE(guard.isActive()); // the check ended the box, not the guard
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(services_.sleeps, 0); // closed at once, no fade-out
 }
 
 TEST_F(FormTest, DraggingFromPictureLabelsAndPanelMovesTheWindow) {

@@ -39,6 +39,13 @@ class RecordingBoxes final : public BoxPresenter {
     BoxButtons lastButtons = BoxButtons::Ok;
 };
 
+/// The machine, with a stop request the test makes.
+class StoppableServices final : public installer::InstallerServices {
+  public:
+    bool StopRequested() override { return stop; }
+    bool stop = false;
+};
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -70,7 +77,7 @@ class WindowTest : public ::testing::Test {
         form_->Dispatch(msg);
     }
 
-    installer::InstallerServices services_;
+    StoppableServices services_;
     RecordingBoxes boxes_;
     std::unique_ptr<InstallerForm> form_;
 };
@@ -207,6 +214,43 @@ TEST_F(WindowTest, EscapeAnywhereAsksBeforeClosing) {
     boxes_.answer = true;
     Press(form_->Control(ControlId::Exit), VK_ESCAPE);
     EXPECT_EQ(boxes_.asked.size(), 2u);
+    EXPECT_TRUE(form_->Closed());
+    EXPECT_FALSE(::IsWindowVisible(form_->Window()));
+}
+
+// A stop request while the system's box waits for its answer: the window's own check closes
+// the box, then the window, without another question.
+TEST_F(WindowTest, AStopRequestEndsAnOpenBoxAndClosesTheWindow) {
+    SystemBoxPresenter systemBoxes;
+    form_->SetBoxPresenter(&systemBoxes);
+    form_->ShowWindow();
+    static StoppableServices* services;
+    static bool boxSeen, guardFired;
+    services = &services_;
+    boxSeen = guardFired = false;
+    // Once the box is up the request comes. Should the check fail, the box still ends 15 s
+    // later, so that the test fails rather than hangs. (Hiding a window takes Wine up to 2 s
+    // on a display without a window manager: the time is no measure here.)
+    const UINT_PTR request = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND box = ::FindWindowW(L"#32770", nullptr);
+        if (boxSeen || !box || !::IsWindowVisible(box)) return;
+        boxSeen = services->stop = true;
+        ::SetTimer(box, 1, 15000, [](HWND guarded, UINT, UINT_PTR, DWORD) {
+            guardFired = true;
+            ::EndDialog(guarded, IDCANCEL);
+        });
+    });
+    Press(form_->Control(ControlId::DirectoryEdit), VK_ESCAPE);
+    const DWORD start = ::GetTickCount();
+    MSG msg{};
+    while (!form_->Closed() && ::GetTickCount() - start < 20000) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT)
+            form_->Dispatch(msg);
+        ::Sleep(10);
+    }
+    ::KillTimer(nullptr, request);
+    EXPECT_TRUE(boxSeen);
+    EXPECT_FALSE(guardFired); // the check ended the box
     EXPECT_TRUE(form_->Closed());
     EXPECT_FALSE(::IsWindowVisible(form_->Window()));
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -86,6 +87,13 @@ InstallerForm::InstallerForm(installer::InstallerServices& services, QWidget* pa
     // Key preview: every key of the window passes the window's handler first.
     qApp->installEventFilter(this);
     logic_ = std::make_unique<installer::InstallerWindow>(*this, services);
+    // A stop request only sets a flag (a signal handler can do no more); the event loop, and
+    // every box's loop inside it, looks at it here.
+    auto* stopTimer = new QTimer(this);
+    stopTimer->setObjectName("TimerParada");
+    stopTimer->setInterval(100);
+    connect(stopTimer, &QTimer::timeout, this, [this] { logic_->OnStopCheck(); });
+    stopTimer->start();
 }
 
 InstallerForm::~InstallerForm() {
@@ -274,6 +282,13 @@ void InstallerForm::ShowApplicationError(const std::string& title, const std::st
 
 environment::FolderBrowser& InstallerForm::FolderBrowser() {
     return *browser_;
+}
+
+void InstallerForm::CloseBoxes() {
+    // Boxes, prompts and the folder dialog alike; each one's loop ends as control returns to it.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+            dialog->done(QDialog::Rejected);
 }
 
 // ---- Events ---------------------------------------------------------------------------------

@@ -77,6 +77,7 @@ class InstallerForm final : public QWidget, public installer::MainView {
                     installer::BoxButtons buttons) override;
     void ShowApplicationError(const std::string& title, const std::string& text) override;
     environment::FolderBrowser& FolderBrowser() override;
+    void CloseBoxes() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -22,6 +22,7 @@ namespace {
 constexpr int kWidth = 553;
 constexpr int kHeight = 401;
 constexpr UINT_PTR kFadeTimer = 1;
+constexpr UINT_PTR kStopTimer = 2;
 constexpr WPARAM kMoveByCaption = 0xF012; // SC_MOVE with the caption hit-test code
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kSilver = RGB(192, 192, 192);
@@ -43,6 +44,19 @@ void SetText(HWND control, const std::string& cp1252) {
 /// The push-button look that says whether Enter presses the button.
 void ShowDefault(HWND button, bool isDefault) {
     ::SendMessageW(button, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+/// The system's boxes, the prompts and the folder dialog are the thread's other windows. A
+/// dialog (a box, the folder dialog) ends as cancelled; a prompt is closed, its refusal.
+BOOL CALLBACK CloseOtherWindow(HWND window, LPARAM form) {
+    if (window == reinterpret_cast<HWND>(form) || !::IsWindowVisible(window)) return TRUE;
+    wchar_t type[8] = {};
+    ::GetClassNameW(window, type, 8);
+    if (::lstrcmpW(type, L"#32770") == 0)
+        ::EndDialog(window, IDCANCEL);
+    else
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
 }
 
 } // namespace
@@ -69,11 +83,15 @@ InstallerForm::InstallerForm(installer::InstallerServices& services) {
     BuildControls();
     ownBrowser_.SetOwner(hwnd_);
     logic_ = std::make_unique<installer::InstallerWindow>(*this, services);
+    // The console's control handler runs on a thread of its own and only sets a flag; the
+    // message loop, and every box's loop inside it, looks at it here.
+    ::SetTimer(hwnd_, kStopTimer, 100, nullptr);
 }
 
 InstallerForm::~InstallerForm() {
     if (hwnd_) {
         ::KillTimer(hwnd_, kFadeTimer);
+        ::KillTimer(hwnd_, kStopTimer);
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }
@@ -274,6 +292,10 @@ environment::FolderBrowser& InstallerForm::FolderBrowser() {
     return *browser_;
 }
 
+void InstallerForm::CloseBoxes() {
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseOtherWindow, reinterpret_cast<LPARAM>(hwnd_));
+}
+
 // ---- Keys and mouse -------------------------------------------------------------------------
 
 HWND InstallerForm::DefaultButton() const {
@@ -423,6 +445,7 @@ LRESULT InstallerForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         if (wParam == kFadeTimer && logic_) logic_->OnFadeTimer();
+        if (wParam == kStopTimer && logic_) logic_->OnStopCheck();
         return 0;
     case WM_ACTIVATE:
         // Give the focus back to the control that had it when the window was left.

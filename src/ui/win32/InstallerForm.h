@@ -77,6 +77,7 @@ class InstallerForm final : public installer::MainView {
                     installer::BoxButtons buttons) override;
     void ShowApplicationError(const std::string& title, const std::string& text) override;
     environment::FolderBrowser& FolderBrowser() override;
+    void CloseBoxes() override;
 
     /// The button Enter presses when no button has the focus: the default one, when it is
     /// enabled and visible.
