@@ -14,17 +14,23 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vexo-xdg.XXXXXX)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 jobs="${VEXO_JOBS:-$(nproc)}"
 
+# Each phase's wall time goes to stderr, so a CI log shows where the stage's time went.
+phase() { echo "sanitizers.sh: $1 took $((SECONDS - start)) s" >&2; start=$SECONDS; }
+start=$SECONDS
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
+phase "the ASan build"
 if [ "${VEXO_SKIP_TSAN:-0}" != 1 ]; then
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs"
+  phase "the TSan build"
 fi
 
 # The test presets carry the sanitizers' options (suppressions, halting on the first report).
 tsan=0
 if [ "${VEXO_SKIP_TSAN:-0}" != 1 ]; then
   ctest --preset tsan -j "$jobs" || tsan=$?
+  phase "the TSan tests"
 fi
 asan=0
 ctest --preset asan -j "$jobs" || asan=$?
