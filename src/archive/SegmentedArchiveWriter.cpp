@@ -4,8 +4,8 @@
 #include "archive/BlockPipeline.h"
 #include "archive/Exceptions.h"
 #include "archive/Messages.h"
-#include "archive/TextFormat.h"
 #include "archive/StreamIO.h"
+#include "archive/TextFormat.h"
 #include "platform/FileSystem.h"
 
 #include <limits>

@@ -57,7 +57,7 @@ class SafeOutputFile {
     std::string cannotCreateText_;
     bool inPlace_;
     bool done_ = false;
-    std::unique_ptr<platform::Stream> stream_;   // in place
+    std::unique_ptr<platform::Stream> stream_;         // in place
     std::optional<platform::ReplacingFile> replacing_; // a whole file
 };
 

@@ -5,9 +5,9 @@
 
 #include "archive/ArchiveReader.h"
 #include "archive/ArchiveWriter.h"
-#include "archive/Messages.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
+#include "archive/Messages.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
 #include "archive/SFXStubInfo.h"
