@@ -136,6 +136,17 @@ TEST_F(BuildOutput, ALinkAtAnOutputNameIsReplacedItsTargetUntouched) {
     for (const std::string& name : Names())
         EXPECT_EQ(name.rfind("~vx", 0), std::string::npos) << name;
 }
+
+// Names are found without regard to case on the way to the file: on Linux a.vxa would reach
+// A.VXA, another file, which is kept.
+TEST_F(BuildOutput, ANameThatReachesAnotherFileByCaseIsRefused) {
+    std::ofstream(Out("A.VXA"), std::ios::binary) << kOld;
+    const auto r = Build({"--out", P(Out("a.vxa"))});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("differs only in case"), std::string::npos) << r.err;
+    EXPECT_EQ(vexo::test::Slurp(Out("A.VXA")), kOld);
+    EXPECT_EQ(Names(), std::set<std::string>{"A.VXA"});
+}
 #endif
 
 } // namespace

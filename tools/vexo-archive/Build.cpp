@@ -132,17 +132,27 @@ std::int32_t HostAttributes(const std::string& path, bool folder) {
 }
 
 // The output's Windows path: its folder through the platform's mapping, its own name as it is
-// given, so that a link in its place is replaced rather than followed to its target.
+// given, so that a link in its place is replaced rather than followed to its target. Windows
+// paths find names without regard to case: a name that would reach another file spelt
+// differently (a.vxa beside A.VXA on Linux) is refused rather than replace that file.
 std::string OutputWindowsPath(const std::string& out) {
     const std::string absolute = platform::AbsoluteHostPath(out);
     const std::string name = platform::HostFileName(absolute);
-    if (name.empty()) {
-        archive::TMessages m;
-        throw archive::EArchiver(archive::Format(m.CannotCreateFile, platform::Utf8ToCp1252(out)));
-    }
+    archive::TMessages m;
+    const std::string cannotCreate =
+        archive::Format(m.CannotCreateFile, platform::Utf8ToCp1252(out));
+    if (name.empty()) throw archive::EArchiver(cannotCreate);
+    const std::string windowsName = platform::Utf8ToCp1252(name);
+    if (platform::Cp1252ToUtf8(windowsName) != name)
+        throw archive::Exception("Output name not representable in Windows-1252: " + windowsName);
     std::string folder = platform::WindowsPath(absolute.substr(0, absolute.size() - name.size()));
     if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder + ToStoredName(name, out);
+    const std::string windows = folder + windowsName;
+    if (const auto host = platform::HostPath(windows);
+        host && platform::HostFileName(*host) != name)
+        throw archive::EArchiver(cannotCreate + " (" + platform::Utf8ToCp1252(*host) +
+                                 " differs only in case)");
+    return windows;
 }
 
 // The output file, written beside its name and put in its place only once it is complete: a
