@@ -83,12 +83,12 @@ void SafeOutputFile::Commit() {
 }
 
 bool SafeOutputFile::CommitIfStillMissing() {
-    stream_.reset();
+    Close();
     if (inPlace_) {
         done_ = true;
         return true;
     }
-    if (platform::RenameFile(writtenPath_, destFile_)) {
+    if (replacing_->CommitIfMissing()) {
         done_ = true;
         return true;
     }

@@ -48,4 +48,11 @@ bool ReplacingFile::Commit() {
     return true;
 }
 
+bool ReplacingFile::CommitIfMissing() {
+    stream_.reset();
+    if (done_ || !RenameFile(temporary_, destination_)) return false;
+    done_ = true;
+    return true;
+}
+
 } // namespace vexo::platform

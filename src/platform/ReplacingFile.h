@@ -37,6 +37,10 @@ class ReplacingFile {
     /// Closes the stream and renames the temporary file over the destination. False (LastError
     /// set, the temporary file removed, the destination as it was) when the rename is refused.
     bool Commit();
+    /// As Commit, but the rename never replaces: false (LastError set) when it fails, a file
+    /// holding the destination's name included. The temporary file then stays, for Commit or
+    /// Discard.
+    bool CommitIfMissing();
     /// Closes and removes the temporary file; the destination is left as it is.
     void Discard() noexcept;
 

@@ -100,6 +100,21 @@ TEST_F(ReplacingFileTest, AFailureLeavesThePreviousFileAndNoTemporaryFile) {
     }
 }
 
+// The commit that never replaces: a name taken meanwhile is reported and the work kept.
+TEST_F(ReplacingFileTest, CommitIfMissingNeverReplaces) {
+    ReplacingFile file(kDest);
+    Write(file, "new");
+    EXPECT_FALSE(file.CommitIfMissing());
+    EXPECT_EQ(ReadText(kDest), "the previous archive");
+    EXPECT_EQ(Others().size(), 1u); // kept for a decision
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ReadText(kDest), "new");
+    ReplacingFile fresh("C:\\r\\fresh.arc");
+    Write(fresh, "fresh");
+    ASSERT_TRUE(fresh.CommitIfMissing());
+    EXPECT_EQ(ReadText("C:\\r\\fresh.arc"), "fresh");
+}
+
 TEST_F(ReplacingFileTest, NoCommitMeansNoChange) {
     {
         ReplacingFile file(kDest);
