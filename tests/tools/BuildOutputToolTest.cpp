@@ -36,12 +36,7 @@ class BuildOutput : public ::testing::Test {
         return vexo::test::RunProgram(args);
     }
     // The names in the output folder.
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_ / "out"))
-            names.insert(e.path().filename().string());
-        return names;
-    }
+    std::set<std::string> Names() const { return vexo::test::NamesIn(dir_ / "out"); }
     static std::string P(const fs::path& p) { return vexo::test::Utf8Path(p); }
     fs::path Out(const char* name) const { return dir_ / "out" / name; }
 
