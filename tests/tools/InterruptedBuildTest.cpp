@@ -1,5 +1,6 @@
 // InterruptedBuildTest.cpp - vexo-archive build stopped by SIGINT, SIGTERM and SIGHUP at known
 // moments: the previous archive stays whole and no temporary file is left beside it.
+#include "common/LargeFile.h"
 #include "common/ProcessHelpers.h"
 #include "common/TempDirectory.h"
 
@@ -7,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,11 +24,7 @@ class InterruptedBuild : public ::testing::Test {
     static void SetUpTestSuite() {
         temp_ = new vexo::test::TempDirectory("vexo-interrupt-build");
         fs::create_directories(temp_->Path() / "src");
-        std::mt19937 random(11);
-        std::string big(kBigSize, '\0');
-        for (char& c : big)
-            c = "asiento balance cuenta saldo\r\n"[random() % 30];
-        std::ofstream(temp_->Path() / "src" / "big.bin", std::ios::binary) << big;
+        vexo::test::WriteVariedText(temp_->Path() / "src" / "big.bin", kBigSize);
     }
     static void TearDownTestSuite() {
         delete temp_;
