@@ -2,6 +2,8 @@
 #include "archive/BlockPipeline.h"
 
 #include "archive/BlockCompressor.h"
+#include "archive/Exceptions.h"
+#include "platform/Interrupt.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -163,6 +165,7 @@ OrderedBlockWriter::OrderedBlockWriter(const ArchiveWriterOptions& options, Sink
 OrderedBlockWriter::~OrderedBlockWriter() = default;
 
 void OrderedBlockWriter::Begin(TFileEntry entry) {
+    StopIfRequested();
     pending_.push_back({std::move(entry)});
 }
 
@@ -180,6 +183,8 @@ void OrderedBlockWriter::Blocks(platform::Stream& data, std::int64_t size, std::
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, blockSize));
         BlockBuffer buffer(n);
         data.ReadBuffer(buffer.data(), n);
+        platform::TestPausePoint("build-block");
+        StopIfRequested();
         Block(std::move(buffer));
         left -= static_cast<std::int64_t>(n);
     }
@@ -194,6 +199,12 @@ void OrderedBlockWriter::End() {
 void OrderedBlockWriter::Flush() {
     while (!pending_.empty())
         Step(true);
+}
+
+void OrderedBlockWriter::StopIfRequested() {
+    // A stop request (a signal, Ctrl+C) ends the build as a cancel does; the writers' outputs
+    // are then discarded as the stack unwinds.
+    if (platform::InterruptRequested()) throw EAbort();
 }
 
 bool OrderedBlockWriter::Step(bool wait) {

@@ -72,6 +72,7 @@ class OrderedBlockWriter {
     OrderedBlockWriter(const ArchiveWriterOptions& options, Sink& sink);
     ~OrderedBlockWriter();
 
+    /// Begin and Blocks raise EAbort once a stop request has come (platform/Interrupt.h).
     void Begin(TFileEntry entry);
     /// Queues a block of the entry last begun; writes finished work out first when the
     /// pipeline is full.
@@ -95,6 +96,7 @@ class OrderedBlockWriter {
     /// Writes out one step of the oldest entry; with `wait`, waits for its next block.
     /// False when nothing could be written without waiting (or nothing is left).
     bool Step(bool wait);
+    static void StopIfRequested();
 
     Sink& sink_;
     const ArchiveWriterOptions& options_;

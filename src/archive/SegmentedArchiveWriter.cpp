@@ -3,7 +3,9 @@
 
 #include "archive/BlockPipeline.h"
 #include "archive/Exceptions.h"
+#include "archive/Messages.h"
 #include "archive/StreamIO.h"
+#include "archive/TextFormat.h"
 #include "platform/FileSystem.h"
 
 #include <limits>
@@ -58,7 +60,8 @@ void SegmentedArchiveWriter::StartSegment() {
         throw EArchiver("Too many segments for 16-bit segment numbers");
     const int k = static_cast<int>(names_.size()) + 1;
     names_.push_back(SegmentFileName(parts_, k));
-    out_ = platform::OpenFile(names_.back(), platform::OpenMode::Create);
+    segments_.emplace_back(names_.back());
+    out_ = &segments_.back().Stream();
     header_.Segment = static_cast<std::uint16_t>(k);
     header_.Flags = HeaderFlagsFor(options_);
     header_.SegmentInfo = {};
@@ -73,7 +76,8 @@ void SegmentedArchiveWriter::EndSegment(bool final) {
     header_.EndOffset = Position();
     out_->SetPosition(0);
     WriteHeader(*out_, header_);
-    out_.reset();
+    out_ = nullptr;
+    segments_.back().Close();
 }
 
 bool SegmentedArchiveWriter::Fits(std::int64_t bytes) {
@@ -110,8 +114,9 @@ void SegmentedArchiveWriter::PatchFileStoredSize(const TFileEntry& entry) {
             WriteInt32(*out_, entry.FileStoredSize);
             out_->SetPosition(end);
         } else {
-            auto earlier = platform::OpenFile(names_[static_cast<std::size_t>(piece.segment - 1)],
-                                              platform::OpenMode::ReadWrite);
+            auto earlier = platform::OpenFile(
+                segments_[static_cast<std::size_t>(piece.segment - 1)].TemporaryPath(),
+                platform::OpenMode::ReadWrite);
             earlier->SetPosition(piece.offset + field);
             WriteInt32(*earlier, entry.FileStoredSize);
         }
@@ -220,6 +225,15 @@ void SegmentedArchiveWriter::Finish() {
         throw EArchiver("A solid archive holds exactly one entry");
     EndSegment(true);
     finished_ = true;
+    // The segments are one set: each header counts what came before and the files share the
+    // archive's ID. Put into place one by one as they were completed, a failed build would
+    // leave new segments among the old set's, and neither set would open; so all of them wait
+    // for the whole build.
+    TMessages messages;
+    for (std::size_t i = 0; i < segments_.size(); ++i) {
+        if (!segments_[i].Commit()) throw EArchiver(Format(messages.CannotCreateFile, names_[i]));
+    }
+    segments_.clear();
 }
 
 } // namespace vexo::archive

@@ -3,6 +3,7 @@
 
 #include "archive/ArchiveWriter.h"
 #include "archive/Format.h"
+#include "platform/ReplacingFile.h"
 #include "platform/Stream.h"
 
 #include <cstdint>
@@ -19,6 +20,8 @@ struct EncodedBlock;
 /// piece flagged. Every header carries the totals written so far; the last one carries the
 /// whole archive's totals and the final-segment flag. Blocks are compressed on worker threads
 /// as by ArchiveWriter; entries reach the files in order, all of them by the end of Finish.
+/// Each segment is written under a temporary name beside its own; Finish renames them all into
+/// place, so a build that fails or is stopped leaves the previous set as it was.
 class SegmentedArchiveWriter {
   public:
     /// `segmentSize` is the largest size of a segment file; it must hold a header, an entry
@@ -35,10 +38,11 @@ class SegmentedArchiveWriter {
                  const std::vector<std::uint8_t>& data);
     void AddFolder(const std::string& name, TDateTime date, std::int32_t attributes,
                    char installRule);
-    /// Writes the last header; the segment files are complete afterwards.
+    /// Writes the last header and puts every segment file in its place. A rename that fails
+    /// raises EArchiver with the creation text naming that segment.
     void Finish();
 
-    /// The files written so far, segment 1 first.
+    /// The segment files' names so far, segment 1 first.
     const std::vector<std::string>& SegmentNames() const { return names_; }
 
   private:
@@ -70,7 +74,8 @@ class SegmentedArchiveWriter {
     ArchiveNameParts parts_;
     ArchiveWriterOptions options_;
     std::int64_t segmentSize_;
-    std::unique_ptr<platform::Stream> out_;
+    std::vector<platform::ReplacingFile> segments_; // beside names_, until Finish
+    platform::Stream* out_ = nullptr;               // the last segment's, while it is written
     TArchiveHeader header_;
     TArchiveTotals archive_;
     std::vector<std::string> names_;

@@ -1,7 +1,11 @@
 // Crypto.cpp - the chaining modes and the byte-array and file drivers of TCrypto.
 #include "extract/Crypto.h"
 
+#include "archive/Exceptions.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Interrupt.h"
+#include "platform/ReplacingFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -211,10 +215,17 @@ void TCrypto::RunByteArray(bool encrypt) {
 
 void TCrypto::RunFile(bool encrypt) {
     // Writers are shut out of the input, so an output path naming the same file, however
-    // spelt, fails its open instead of truncating the data about to be read.
+    // spelt, fails its trial open before any work, as does a read-only output.
     auto input = platform::OpenFile(inputFilePath_, platform::OpenMode::ReadDenyWrite);
-    auto output = platform::OpenFile(outputFilePath_, platform::OpenMode::Create);
+    if (platform::FileExists(outputFilePath_) && !platform::IsLink(outputFilePath_))
+        platform::OpenFile(outputFilePath_, platform::OpenMode::ReadWrite).reset();
+    // The output is written beside its name and put in its place whole: a failure or a stop
+    // request leaves the previous file as it was.
+    platform::ReplacingFile replacing(outputFilePath_);
+    platform::Stream* output = &replacing.Stream();
     for (;;) {
+        // A stop request ends the run as a cancel does, the temporary file removed.
+        if (platform::InterruptRequested()) throw archive::EAbort();
         const std::size_t read = input->Read(dataBuffer_.data(), kDataBufferSize);
         if (read == 0) break;
         inputLength_ = static_cast<std::uint16_t>(read);
@@ -225,6 +236,10 @@ void TCrypto::RunFile(bool encrypt) {
         // A short write is a failure (a full disk), not the end of the work.
         output->WriteBuffer(dataBuffer_.data(), inputLength_);
         if (read < kDataBufferSize) break;
+    }
+    if (!replacing.Commit()) {
+        const int error = platform::LastError();
+        throw platform::PlatformError(error, platform::SystemErrorMessage(error));
     }
 }
 

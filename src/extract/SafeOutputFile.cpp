@@ -1,4 +1,4 @@
-// SafeOutputFile.cpp - temporary output beside the destination, renamed over it when complete.
+// SafeOutputFile.cpp - an entry's output: a replacing temporary file, or a piece in place.
 #include "extract/SafeOutputFile.h"
 
 #include "archive/Exceptions.h"
@@ -37,12 +37,8 @@ SafeOutputFile::SafeOutputFile(std::string destFile, bool inPlace, std::string c
             stream_ =
                 platform::OpenFile(writtenPath_, kReadWriteDenyWrite, platform::FinalLink::Refuse);
         } else {
-            // A directory in the way would only be found at the rename, after all the work.
-            if (platform::DirectoryExists(destFile_)) throw archive::EArchiver(cannotCreateText_);
-            platform::RemoveTemporaryLeftovers(destFile_);
-            platform::TemporaryFile file = platform::CreateTemporaryBeside(destFile_);
-            stream_ = std::move(file.stream);
-            writtenPath_ = std::move(file.path);
+            replacing_.emplace(destFile_);
+            writtenPath_ = replacing_->TemporaryPath();
         }
     } catch (const platform::PlatformError&) {
         throw archive::EArchiver(cannotCreateText_);
@@ -54,14 +50,19 @@ SafeOutputFile::~SafeOutputFile() {
     if (!done_) Discard();
 }
 
+void SafeOutputFile::Close() {
+    stream_.reset();
+    if (replacing_) replacing_->Close();
+}
+
 void SafeOutputFile::Discard() noexcept {
     stream_.reset();
     done_ = true;
-    if (!inPlace_) platform::DeleteFile(writtenPath_);
+    if (replacing_) replacing_->Discard();
 }
 
 void SafeOutputFile::Commit() {
-    stream_.reset();
+    Close();
     if (inPlace_) {
         done_ = true;
         return;
@@ -72,7 +73,7 @@ void SafeOutputFile::Commit() {
                                        : platform::GetFileAttributes(destFile_);
     if (previous != platform::kInvalidAttributes)
         platform::SetFileAttributes(destFile_, previous & 0x18u);
-    if (!platform::RenameFileReplacing(writtenPath_, destFile_)) {
+    if (!replacing_->Commit()) {
         if (previous != platform::kInvalidAttributes)
             platform::SetFileAttributes(destFile_, previous);
         Discard();
@@ -82,12 +83,12 @@ void SafeOutputFile::Commit() {
 }
 
 bool SafeOutputFile::CommitIfStillMissing() {
-    stream_.reset();
+    Close();
     if (inPlace_) {
         done_ = true;
         return true;
     }
-    if (platform::RenameFile(writtenPath_, destFile_)) {
+    if (replacing_->CommitIfMissing()) {
         done_ = true;
         return true;
     }

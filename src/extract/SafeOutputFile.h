@@ -1,17 +1,20 @@
 // SafeOutputFile.h - the output file of one entry, written so that a failure loses nothing.
 //
-// A whole file is written under a free temporary name in the destination's directory and
-// renamed over the destination only once it is complete; until then the previous file is
-// untouched, and an object destroyed without Commit removes its temporary file. A piece that
+// A whole file is written through a platform::ReplacingFile: under a free temporary name in the
+// destination's directory, renamed over the destination only once it is complete; until then
+// the previous file is untouched, and an object destroyed without Commit removes its temporary
+// file. A piece that
 // goes into an existing file at its start position is written in place, as the pieces of a
 // multi-segment file must be; never through a link. A destination that is a link is replaced
 // itself by the rename, its target left alone.
 #pragma once
 
+#include "platform/ReplacingFile.h"
 #include "platform/Stream.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vexo::extract {
@@ -26,9 +29,9 @@ class SafeOutputFile {
     SafeOutputFile(const SafeOutputFile&) = delete;
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
-    platform::Stream& Stream() { return *stream_; }
+    platform::Stream& Stream() { return replacing_ ? replacing_->Stream() : *stream_; }
     /// Closes the stream; the written file can then be dated.
-    void Close() { stream_.reset(); }
+    void Close();
     /// The file the bytes went to: the temporary name, or the destination when in place.
     const std::string& WrittenPath() const { return writtenPath_; }
     bool InPlace() const { return inPlace_; }
@@ -54,7 +57,8 @@ class SafeOutputFile {
     std::string cannotCreateText_;
     bool inPlace_;
     bool done_ = false;
-    std::unique_ptr<platform::Stream> stream_;
+    std::unique_ptr<platform::Stream> stream_;         // in place
+    std::optional<platform::ReplacingFile> replacing_; // a whole file
 };
 
 } // namespace vexo::extract

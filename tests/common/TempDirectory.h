@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -43,5 +44,13 @@ class TempDirectory {
   private:
     std::filesystem::path path_;
 };
+
+/// The names in `folder` (not below it).
+inline std::set<std::string> NamesIn(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.insert(e.path().filename().string());
+    return names;
+}
 
 } // namespace vexo::test

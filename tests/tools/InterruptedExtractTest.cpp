@@ -83,12 +83,7 @@ class InterruptedExtract : public ::testing::Test {
         return r;
     }
 
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(out_))
-            names.insert(e.path().filename().string());
-        return names;
-    }
+    std::set<std::string> Names() const { return vexo::test::NamesIn(out_); }
 
     static inline vexo::test::TempDirectory* temp_ = nullptr;
     static inline const std::string kOld = "the previous file, which must stay whole\n";

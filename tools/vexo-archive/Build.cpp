@@ -7,19 +7,25 @@
 #include "archive/ArchiveWriter.h"
 #include "archive/DateTime.h"
 #include "archive/Exceptions.h"
+#include "archive/Messages.h"
 #include "archive/PackageValues.h"
 #include "archive/Real48.h"
 #include "archive/SFXStubInfo.h"
 #include "archive/SegmentedArchiveWriter.h"
+#include "archive/TextFormat.h"
 #include "extract/PayloadEncryptor.h"
 #include "extract/SecureWipe.h"
 #include "platform/Encoding.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
+#include "platform/Interrupt.h"
 #include "platform/Paths.h"
+#include "platform/ReplacingFile.h"
+#include "platform/TemporaryFiles.h"
 #include "platform/Terminal.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
@@ -125,26 +131,75 @@ std::int32_t HostAttributes(const std::string& path, bool folder) {
     return attributes;
 }
 
-// The inner archive of a solid build, removed on every way out.
-class ScratchFile {
+// The output's Windows path: its folder through the platform's mapping, its own name as it is
+// given, so that a link in its place is replaced rather than followed to its target. Windows
+// paths find names without regard to case: a name that would reach another file spelt
+// differently (a.vxa beside A.VXA on Linux) is refused rather than replace that file.
+std::string OutputWindowsPath(const std::string& out) {
+    const std::string absolute = platform::AbsoluteHostPath(out);
+    const std::string name = platform::HostFileName(absolute);
+    archive::TMessages m;
+    const std::string cannotCreate =
+        archive::Format(m.CannotCreateFile, platform::Utf8ToCp1252(out));
+    if (name.empty()) throw archive::EArchiver(cannotCreate);
+    const std::string windowsName = platform::Utf8ToCp1252(name);
+    if (platform::Cp1252ToUtf8(windowsName) != name)
+        throw archive::Exception("Output name not representable in Windows-1252: " + windowsName);
+    std::string folder = platform::WindowsPath(absolute.substr(0, absolute.size() - name.size()));
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    const std::string windows = folder + windowsName;
+    if (const auto host = platform::HostPath(windows);
+        host && platform::HostFileName(*host) != name)
+        throw archive::EArchiver(cannotCreate + " (" + platform::Utf8ToCp1252(*host) +
+                                 " differs only in case)");
+    return windows;
+}
+
+// The output file, written beside its name and put in its place only once it is complete: a
+// build that fails or is stopped leaves the previous file whole and no temporary file.
+class OutputFile {
   public:
-    explicit ScratchFile(const std::string& near) {
-        std::random_device random;
-        for (int i = 0; i < 100 && path_.empty(); ++i) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, ".inner-%08x.tmp", random());
-            std::string p = near + suffix;
-            if (IsType(p, HostFileType::Missing)) path_ = p;
+    explicit OutputFile(const std::string& out) : out_(out) {
+        try {
+            file_.emplace(OutputWindowsPath(out));
+        } catch (const platform::PlatformError&) {
+            Fail();
         }
-        if (path_.empty()) throw archive::Exception("No free scratch name next to " + near);
     }
-    ~ScratchFile() { platform::RemoveHostFile(path_); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-    const std::string& Path() const { return path_; }
+    platform::Stream& Stream() { return file_->Stream(); }
+    void Commit() {
+        platform::TestPausePoint("build-commit");
+        if (platform::InterruptRequested()) throw archive::EAbort();
+        if (!file_->Commit()) Fail();
+    }
 
   private:
-    std::string path_;
+    [[noreturn]] void Fail() const {
+        archive::TMessages m;
+        throw archive::EArchiver(archive::Format(m.CannotCreateFile, platform::Utf8ToCp1252(out_)));
+    }
+
+    std::string out_;
+    std::optional<platform::ReplacingFile> file_;
+};
+
+// The inner archive of a solid build: a temporary file beside the output, created as the
+// output's own is and removed on every way out.
+class ScratchFile {
+  public:
+    explicit ScratchFile(const std::string& out)
+        : file_(platform::CreateTemporaryBeside(OutputWindowsPath(out))) {}
+    ~ScratchFile() {
+        file_.stream.reset();
+        platform::DeleteFile(file_.path);
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    platform::Stream& Stream() { return *file_.stream; }
+    std::string HostPath() const { return platform::HostPath(file_.path).value_or(file_.path); }
+
+  private:
+    platform::TemporaryFile file_;
 };
 
 // Encryption is only worth its name with a key the cipher uses: shorter or longer keys would
@@ -158,6 +213,10 @@ archive::PayloadEncoder EncryptorFor(const std::string& utf8) {
                          "keys, which would leave the entries unprotected");
     return extract::MakePayloadEncryptor(key.View());
 }
+
+int Build(const std::string& out, const std::string& stub, long long tagSize,
+          std::optional<long long> segmentSize, bool solid, const std::vector<Item>& items,
+          archive::ArchiveWriterOptions& options);
 
 } // namespace
 
@@ -251,12 +310,28 @@ int RunBuild(const std::vector<std::string>& args) {
     options.ApplicationArea = scratch.ApplicationArea;
     options.UserData = scratch.UserData;
 
+    // SIGINT, SIGTERM and SIGHUP end the build between blocks, the previous output whole.
+    platform::InterruptCatcher stopRequests;
+    try {
+        return Build(out, stub, tagSize, segmentSize, solid, items, options);
+    } catch (const archive::EAbort&) {
+        if (!platform::InterruptRequested()) throw;
+        std::cerr << "interrupted (" << platform::InterruptName() << ")\n";
+        return platform::InterruptExitStatus();
+    }
+}
+
+namespace {
+
+int Build(const std::string& out, const std::string& stub, long long tagSize,
+          std::optional<long long> segmentSize, bool solid, const std::vector<Item>& items,
+          archive::ArchiveWriterOptions& options) {
     // On a terminal the line of progress follows the file bytes of each pass.
     const bool terminal = platform::IsTerminal(platform::StandardStream::Error);
     std::optional<ByteProgress> progress;
-    auto track = [&](const std::vector<std::string>& sources) {
+    auto track = [&](const std::vector<std::string>& sources, std::int64_t more = 0) {
         if (!terminal) return;
-        std::int64_t total = 0;
+        std::int64_t total = more;
         for (const auto& source : sources)
             total += OpenInput(source)->Size();
         progress.emplace(total);
@@ -292,29 +367,27 @@ int RunBuild(const std::vector<std::string>& args) {
         inner.emplace(out);
         track(sources);
         {
-            auto file = CreateOutput(inner->Path());
-            archive::ArchiveWriter writer(*file, options);
+            archive::ArchiveWriter writer(inner->Stream(), options);
             addItems(writer);
             writer.Finish();
         }
         untrack();
         options.Encrypt = nullptr;
         options.Solid = true;
-        sources = {inner->Path()};
+        sources.clear();
     }
-    track(sources);
+    track(sources, inner ? inner->Stream().Size() : 0);
     auto fill = [&](auto& writer) {
         if (!inner) return addItems(writer);
-        auto data = OpenInput(inner->Path());
-        writer.AddFile(ToStoredName(platform::HostFileName(out), out), HostDate(inner->Path()),
-                       0x20, 'R', *data);
+        inner->Stream().SetPosition(0);
+        writer.AddFile(ToStoredName(platform::HostFileName(out), out), HostDate(inner->HostPath()),
+                       0x20, 'R', inner->Stream());
     };
     const char* kind = solid ? " entries in a solid archive" : " entries";
 
     if (segmentSize) {
         // Segment files are named from the output name through the platform's path mapping.
-        archive::SegmentedArchiveWriter writer(
-            platform::WindowsPath(platform::AbsoluteHostPath(out)), options, *segmentSize);
+        archive::SegmentedArchiveWriter writer(OutputWindowsPath(out), options, *segmentSize);
         fill(writer);
         writer.Finish();
         untrack();
@@ -323,7 +396,8 @@ int RunBuild(const std::vector<std::string>& args) {
         return 0;
     }
 
-    auto file = CreateOutput(out);
+    OutputFile output(out);
+    platform::Stream* file = &output.Stream();
     std::int64_t start = 0;
     if (!stub.empty()) {
         auto image = OpenInput(stub);
@@ -346,9 +420,12 @@ int RunBuild(const std::vector<std::string>& args) {
     const archive::TArchiveHeader& h = writer.Finish();
     untrack();
     if (!stub.empty()) archive::WriteLocator(*file, static_cast<std::int32_t>(start));
+    output.Commit();
     std::cerr << out << ": " << entries << kind << ", " << h.EndOffset
               << " bytes of archive at offset " << start << '\n';
     return 0;
 }
+
+} // namespace
 
 } // namespace vexo::tool

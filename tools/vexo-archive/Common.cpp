@@ -19,25 +19,19 @@ namespace vexo::tool {
 
 namespace {
 
-std::unique_ptr<platform::Stream> Open(const std::string& path, platform::HostFileMode mode) {
+std::unique_ptr<platform::Stream> Open(const std::string& path) {
     try {
-        return platform::OpenHostFile(path, mode);
+        return platform::OpenHostFile(path, platform::HostFileMode::Read);
     } catch (const platform::PlatformError&) {
         archive::TMessages m;
-        const bool create = mode == platform::HostFileMode::Create;
-        throw archive::EArchiver(archive::Format(create ? m.CannotCreateFile : m.CannotOpenFile,
-                                                 platform::Utf8ToCp1252(path)));
+        throw archive::EArchiver(archive::Format(m.CannotOpenFile, platform::Utf8ToCp1252(path)));
     }
 }
 
 } // namespace
 
 std::unique_ptr<platform::Stream> OpenInput(const std::string& path) {
-    return Open(path, platform::HostFileMode::Read);
-}
-
-std::unique_ptr<platform::Stream> CreateOutput(const std::string& path) {
-    return Open(path, platform::HostFileMode::Create);
+    return Open(path);
 }
 
 bool TakeStartRuleOption(const std::string& arg, ArchiveStartRule& rule) {

@@ -18,11 +18,9 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-/// Host files the tool reads and writes (it works on host paths, not on Windows paths). Raise
-/// archive::EArchiver with the "No puedo abrir %s" / "No puedo crear el Archivo %s" texts.
+/// Host files the tool reads (it works on host paths, not on Windows paths). Raises
+/// archive::EArchiver with the "No puedo abrir %s" text.
 std::unique_ptr<platform::Stream> OpenInput(const std::string& path);
-/// Creates the file, or empties it when it exists; for reading and writing.
-std::unique_ptr<platform::Stream> CreateOutput(const std::string& path);
 
 /// Where the archive of a self-extracting ".EXE" is looked for: the locator trailer, or the
 /// code and tag sizes in the program's version strings (--sfx-info).
