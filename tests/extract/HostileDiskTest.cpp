@@ -27,6 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
+
 fs::path HostFs(const std::string& utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -40,8 +42,6 @@ void FinishesAtOnce(const std::function<void()>& call, const std::function<void(
     unblock();
     done.wait();
 }
-
-#ifndef _WIN32
 
 // --- links below the output folder --------------------------------------------------------
 
