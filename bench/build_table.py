@@ -23,7 +23,7 @@ def main():
             times[name].append(float(seconds))
             sizes[name] = int(size)
     med = {n: statistics.median(t) for n, t in times.items()}
-    pigz = next(n for n in order if n.startswith("tar c | pigz"))
+    pigz = next(n for n in order if n.startswith("tar c + pigz"))
     zipn = next(n for n in order if n.startswith("zip"))
     total = 0
     for d, _, names in os.walk(os.path.join(work, "corpus")):

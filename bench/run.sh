@@ -69,7 +69,7 @@ builders=(
   "vexo-archive build --level 12|$tool build --level 12 --out OUT/p.vxa $work/corpus"
   "vexo-archive build --segment-size 64 MiB|$tool build --segment-size 67108864 --out OUT/p.vxa $work/corpus"
   "vexo-archive build --key|$tool build --key $key --out OUT/p.vxa $work/corpus"
-  "tar c | pigz -9 -p $cores|sh -c 'tar c -C $work/corpus . | pigz -9 -p $cores >OUT/p.tar.gz'"
+  "tar c + pigz -9 -p $cores|sh -c 'tar c -C $work/corpus . | pigz -9 -p $cores >OUT/p.tar.gz'"
   "zip -9 -r|sh -c 'cd $work/corpus && zip -9 -r -q OUT/p.zip .'"
 )
 build_times=$work/build-times.tsv
