@@ -37,4 +37,23 @@ for arg in "$@"; do
     exit
   fi
 done
+# A test program's start that fails inside Wine (rare: a non-zero status and not one byte of
+# output, where a test program always prints its first line) is tried once more.
+for arg in "$@"; do
+  case $arg in
+  --gtest_filter=*)
+    out=$(mktemp)
+    trap 'rm -f "$out"' EXIT
+    for attempt in 1 2; do
+      status=0
+      "$wine" "$@" >"$out" 2>&1 || status=$?
+      if [ "$status" -eq 0 ] || [ -s "$out" ] || [ "$attempt" -eq 2 ]; then
+        cat "$out"
+        exit "$status"
+      fi
+      echo "wine-run.sh: status $status without any output; starting it again" >&2
+    done
+    ;;
+  esac
+done
 exec "$wine" "$@"
