@@ -9,6 +9,7 @@
 #include "extract/Inflate.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 
 namespace vexo::extract {
@@ -76,8 +77,8 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     }
     if (!queue_.empty() && queue_.front()->position == position) {
         Slot* slot = queue_.front();
-        if (slot->state == Slot::State::Reading || slot->state == Slot::State::Waiting) {
-            // Not started: decoding it here beats waiting for it. The thread hands the slot
+        if (slot->state == Slot::State::Reading) {
+            // Not even read: decoding it here beats waiting for it. The thread hands the slot
             // back when it gets to it, or here when it has stopped.
             queue_.pop_front();
             callerAt_ = std::max(callerAt_, position);
@@ -89,20 +90,33 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
             return nullptr;
         }
         while (slot->state != Slot::State::Ready && !finished_) {
-            // While the thread works on this block, decode a later one it has not started.
-            auto waiting = std::find_if(queue_.begin(), queue_.end(), [](const Slot* s) {
-                return s->state == Slot::State::Waiting;
-            });
-            if (waiting == queue_.end()) {
+            // Read but not started (this block or later ones): checked and decoded here,
+            // side by side, rather than waited for.
+            std::array<Slot*, kBatch> help{};
+            std::size_t helping = 0;
+            for (Slot* s : queue_) {
+                if (helping == help.size()) break;
+                if (s->state != Slot::State::Waiting) continue;
+                s->state = Slot::State::Working;
+                help[helping++] = s;
+            }
+            if (helping == 0) {
                 changed_.wait(lock);
                 continue;
             }
-            Slot* help = *waiting;
-            help->state = Slot::State::Working;
             lock.unlock();
-            Decode(*help, *callerInflater_, callerCipher_.get());
+            std::array<Slot*, kBatch> plain{};
+            std::size_t plainCount = 0;
+            for (std::size_t i = 0; i < helping; ++i) {
+                if (help[i]->encrypted)
+                    Decode(*help[i], *callerInflater_, callerCipher_.get());
+                else
+                    plain[plainCount++] = help[i];
+            }
+            CheckSideBySide(std::span(plain.data(), plainCount), *callerInflater_, callerAreas_);
             lock.lock();
-            help->state = Slot::State::Ready;
+            for (std::size_t i = 0; i < helping; ++i)
+                help[i]->state = Slot::State::Ready;
             changed_.notify_all();
         }
         if (slot->state != Slot::State::Ready) return nullptr;
@@ -214,12 +228,22 @@ void BlockPrefetcher::Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher) 
     Finish(slot, archive::StoredChecksum(slot.in.data(), slot.size) == slot.checksum, inflater);
 }
 
-void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
-    // The checksums of the whole batch side by side: each alone is one long chain of
-    // dependent table look-ups.
-    std::vector<archive::ChecksumArea>& areas = areas_;
-    std::vector<Slot*>& checked = checked_;
+void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
+                                      std::vector<archive::ChecksumArea>& areas) {
+    // Each checksum alone is one long chain of dependent table look-ups.
     areas.clear();
+    for (Slot* slot : slots) {
+        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
+                                                                : -std::int64_t{slot->length});
+        areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
+    }
+    archive::ArchiveChecksumMany(areas);
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        Finish(*slots[i], ~areas[i].value == slots[i]->checksum, inflater);
+}
+
+void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
+    std::vector<Slot*>& checked = checked_;
     checked.clear();
     for (Slot* slot : batch) {
         if (!StartWork(slot)) continue;
@@ -230,16 +254,11 @@ void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
             Publish(slot);
             continue;
         }
-        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
-                                                                : -std::int64_t{slot->length});
-        areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
         checked.push_back(slot);
     }
-    archive::ArchiveChecksumMany(areas);
-    for (std::size_t i = 0; i < checked.size(); ++i) {
-        Finish(*checked[i], ~areas[i].value == checked[i]->checksum, *inflater_);
-        Publish(checked[i]);
-    }
+    CheckSideBySide(checked, *inflater_, areas_);
+    for (Slot* slot : checked)
+        Publish(slot);
     batch.clear();
 }
 

@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -46,8 +47,9 @@ class BlockPrefetcher {
         std::vector<std::uint8_t> in, out;
         std::size_t size = 0; // decoded bytes in `out`
         const std::uint8_t* data = nullptr;
-        // Reading and Waiting (read, not yet worked on) may still be taken over by the
-        // extracting thread: it then decodes the block itself and the slot is Abandoned.
+        // Reading may still be taken over by the extracting thread: it then decodes the block
+        // itself and the slot is Abandoned. Waiting (read, not yet worked on) it may work on in
+        // the slot, as the thread would.
         enum class State { Reading, Waiting, Working, Ready, Abandoned } state = State::Reading;
     };
 
@@ -100,6 +102,10 @@ class BlockPrefetcher {
     // Marks a slot as being worked on; false (and the slot freed) when the extracting thread
     // took its block over.
     bool StartWork(Slot* slot);
+    // Checks unencrypted slots being worked on side by side, then decodes each; `areas` is
+    // the calling thread's own scratch list.
+    void CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
+                         std::vector<archive::ChecksumArea>& areas);
     // Checks and decodes the claimed slots, then publishes them.
     void Flush(std::vector<Slot*>& batch);
 
@@ -125,7 +131,8 @@ class BlockPrefetcher {
     std::uint64_t keyGeneration_ = 0;
     std::vector<archive::ChecksumArea> areas_; // Flush's working lists, kept between batches
     std::vector<Slot*> checked_;
-    std::vector<Slot*> batch_; // claimed by the thread, not yet published
+    std::vector<archive::ChecksumArea> callerAreas_; // the extracting thread's, when it helps
+    std::vector<Slot*> batch_;                       // claimed by the thread, not yet published
     std::thread thread_;
 };
 

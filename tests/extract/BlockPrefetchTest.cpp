@@ -8,6 +8,8 @@
 #include "extract/PayloadEncryptor.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace vexo::extract::testing {
@@ -196,6 +198,94 @@ TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
     const BlockPrefetcher::Slot* last = ahead.Take(heads[39].position);
     EXPECT_TRUE(last == nullptr || last->verdict == Verdict::Good);
     EXPECT_EQ(ahead.Take(end), nullptr);
+}
+
+// A stream whose read at one position waits until the test opens it: the second thread is
+// held there with the blocks before it read but not yet checked.
+class GatedStream : public platform::Stream {
+  public:
+    GatedStream(Bytes bytes, std::int64_t gate) : bytes_(std::move(bytes)), gate_(gate) {}
+    std::size_t Read(void* buffer, std::size_t count) override {
+        if (bytes_.Position() == gate_) {
+            std::unique_lock lock(mutex_);
+            reached_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [&] { return open_; });
+        }
+        return bytes_.Read(buffer, count);
+    }
+    std::size_t Write(const void* buffer, std::size_t count) override {
+        return bytes_.Write(buffer, count);
+    }
+    std::int64_t Seek(std::int64_t offset, platform::SeekOrigin origin) override {
+        return bytes_.Seek(offset, origin);
+    }
+    std::int64_t Size() override { return bytes_.Size(); }
+    void Truncate() override { bytes_.Truncate(); }
+    void WaitUntilReached() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return reached_; });
+    }
+    void Open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+  private:
+    platform::MemoryStream bytes_;
+    std::int64_t gate_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool reached_ = false, open_ = false;
+};
+
+TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
+    const Bytes data = Compressible(40 * 1024);
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 1024;
+        archive::ArchiveWriter w(archive, o);
+        w.AddFile("a.txt", EntryDate(), 0x20, 'R', data);
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 40u);
+    FlipPayloadByte(archive.Bytes(), heads[1]);
+    auto stream = std::make_unique<GatedStream>(archive.Bytes(), heads[2].payload);
+    GatedStream* gate = stream.get();
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = 1024;
+    settings.inCapacity = 1100;
+    BlockPrefetcher ahead(std::move(stream), settings);
+    struct OpenAtExit {
+        GatedStream* gate;
+        ~OpenAtExit() { gate->Open(); } // before the prefetcher joins its thread
+    } opener{gate};
+    gate->WaitUntilReached(); // blocks 0 and 1 read, 2 being read: nothing checked yet
+
+    // Read but not started: checked (both at once) and decoded here rather than read again.
+    const BlockPrefetcher::Slot* first = ahead.Take(heads[0].position);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->verdict, Verdict::Good);
+    EXPECT_EQ(Bytes(first->data, first->data + first->size),
+              Bytes(data.begin(), data.begin() + 1024));
+    const BlockPrefetcher::Slot* second = ahead.Take(heads[1].position);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->verdict, Verdict::BadChecksum);
+    // Still being read: the caller reads and decodes that one itself.
+    EXPECT_EQ(ahead.Take(heads[2].position), nullptr);
+    gate->Open();
+    for (std::size_t i = 3; i < heads.size(); ++i) {
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        if (slot) {
+            EXPECT_EQ(slot->verdict, Verdict::Good) << i;
+        }
+    }
 }
 
 // The extraction's answers do not depend on whether the second thread got there first.
