@@ -146,8 +146,9 @@ void TCustomExtractor::RestoreEntry(const std::string& destFile) {
         if (folder) return;
 
         const bool single = HasOption(options_, archive::oOpenSingleSegment);
+        // Only a later piece continues what is there: a whole file needs no look.
         const bool keep =
-            platform::FileExists(destFile) && (currentEntry_.StartPosition != 0 || single);
+            (currentEntry_.StartPosition != 0 || single) && platform::FileExists(destFile);
         // A whole file goes to a temporary name and replaces the destination only when
         // complete: a failure part-way leaves the previous file as it was, not a torn one.
         SafeOutputFile out(destFile, keep, archive::Format(Messages().CannotCreateFile, destFile));

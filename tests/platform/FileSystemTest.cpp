@@ -174,7 +174,8 @@ TEST(FileSystem, AttributesRoundTrip) {
     } cases[] = {
         {kAttrReadOnly | kAttrHidden, kAttrReadOnly | kAttrHidden},
         {kAttrHidden | kAttrSystem | kAttrArchive, kAttrHidden | kAttrSystem | kAttrArchive},
-        {0x2020, 0x2020}, // what an archive entry may carry
+        {kAttrArchive, kAttrArchive}, // the stored bits above are cleared, not kept
+        {0x2020, 0x2020},             // what an archive entry may carry
         {kAttrReadOnly, kAttrReadOnly},
         {kAttrNormal, kAttrNormal},
         {0, kAttrNormal},
@@ -195,6 +196,12 @@ TEST(FileSystem, AttributesRoundTrip) {
         EXPECT_EQ(GetFileAttributes("C:\\a.txt"), kAttrHidden | kAttrSystem);
         ::setxattr(host.c_str(), "user.DOSATTRIB", "junk", 4, 0);
         EXPECT_EQ(GetFileAttributes("C:\\a.txt"), kAttrNormal);
+        // A fresh plain file reads as archived without any stored form: none is written.
+        WriteText("C:\\b.txt", "y");
+        ASSERT_TRUE(SetFileAttributes("C:\\b.txt", kAttrArchive));
+        EXPECT_LT(
+            ::getxattr(prefix.Host("drive_c/b.txt").c_str(), "user.DOSATTRIB", buf, sizeof buf), 0);
+        EXPECT_EQ(GetFileAttributes("C:\\b.txt"), kAttrArchive);
     }
 #endif
 }

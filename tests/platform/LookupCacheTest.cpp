@@ -77,6 +77,11 @@ INSTANTIATE_TEST_SUITE_P(
                                    RenameFile("C:\\Run\\Old.txt", "C:\\Run\\Sub\\Moved.txt"));
                            },
                            {"C:\\Run\\Old.txt", "C:\\Run\\Sub\\moved.txt"}},
+                      Step{"RenameInOneDirectory",
+                           [](ScopedTestPrefix&) {
+                               ASSERT_TRUE(RenameFile("C:\\Run\\Old.txt", "C:\\Run\\Nuevo.txt"));
+                           },
+                           {"C:\\Run\\Old.txt", "C:\\Run\\NUEVO.txt", "C:\\Run\\Sub"}},
                       Step{"RenameReplacing",
                            [](ScopedTestPrefix&) {
                                Touch("C:\\Run\\tmp.tmp");

@@ -184,9 +184,12 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
     // The attribute needs write permission for ordinary users: write it while the file is
     // still writable.
     const bool makingReadOnly = detail::NoWriteBits(wanted) && !detail::NoWriteBits(mode);
-    if (makingReadOnly) WriteDosAttrib(*host, stored);
+    // A plain file without the attribute reads as archived already (Wine never stores that
+    // bit): the usual case of a freshly written file needs no metadata write.
+    const bool alreadySo = !dir && stored == kAttrArchive && !ReadDosAttrib(*host);
+    if (makingReadOnly && !alreadySo) WriteDosAttrib(*host, stored);
     if (wanted != mode && ::chmod(host->c_str(), wanted) != 0) return FailErrno(*host);
-    if (!makingReadOnly) WriteDosAttrib(*host, stored);
+    if (!makingReadOnly && !alreadySo) WriteDosAttrib(*host, stored);
     return true;
 }
 
@@ -289,6 +292,7 @@ bool RenameFile(std::string_view from, std::string_view to) {
     while (target->size() > 1 && target->back() == '/')
         target->pop_back();
     struct stat dst {};
+    bool sameFile = false;
     if (::lstat(target->c_str(), &dst) == 0) {
         if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino)
             return FailWith(kErrorAlreadyExists);
@@ -296,10 +300,11 @@ bool RenameFile(std::string_view from, std::string_view to) {
         auto slash = target->rfind('/');
         *target = target->substr(0, slash) + "/" + Cp1252ToUtf8(parsed->components.back());
         if (*target == *source) return true;
+        sameFile = ::lstat(target->c_str(), &dst) == 0 && dst.st_ino == src.st_ino &&
+                   dst.st_dev == src.st_dev;
     }
+    // A name taken after the look above fails the no-replace rename below.
     if (detail::OpenInProcess(*source)) return FailWith(kErrorSharingViolation);
-    bool sameFile =
-        ::lstat(target->c_str(), &dst) == 0 && dst.st_ino == src.st_ino && dst.st_dev == src.st_dev;
     int rc = sameFile ? ::rename(source->c_str(), target->c_str())
                       : ::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, target->c_str(),
                                     RENAME_NOREPLACE);
@@ -321,8 +326,7 @@ bool RenameFile(std::string_view from, std::string_view to) {
         return FailWith(errno == ENOENT ? kErrorPathNotFound
                                         : detail::WindowsErrorFromErrno(errno));
     }
-    detail::NoteRemoved(*source);
-    detail::NoteCreated(*target, S_ISDIR(src.st_mode) ? DT_DIR : DT_UNKNOWN);
+    detail::NoteRenamed(*source, *target, S_ISDIR(src.st_mode) ? DT_DIR : DT_UNKNOWN);
     return true;
 }
 
@@ -347,8 +351,7 @@ bool RenameFileReplacing(std::string_view from, std::string_view to) {
     if (::rename(source->c_str(), target->c_str()) != 0)
         return FailWith(errno == ENOENT ? kErrorPathNotFound
                                         : detail::WindowsErrorFromErrno(errno));
-    detail::NoteRemoved(*source);
-    detail::NoteCreated(*target, S_ISREG(src.st_mode) ? DT_REG : DT_UNKNOWN);
+    detail::NoteRenamed(*source, *target, S_ISREG(src.st_mode) ? DT_REG : DT_UNKNOWN);
     return true;
 }
 

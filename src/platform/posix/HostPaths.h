@@ -72,9 +72,13 @@ class LookupCache {
     /// the exact spelling first, else the smallest that differs in ASCII case only. A miss is
     /// never answered from memory alone; a directory found changed is listed again.
     Found Find(const std::string& dir, const std::string& component, Check check = Check::Stamp);
-    /// Keeps the listings current after this layer created or removed `host`.
-    void Created(const std::string& host, unsigned char type);
-    void Removed(const std::string& host);
+    /// Keeps the listings current after this layer created or removed `host`; `restamp`
+    /// false leaves the directory's stamp to a change that follows at once, `directory` false
+    /// says no listing can lie below `host`.
+    void Created(const std::string& host, unsigned char type, bool restamp = true);
+    void Removed(const std::string& host, bool restamp = true, bool directory = true);
+    /// Both at once after a rename; `type` DT_DIR for a directory.
+    void Renamed(const std::string& from, const std::string& to, unsigned char type);
     void Clear();
 
   private:
@@ -113,6 +117,7 @@ LookupCache* ActiveLookupCache();
 /// Reports this layer's own changes to the active memory, if any.
 void NoteCreated(const std::string& host, unsigned char type);
 void NoteRemoved(const std::string& host);
+void NoteRenamed(const std::string& from, const std::string& to, unsigned char type);
 
 /// Whether this process holds the host file open through OpenFile (Windows refuses to delete
 /// or rename such a file).

@@ -163,12 +163,12 @@ LookupCache::Found LookupCache::Find(const std::string& dir, const std::string& 
     }
 }
 
-void LookupCache::Created(const std::string& host, unsigned char type) {
+void LookupCache::Created(const std::string& host, unsigned char type, bool restamp) {
     std::string dir, name;
     if (!SplitHost(host, dir, name)) return;
     Listing* listing = ListingOf(dir, false);
     if (!listing) return;
-    Restamp(dir, *listing);
+    if (restamp) Restamp(dir, *listing);
     auto& names = listing->names[Folded(Utf8ToCp1252(name))];
     for (Name& n : names) {
         if (n.host == name) {
@@ -179,11 +179,11 @@ void LookupCache::Created(const std::string& host, unsigned char type) {
     names.push_back({name, type});
 }
 
-void LookupCache::Removed(const std::string& host) {
+void LookupCache::Removed(const std::string& host, bool restamp, bool directory) {
     std::string dir, name;
     if (!SplitHost(host, dir, name)) return;
     if (Listing* listing = ListingOf(dir, false)) {
-        Restamp(dir, *listing);
+        if (restamp) Restamp(dir, *listing);
         auto it = listing->names.find(Folded(Utf8ToCp1252(name)));
         if (it != listing->names.end()) {
             std::erase_if(it->second, [&](const Name& n) { return n.host == name; });
@@ -191,6 +191,7 @@ void LookupCache::Removed(const std::string& host) {
         }
     }
     // A removed or renamed directory takes what was known below it along, under every path.
+    if (!directory) return;
     const std::string gone = dir + "/" + name;
     std::erase_if(dirs_, [&](const auto& entry) {
         const std::string& key = entry.first;
@@ -200,6 +201,15 @@ void LookupCache::Removed(const std::string& host) {
         if (below) entry.second->gone = true;
         return below;
     });
+}
+
+void LookupCache::Renamed(const std::string& from, const std::string& to, unsigned char type) {
+    std::string fromDir, toDir, name;
+    // Within one directory both changes are taken in with one look at its stamp.
+    const bool oneDir =
+        SplitHost(from, fromDir, name) && SplitHost(to, toDir, name) && fromDir == toDir;
+    Removed(from, !oneDir, type == DT_DIR);
+    Created(to, type);
 }
 
 void LookupCache::Clear() {
@@ -219,6 +229,10 @@ void NoteCreated(const std::string& host, unsigned char type) {
 
 void NoteRemoved(const std::string& host) {
     if (LookupCache* cache = ActiveLookupCache()) cache->Removed(host);
+}
+
+void NoteRenamed(const std::string& from, const std::string& to, unsigned char type) {
+    if (LookupCache* cache = ActiveLookupCache()) cache->Renamed(from, to, type);
 }
 
 } // namespace detail
