@@ -64,8 +64,9 @@ def extraction_table(p, rows, order, mib):
 
 
 def command_list(p, contenders):
-    p("Commands (OUT is the output folder of the run, WINOUT the same folder as a Windows path "
-      "on drive Z:, which Wine maps to /):")
+    p("Commands (OUT is the output folder of the run%s):" % (
+        ", WINOUT the same folder as a Windows path on drive Z:, which Wine maps to /"
+        if "WINOUT" in contenders else ""))
     p("")
     p("```")
     for line in contenders.splitlines():
@@ -106,7 +107,7 @@ def main():
         wine_note = open(os.path.join(w, "wine-note.txt")).read().strip()
     wine_starts = []
     if os.path.exists(os.path.join(w, "wine-start.txt")):
-        wine_starts = [float(x) for x in open(os.path.join(w, "wine-start.txt")).split()]
+        wine_starts = [float(x) for x in open(os.path.join(w, "wine-start.txt")).read().split()]
 
     out = []
     p = out.append
@@ -338,17 +339,23 @@ def main():
               med2(vx, 2), med2(vx, 3), mib2))
     if wine in rows and vx in rows:
         start = statistics.median(wine_starts) if wine_starts else 0.0
+        busy = start + med(wine, 2) + med(wine, 3) + med(wine, 4)
         p("- Under Wine the Windows build takes %.2f s against %.2f s for the Linux build "
           "(%.2f x). A start of the Windows program with the server already up costs %.2f s "
           "(median of %d `--help` runs), so the extraction itself takes about %.2f s, %.2f x "
           "the Linux run. The program's own processor time is %.2f s user and %.2f s kernel "
           "(Linux build: %.2f s and %.2f s); the wineserver, which keeps every handle the "
-          "program opens or closes, used %.2f s more per run. A ratio well above what the "
+          "program opens or closes, used %.2f s more per run. Start, the program's processor "
+          "time and the server's add up to %.2f s of the %.2f s%s. A ratio well above what the "
           "start and the server account for points at the Windows code of the platform layer, "
           "not at Wine." % (
               med(wine), med(vx), med(wine) / med(vx), start, len(wine_starts),
               med(wine) - start, (med(wine) - start) / med(vx), med(wine, 2), med(wine, 3),
-              med(vx, 2), med(vx, 3), med(wine, 4)))
+              med(vx, 2), med(vx, 3), med(wine, 4), busy, med(wine),
+              ": the program and the server take turns, one waiting while the other works"
+              if busy >= 0.8 * med(wine) else
+              "; the rest is waiting on neither processor (the disk, or other jobs on this "
+              "shared machine)"))
     if missed:
         p("- Missed in this run: %s. The spread column shows how far the load of this shared "
           "machine moved the figures; the kernel time of the runs shows whether freed inodes "

@@ -6,7 +6,7 @@
 # VEXO_BENCH_MIB and VEXO_BENCH_FILES (corpus size, default 200 MiB in 2,000 files),
 # VEXO_BENCH_MIB2 and VEXO_BENCH_FILES2 (the second corpus of fewer, larger files, default
 # 128 MiB in 300 files), VEXO_BENCH_WINDOWS_BUILD (the Windows build run under Wine, default
-# the build dir with "-windows" appended).
+# the build dir with "-windows" appended), VEXO_BENCH_WINE=off (no Wine contender).
 # The build table (our builder against `tar c | pigz -9` and `zip -9 -r`) comes first, in
 # VEXO_BENCH_BUILD_RUNS alternating rounds (default 5). VEXO_BENCH_ONLY=build runs only that
 # table and writes it to VEXO_BENCH_RESULTS if set, else to $VEXO_BENCH_WORK/build.md.
@@ -62,7 +62,9 @@ uptime >"$work/load-start.txt"
 wintool=
 wine_note=
 if [ "$only" != build ]; then
-  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ ! -x /usr/lib/wine/wine64 ]; then
+  if [ "${VEXO_BENCH_WINE:-}" = off ]; then
+    wine_note="left out on request (VEXO_BENCH_WINE=off)"
+  elif ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ ! -x /usr/lib/wine/wine64 ]; then
     wine_note="mingw-w64 (x86_64-w64-mingw32-g++-posix) or Wine (/usr/lib/wine/wine64) is not installed"
   elif ! "$root/scripts/mingw-deps.sh" >>"$log" 2>&1; then
     wine_note="the libraries for mingw-w64 could not be built (scripts/mingw-deps.sh, see run.log)"
@@ -202,6 +204,8 @@ command_for() {
 
 wine_dir=$work/wine
 wine_run() { VEXO_WINE_DIR=$wine_dir "$root/scripts/wine-run.sh" "$@"; }
+rm -f "$work/wine-note.txt" "$work/wine-start.txt"
+[ -z "$wine_note" ] || echo "$wine_note" >"$work/wine-note.txt"
 if [ -n "$wintool" ]; then
   # The bench's own prefix, made on the first start; then one server kept for every round, so
   # that no run pays Wine's start-up of its server (about 3 s) and the server ends with us.
@@ -211,6 +215,8 @@ if [ -n "$wintool" ]; then
   wine_run --server -p
   trap 'wine_run --server -k || true' EXIT
   trap 'exit 130' INT TERM
+  # The first start with a fresh server loads the prefix's registry (over a second).
+  wine_run "$wintool" --help >>"$log" 2>&1
   contenders+=("vexo-archive.exe extract (Wine)|env VEXO_WINE_DIR=$wine_dir $root/scripts/wine-run.sh $wintool extract $(windows_path "$work/corpus.vxa") -o WINOUT")
   # What a start of a Windows program costs with the server up: the floor of the Wine row.
   for i in $(seq 1 11); do
@@ -220,8 +226,6 @@ if [ -n "$wintool" ]; then
     awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f\n", (b-a)/1e9}'
   done >"$work/wine-start.txt"
 fi
-rm -f "$work/wine-note.txt"
-[ -z "$wine_note" ] || echo "$wine_note" >"$work/wine-note.txt"
 
 # Reset without freeing inodes right before a run: move the last output aside, sync, then
 # empty the moved files (the machines' notes on benchmarking explain why).
@@ -249,7 +253,7 @@ wineserver_ticks() {
   local total=0 p
   for p in /proc/[0-9]*; do
     case $(cat "$p/comm" 2>/dev/null) in wineserver*) ;; *) continue ;; esac
-    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$wine_dir/prefix" || continue
+    grep -qxz "WINEPREFIX=$wine_dir/prefix" "$p/environ" 2>/dev/null || continue
     total=$((total + $(awk '{print $14 + $15}' "$p/stat" 2>/dev/null || echo 0)))
   done
   echo "$total"
