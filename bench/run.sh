@@ -190,10 +190,11 @@ if [ -x "$program" ]; then
   contenders2+=("installer --unattended|env VEXO_PREFIX=$work/prefix2 QT_QPA_PLATFORM=offscreen $work/installer2/ZPX16.EXE --unattended --dir OUT --yes")
 fi
 
-# Wine maps drive Z: to the root of the host's file system.
+# Wine maps drive Z: to the root of the host's file system; a relative work folder is resolved.
 windows_path() {
-  local p=${1//\//\\}
-  printf 'Z:%s' "$p"
+  local p
+  p=$(realpath -m "$1")
+  printf 'Z:%s' "${p//\//\\}"
 }
 # The command of a contender for the output folder $2: WINOUT before OUT, which it contains.
 command_for() {
@@ -204,6 +205,7 @@ command_for() {
 
 wine_dir=$work/wine
 wine_run() { VEXO_WINE_DIR=$wine_dir "$root/scripts/wine-run.sh" "$@"; }
+wine_server=
 rm -f "$work/wine-note.txt" "$work/wine-start.txt"
 [ -z "$wine_note" ] || echo "$wine_note" >"$work/wine-note.txt"
 if [ -n "$wintool" ]; then
@@ -215,6 +217,11 @@ if [ -n "$wintool" ]; then
   wine_run --server -p
   trap 'wine_run --server -k || true' EXIT
   trap 'exit 130' INT TERM
+  # The server of this prefix, found once, for its processor time around each Wine run.
+  for p in /proc/[0-9]*; do
+    case $(cat "$p/comm" 2>/dev/null) in wineserver*) ;; *) continue ;; esac
+    grep -qxz "WINEPREFIX=$wine_dir/prefix" "$p/environ" 2>/dev/null && wine_server=${p#/proc/}
+  done
   # The first start with a fresh server loads the prefix's registry (over a second).
   wine_run "$wintool" --help >>"$log" 2>&1
   contenders+=("vexo-archive.exe extract (Wine)|env VEXO_WINE_DIR=$wine_dir $root/scripts/wine-run.sh $wintool extract $(windows_path "$work/corpus.vxa") -o WINOUT")
@@ -247,16 +254,14 @@ if [ -e "$work/out" ] || [ -e "$work/trash" ]; then
   echo "(waiting 90 s after deleting an earlier run's output)"
   sleep 90
 fi
-# Processor time (ticks) of the wineserver of the bench's prefix: the server does part of a
-# Windows program's work (handles, file names) outside the program's own process.
+# Processor time (ticks) of the bench's wineserver: the server does part of a Windows
+# program's work (handles, file names) outside the program's own process.
 wineserver_ticks() {
-  local total=0 p
-  for p in /proc/[0-9]*; do
-    case $(cat "$p/comm" 2>/dev/null) in wineserver*) ;; *) continue ;; esac
-    grep -qxz "WINEPREFIX=$wine_dir/prefix" "$p/environ" 2>/dev/null || continue
-    total=$((total + $(awk '{print $14 + $15}' "$p/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
+  if [ -n "$wine_server" ] && [ -r "/proc/$wine_server/stat" ]; then
+    awk '{print $14 + $15}' "/proc/$wine_server/stat"
+  else
+    echo 0
+  fi
 }
 
 # rounds TIMES SLOT CORPUS CONTENDER...: one warm-up round, then $runs timed rounds of every
