@@ -24,32 +24,90 @@ def corpus_bytes(path):
     return total, files
 
 
+def read_times(path):
+    """Rows of a times file by contender, in the order they first ran."""
+    rows, order = {}, []
+    if not os.path.exists(path):
+        return rows, order
+    with open(path) as f:
+        next(f)
+        for line in f:
+            fields = line.rstrip("\n").split("\t")
+            name, sec, rss, user, sys_ = fields[0], fields[2], fields[3], fields[4], fields[5]
+            server = float(fields[6]) if len(fields) > 6 else 0.0
+            if name not in rows:
+                rows[name] = []
+                order.append(name)
+            rows[name].append((float(sec), int(rss), float(user), float(sys_), server))
+    return rows, order
+
+
+def median_of(rows, name, k=0):
+    return statistics.median(r[k] for r in rows[name])
+
+
+def extraction_table(p, rows, order, mib):
+    bsd, flo = "bsdtar -xf (zip)", "bench/floor"
+    med = lambda n, k=0: median_of(rows, n, k)
+    p("| contender | median MiB/s | slowest - fastest MiB/s | median s | user s | sys s | peak RSS MiB | vs bsdtar | vs floor |")
+    p("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for n in order:
+        s = med(n)
+        slow = max(r[0] for r in rows[n])
+        fast = min(r[0] for r in rows[n])
+        p("| %s | %.0f | %.0f - %.0f | %.3f | %.2f | %.2f | %.1f | %s | %s |" % (
+            n, mib / s, mib / slow, mib / fast, s, med(n, 2), med(n, 3),
+            max(r[1] for r in rows[n]) / 1024.0,
+            "%.2f" % (med(bsd) / s) if bsd in rows else "-",
+            "%.2f" % (med(flo) / s) if flo in rows else "-"))
+    p("")
+
+
+def command_list(p, contenders):
+    p("Commands (OUT is the output folder of the run%s):" % (
+        ", WINOUT the same folder as a Windows path on drive Z:, which Wine maps to /"
+        if "WINOUT" in contenders else ""))
+    p("")
+    p("```")
+    for line in contenders.splitlines():
+        name, cmd = line.split("|", 1)
+        p("%-36s %s" % (name, cmd))
+    p("```")
+    p("")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--work", required=True)
     ap.add_argument("--runs", type=int, required=True)
     ap.add_argument("--build", required=True)
     ap.add_argument("--contenders", required=True)
+    ap.add_argument("--contenders2", default="")
     a = ap.parse_args()
     w = a.work
     total, files = corpus_bytes(os.path.join(w, "corpus"))
     mib = total / 1048576.0
     sizes = {n: os.path.getsize(os.path.join(w, n))
-             for n in ("corpus.vxa", "corpus-key.vxa", "corpus.zip", "corpus.tar.gz")}
+             for n in ("corpus.vxa", "corpus-key.vxa", "corpus.zip", "corpus.tar.gz",
+                       "corpus2.vxa", "corpus2.zip") if os.path.exists(os.path.join(w, n))}
+    total2, files2 = corpus_bytes(os.path.join(w, "corpus2"))
+    mib2 = total2 / 1048576.0
 
-    rows = {}
-    order = []
-    with open(os.path.join(w, "times.tsv")) as f:
-        next(f)
-        for line in f:
-            name, _, sec, rss, user, sys_ = line.rstrip("\n").split("\t")
-            if name not in rows:
-                rows[name] = []
-                order.append(name)
-            rows[name].append((float(sec), int(rss), float(user), float(sys_)))
+    rows, order = read_times(os.path.join(w, "times.tsv"))
+    rows2, order2 = read_times(os.path.join(w, "times2.tsv"))
 
     def med(name, k=0):
-        return statistics.median(r[k] for r in rows[name])
+        return median_of(rows, name, k)
+
+    def med2(name, k=0):
+        return median_of(rows2, name, k)
+
+    wine_note = ""
+    if os.path.exists(os.path.join(w, "wine-note.txt")):
+        wine_note = open(os.path.join(w, "wine-note.txt")).read().strip()
+    wine_starts = []
+    if os.path.exists(os.path.join(w, "wine-start.txt")):
+        wine_starts = [float(x) for x in open(os.path.join(w, "wine-start.txt")).read().split()]
 
     out = []
     p = out.append
@@ -80,6 +138,14 @@ def main():
           sizes["corpus-key.vxa"] / 1048576.0, sizes["corpus.zip"] / 1048576.0,
           sizes["corpus.tar.gz"] / 1048576.0))
     p("")
+    if files2:
+        p("Second corpus: %d files, %.1f MiB, the same mix in fewer, larger files (%.0f KiB a "
+          "file on average against %.0f KiB). Archive %.1f MiB (%.0f %% of the input); zip -9 "
+          "%.1f MiB." % (
+              files2, mib2, total2 / 1024.0 / files2, total / 1024.0 / files,
+              sizes["corpus2.vxa"] / 1048576.0, 100.0 * sizes["corpus2.vxa"] / total2,
+              sizes["corpus2.zip"] / 1048576.0))
+        p("")
     p("Checksum of every block of the archive, literal form vs word-table loop vs batch form "
       "vs the stored value: `%s`" % open(os.path.join(w, "checksums.txt")).read().strip())
     p("")
@@ -91,28 +157,28 @@ def main():
       "freed during the measurement). Throughput = corpus bytes / wall time. Peak resident memory "
       "from `/usr/bin/time -f %%M`." % a.runs)
     p("")
-    p("| contender | median MiB/s | slowest - fastest MiB/s | median s | user s | sys s | peak RSS MiB | vs bsdtar | vs floor |")
-    p("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    extraction_table(p, rows, order, mib)
     bsd = "bsdtar -xf (zip)"
     flo = "bench/floor"
-    for n in order:
-        s = med(n)
-        slow = max(r[0] for r in rows[n])
-        fast = min(r[0] for r in rows[n])
-        p("| %s | %.0f | %.0f - %.0f | %.3f | %.2f | %.2f | %.1f | %s | %s |" % (
-            n, mib / s, mib / slow, mib / fast, s, med(n, 2), med(n, 3),
-            max(r[1] for r in rows[n]) / 1024.0,
-            "%.2f" % (med(bsd) / s) if bsd in rows else "-",
-            "%.2f" % (med(flo) / s) if flo in rows else "-"))
-    p("")
-    p("Commands (OUT is the output folder of the run):")
-    p("")
-    p("```")
-    for line in a.contenders.splitlines():
-        name, cmd = line.split("|", 1)
-        p("%-36s %s" % (name, cmd))
-    p("```")
-    p("")
+    wine = "vexo-archive.exe extract (Wine)"
+    if wine in rows:
+        p("The Wine row's time and memory are those of the Windows program under Wine (the "
+          "program and Wine's own libraries); the persistent wineserver, started before the "
+          "rounds, is outside them.")
+        p("")
+    elif wine_note:
+        p("No Wine row in this run: %s." % wine_note)
+        p("")
+    command_list(p, a.contenders)
+
+    if rows2:
+        p("## Extraction throughput, second corpus")
+        p("")
+        p("%d files, %.1f MiB; the same rounds, reset and check as above, after the first "
+          "corpus's rounds." % (files2, mib2))
+        p("")
+        extraction_table(p, rows2, order2, mib2)
+        command_list(p, a.contenders2)
 
     p("## Opening an installer and identifying its package")
     p("")
@@ -180,26 +246,34 @@ def main():
     p("|---|---|---|")
     vx = "vexo-archive extract"
     enc = "vexo-archive extract (encrypted)"
-    if vx in rows and bsd in rows:
-        r = med(bsd) / med(vx)
-        p("| extraction >= 1.5 x bsdtar | %.2f x | %s |" % (r, "yes" if r >= 1.5 else "no"))
-    if vx in rows and flo in rows:
-        r = med(flo) / med(vx)
-        p("| extraction >= 2 x bench/floor | %.2f x | %s |" % (r, "yes" if r >= 2 else "no"))
-    ref = micro.get("BM_ChecksumByteWise")
-    for k in ("BM_ChecksumBatch/8", "BM_ChecksumBatch/4"):
-        if ref and micro.get(k):
-            r = micro[k] / ref
-            p("| checksum >= 2.5 x the byte-wise loop (%s) | %.2f x | %s |" % (
-                k.split("/")[-1] + " blocks side by side", r, "yes" if r >= 2.5 else "no"))
-    if micro.get("BM_ChecksumBatch/1") and ref:
-        r = micro["BM_ChecksumBatch/1"] / ref
-        p("| checksum of one lone block vs the byte-wise loop | %.2f x | - (see below) |" % r)
-    peak = max(max(r[1] for r in rows[n]) for n in (vx, enc) if n in rows) / 1024.0
-    p("| peak RSS < 16 MiB (vexo-archive) | %.1f MiB | %s |" % (peak, "yes" if peak < 16 else "no"))
     inst = "installer --unattended"
+    corpora = [("first corpus", rows), ("second corpus", rows2)]
+    missed = []
+    for label, rs in corpora:
+        if vx in rs and bsd in rs:
+            # Judged on the figure as printed, so that a shown 2.00 x is met.
+            r = round(median_of(rs, bsd) / median_of(rs, vx), 2)
+            p("| extraction >= 2 x bsdtar (%s) | %.2f x | %s |" % (label, r,
+                                                                "yes" if r >= 2 else "no"))
+            if r < 2:
+                missed.append("extraction >= 2 x bsdtar (%s)" % label)
+    for label, rs in corpora:
+        if vx in rs and inst in rs:
+            r = round(median_of(rs, inst) / median_of(rs, vx), 2)
+            p("| unattended installer <= 1.15 x plain extraction (%s) | %.2f x | %s |" % (
+                label, r, "yes" if r <= 1.15 else "no"))
+            if r > 1.15:
+                missed.append("unattended installer <= 1.15 x plain extraction (%s)" % label)
+    if wine in rows and vx in rows:
+        p("| Windows build under Wine / Linux build (first corpus) | %.2f x | - |" % (
+            med(wine) / med(vx)))
+    else:
+        p("| Windows build under Wine / Linux build (first corpus) | not run | - |")
+    # Both corpora count for memory: the larger files of the second must not cost more.
+    peak = max(max(r[1] for r in rs[n]) for _, rs in corpora for n in (vx, enc) if n in rs) / 1024.0
+    p("| peak RSS < 16 MiB (vexo-archive) | %.1f MiB | %s |" % (peak, "yes" if peak < 16 else "no"))
     if inst in rows:
-        ipeak = max(r[1] for r in rows[inst]) / 1024.0
+        ipeak = max(max(r[1] for r in rs[inst]) for _, rs in corpora if inst in rs) / 1024.0
         p("| peak RSS < 16 MiB (installer) | %.1f MiB | %s |" % (ipeak, "yes" if ipeak < 16 else "no"))
     if "1g" in opens:
         p("| open + identify a 1 GiB installer < 10 ms | %.3f ms (small installer %.3f ms) | %s |"
@@ -207,6 +281,8 @@ def main():
     if vx in rows and enc in rows:
         r = med(enc) / med(vx)
         p("| encrypted extraction <= 1.5 x plain | %.2f x | %s |" % (r, "yes" if r <= 1.5 else "no"))
+        if r > 1.5:
+            missed.append("encrypted extraction <= 1.5 x plain")
     p("")
 
     # How the figures come about, from this run's own numbers.
@@ -248,17 +324,39 @@ def main():
           "time on this archive, shared by the two threads: the extracting thread decodes a "
           "later block itself while it waits for one." % (bf / 1e6, payload * 1e6 / bf))
     if inst in rows:
+        whole = ", ".join("%.2f s against %.2f s on the %s" % (
+            median_of(rs, inst), median_of(rs, vx), label)
+            for label, rs in corpora if inst in rs and vx in rs)
         p("- The installer program maps no toolkit library in an unattended run: the window "
           "is a module carried inside the program and loaded only in window mode. Its run "
           "checks every block before writing the first file; that check, too, runs ahead on "
-          "the second thread.")
-    missed = []
-    if vx in rows and bsd in rows and med(bsd) / med(vx) < 1.5:
-        missed.append("extraction >= 1.5 x bsdtar")
-    if vx in rows and flo in rows and med(flo) / med(vx) < 2:
-        missed.append("extraction >= 2 x bench/floor")
-    if vx in rows and enc in rows and med(enc) / med(vx) > 1.5:
-        missed.append("encrypted extraction <= 1.5 x plain")
+          "the second thread. Whole run against plain extraction: %s." % whole)
+    if vx in rows2 and bsd in rows2 and vx in rows and bsd in rows:
+        p("- Fewer, larger files: on the second corpus `vexo-archive extract` is %.2f x bsdtar "
+          "(first corpus %.2f x), %.0f MiB/s against %.0f MiB/s. Creating, naming and dating a "
+          "file weigh less there; decompression, checksum and writing the data weigh more "
+          "(user %.2f s, kernel %.2f s for %.1f MiB)." % (
+              med2(bsd) / med2(vx), med(bsd) / med(vx), mib2 / med2(vx), mib / med(vx),
+              med2(vx, 2), med2(vx, 3), mib2))
+    if wine in rows and vx in rows:
+        start = statistics.median(wine_starts) if wine_starts else 0.0
+        busy = start + med(wine, 2) + med(wine, 3) + med(wine, 4)
+        p("- Under Wine the Windows build takes %.2f s against %.2f s for the Linux build "
+          "(%.2f x). A start of the Windows program with the server already up costs %.2f s "
+          "(median of %d `--help` runs), so the extraction itself takes about %.2f s, %.2f x "
+          "the Linux run. The program's own processor time is %.2f s user and %.2f s kernel "
+          "(Linux build: %.2f s and %.2f s); the wineserver, which keeps every handle the "
+          "program opens or closes, used %.2f s more per run. Start, the program's processor "
+          "time and the server's add up to %.2f s of the %.2f s%s. A ratio well above what the "
+          "start and the server account for points at the Windows code of the platform layer, "
+          "not at Wine." % (
+              med(wine), med(vx), med(wine) / med(vx), start, len(wine_starts),
+              med(wine) - start, (med(wine) - start) / med(vx), med(wine, 2), med(wine, 3),
+              med(vx, 2), med(vx, 3), med(wine, 4), busy, med(wine),
+              ": the program and the server take turns, one waiting while the other works"
+              if busy >= 0.8 * med(wine) else
+              "; the rest is waiting on neither processor (the disk, or other jobs on this "
+              "shared machine)"))
     if missed:
         p("- Missed in this run: %s. The spread column shows how far the load of this shared "
           "machine moved the figures; the kernel time of the runs shows whether freed inodes "
