@@ -123,6 +123,25 @@ TEST(StandInDrive, WithoutAPrefixNothingIsMapped) {
     EXPECT_EQ(platform::TempDirectory().substr(0, 3), "C:\\");
 }
 
+// Drive letters found present are remembered; a missing one is asked about each time, in
+// either case of its letter.
+TEST(DriveLetters, MissingStaysMissingAndPresentStaysPresent) {
+    ScopedTestPrefix prefix;
+    for (int round = 0; round < 2; ++round) {
+        for (const char* missing : {"q:\\x.txt", "Q:\\x.txt"}) {
+            EXPECT_FALSE(platform::HostPath(missing).has_value()) << missing;
+            EXPECT_EQ(platform::LastError(), platform::kErrorPathNotFound) << missing;
+            EXPECT_FALSE(platform::FileExists(missing)) << missing;
+            EXPECT_EQ(platform::LastError(), platform::kErrorPathNotFound) << missing;
+        }
+        for (const char* present : {"c:\\nada.txt", "C:\\nada.txt"}) {
+            EXPECT_TRUE(platform::HostPath(present).has_value()) << present;
+            EXPECT_FALSE(platform::FileExists(present)) << present;
+            EXPECT_EQ(platform::LastError(), platform::kErrorFileNotFound) << present;
+        }
+    }
+}
+
 TEST(SystemSharing, AnOpenFileIsRefusedToEveryHandle) {
     ScopedTestPrefix prefix;
     vexo::platform::test::WriteText("C:\\held.txt", "data");

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/win32/WidePaths.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vexo::platform {
@@ -69,7 +70,7 @@ std::optional<std::string> HostPath(std::string_view windowsPath) {
         return std::nullopt;
     }
     const std::wstring root = DriveRoot(system);
-    if (!root.empty() && ::GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR) {
+    if (!root.empty() && win32::NoSuchDrive(root)) {
         SetLastError(kErrorPathNotFound);
         return std::nullopt;
     }

@@ -4,22 +4,48 @@
 
 #include "platform/win32/WidePaths.h"
 
+#include <atomic>
+#include <cstdint>
+
 namespace vexo::platform::win32 {
+
+namespace {
+
+// Drive letters found present, asked once per process: each question is a round trip to the
+// mount manager (several under Wine), and path conversions and failed look-ups ask it often.
+// A drive gone later fails the operation on it by itself.
+std::atomic<std::uint32_t> g_drivesPresent{0};
+
+} // namespace
+
+bool NoSuchDrive(const std::wstring& root) {
+    const wchar_t upper = root[0] >= L'a' && root[0] <= L'z' ? root[0] - 32 : root[0];
+    const std::uint32_t bit = upper >= L'A' && upper <= L'Z' ? 1u << (upper - L'A') : 0;
+    if ((g_drivesPresent.load(std::memory_order_relaxed) & bit) != 0) return false;
+    if (::GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR) return true;
+    g_drivesPresent.fetch_or(bit, std::memory_order_relaxed);
+    return false;
+}
 
 int LastErrorFor(const std::wstring& systemPath) {
     const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND && systemPath.size() >= 2 && systemPath[1] == L':') {
-        const std::wstring root = systemPath.substr(0, 2) + L"\\";
-        if (::GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR) return ERROR_PATH_NOT_FOUND;
-    }
+    if (code == ERROR_FILE_NOT_FOUND && systemPath.size() >= 2 && systemPath[1] == L':' &&
+        NoSuchDrive(systemPath.substr(0, 2) + L"\\"))
+        return ERROR_PATH_NOT_FOUND;
     return static_cast<int>(code);
 }
 
+DWORD HandleAttributes(HANDLE handle) {
+    FILE_BASIC_INFO basic{};
+    return ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
+               ? basic.FileAttributes
+               : INVALID_FILE_ATTRIBUTES;
+}
+
 bool IsDiskFile(HANDLE handle) {
-    BY_HANDLE_FILE_INFORMATION facts{};
-    return ::GetFileType(handle) == FILE_TYPE_DISK &&
-           ::GetFileInformationByHandle(handle, &facts) &&
-           !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (::GetFileType(handle) != FILE_TYPE_DISK) return false;
+    const DWORD attributes = HandleAttributes(handle);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool NamesSpecialFile(const std::wstring& systemPath) {

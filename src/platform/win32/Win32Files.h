@@ -9,9 +9,17 @@
 
 namespace vexo::platform::win32 {
 
+/// Whether the drive of `root` ("X:\\") is missing; a drive letter once found present is not
+/// asked about again in this process.
+bool NoSuchDrive(const std::wstring& root);
+
 /// GetLastError after a call on `systemPath` failed, as Windows reports it: Wine answers 2
 /// where the drive itself is missing, Windows 3.
 int LastErrorFor(const std::wstring& systemPath);
+
+/// The attributes of an open handle (INVALID_FILE_ATTRIBUTES when unknown), without the
+/// volume query of GetFileInformationByHandle: a round trip to the mount manager under Wine.
+DWORD HandleAttributes(HANDLE handle);
 
 /// Whether an open handle is a file on a disk, not a pipe, a device or a directory.
 bool IsDiskFile(HANDLE handle);
