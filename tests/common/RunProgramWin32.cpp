@@ -133,10 +133,16 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const ProgramOpti
     PROCESS_INFORMATION info{};
     const std::wstring program = Wide(argv[0]);
     const auto started = std::chrono::steady_clock::now();
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
-                          nullptr, &startup, &info))
-        return r;
+    const auto create = [&] {
+        return ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
+                                nullptr, &startup, &info);
+    };
+    // Under Wine a start now and then fails outright on a busy machine: it is tried once more.
+    if (!create()) {
+        ::Sleep(200);
+        if (!create()) return r;
+    }
     r.started = true;
     Handle process(info.hProcess), thread(info.hThread);
     // Only the program holds the write ends now, so the readers end when it does.

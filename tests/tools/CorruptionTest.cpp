@@ -182,7 +182,9 @@ class CorruptionSuite : public ::testing::Test {
         for (const auto& argv : runs) {
             const ProgramResult r = Run(argv, kTimeLimit);
             std::ostringstream p;
-            if (r.timedOut)
+            if (!r.started)
+                p << "did not start";
+            else if (r.timedOut)
                 p << "took more than " << kTimeLimit.count() << " s";
             else if (!r.exited)
                 p << "ended by signal " << r.signal;
