@@ -132,7 +132,7 @@ def main():
     p("## Corpus")
     p("")
     p("%d files, %.1f MiB (`bench/corpus.py`: half structured binaries, a fifth incompressible, "
-      "the rest text). Archive %.1f MiB (%.0f %% of the input, level 9, 64 KiB blocks); encrypted "
+      "the rest text). Archive %.1f MiB (%.0f %% of the input, default level, 64 KiB blocks); encrypted "
       "archive %.1f MiB; zip -9 %.1f MiB; tar.gz %.1f MiB." % (
           files, mib, sizes["corpus.vxa"] / 1048576.0, 100.0 * sizes["corpus.vxa"] / total,
           sizes["corpus-key.vxa"] / 1048576.0, sizes["corpus.zip"] / 1048576.0,
