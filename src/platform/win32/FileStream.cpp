@@ -119,9 +119,9 @@ std::unique_ptr<Stream> OpenFile(std::string_view path, OpenMode mode, FinalLink
     if (handle == INVALID_HANDLE_VALUE) Fail(win32::LastErrorFor(system));
     // Only a file on a disk: a pipe, a device ("NUL", "COM1") or a link opened as itself is
     // refused before any read could wait on it.
-    const DWORD opened = noFollow ? win32::HandleAttributes(handle) : 0;
-    if (!win32::IsDiskFile(handle) ||
-        (opened != INVALID_FILE_ATTRIBUTES && (opened & FILE_ATTRIBUTE_REPARSE_POINT))) {
+    DWORD opened = 0;
+    if (!win32::IsDiskFile(handle, &opened) ||
+        (noFollow && (opened & FILE_ATTRIBUTE_REPARSE_POINT))) {
         ::CloseHandle(handle);
         Fail(kErrorAccessDenied);
     }

@@ -16,6 +16,15 @@ namespace {
 // A drive gone later fails the operation on it by itself.
 std::atomic<std::uint32_t> g_drivesPresent{0};
 
+// The attributes of an open handle (INVALID_FILE_ATTRIBUTES when unknown), without the volume
+// query of GetFileInformationByHandle: a round trip to the mount manager under Wine.
+DWORD HandleAttributes(HANDLE handle) {
+    FILE_BASIC_INFO basic{};
+    return ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
+               ? basic.FileAttributes
+               : INVALID_FILE_ATTRIBUTES;
+}
+
 } // namespace
 
 bool NoSuchDrive(const std::wstring& root) {
@@ -35,17 +44,11 @@ int LastErrorFor(const std::wstring& systemPath) {
     return static_cast<int>(code);
 }
 
-DWORD HandleAttributes(HANDLE handle) {
-    FILE_BASIC_INFO basic{};
-    return ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
-               ? basic.FileAttributes
-               : INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsDiskFile(HANDLE handle) {
+bool IsDiskFile(HANDLE handle, DWORD* attributes) {
     if (::GetFileType(handle) != FILE_TYPE_DISK) return false;
-    const DWORD attributes = HandleAttributes(handle);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD found = HandleAttributes(handle);
+    if (attributes) *attributes = found;
+    return found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool NamesSpecialFile(const std::wstring& systemPath) {

@@ -17,12 +17,9 @@ bool NoSuchDrive(const std::wstring& root);
 /// where the drive itself is missing, Windows 3.
 int LastErrorFor(const std::wstring& systemPath);
 
-/// The attributes of an open handle (INVALID_FILE_ATTRIBUTES when unknown), without the
-/// volume query of GetFileInformationByHandle: a round trip to the mount manager under Wine.
-DWORD HandleAttributes(HANDLE handle);
-
-/// Whether an open handle is a file on a disk, not a pipe, a device or a directory.
-bool IsDiskFile(HANDLE handle);
+/// Whether an open handle is a file on a disk, not a pipe, a device or a directory; its
+/// attributes go to `attributes` when given.
+bool IsDiskFile(HANDLE handle, DWORD* attributes = nullptr);
 /// Whether `systemPath` opens (attributes only, nothing waited on) as something other than a
 /// file on a disk: a device name ("NUL", "COM1") or a pipe. False for a missing name.
 bool NamesSpecialFile(const std::wstring& systemPath);
