@@ -90,8 +90,6 @@ void Interleaved(std::uint32_t* values, const std::uint8_t* const* p, std::size_
         values[j] = v[j];
 }
 
-constexpr int kLanes = 8;
-
 } // namespace
 
 std::uint32_t ArchiveChecksumReference(std::uint32_t value, const void* data, std::size_t len) {
@@ -113,44 +111,44 @@ std::uint32_t ArchiveChecksum(std::uint32_t value, const void* data, std::size_t
     return WordLoop(value, static_cast<const std::uint8_t*>(data), len);
 }
 
-void ArchiveChecksumMany(std::span<ChecksumArea> areas) {
-    // Lanes hold the areas in progress; each round advances every busy lane by the shortest
-    // remainder among them, then refills the lanes that finished.
-    std::array<ChecksumArea*, kLanes> lane{};
-    std::array<const std::uint8_t*, kLanes> at{};
-    std::array<std::size_t, kLanes> left{};
-    std::array<std::uint32_t, kLanes> value{};
-    std::size_t next = 0;
+void ChecksumLanes::Add(const ChecksumArea& area, std::size_t tag) {
+    for (Lane& lane : lanes_) {
+        if (lane.busy) continue;
+        const bool empty = area.data == nullptr || area.len == 0;
+        lane = {static_cast<const std::uint8_t*>(area.data), empty ? 0 : area.len, area.value, tag,
+                true};
+        ++busy_;
+        return;
+    }
+}
+
+ChecksumLanes::Ended ChecksumLanes::Next() {
     for (;;) {
-        int busy = 0;
-        for (int j = 0; j < kLanes; ++j) {
-            while (lane[j] == nullptr && next < areas.size()) {
-                ChecksumArea& a = areas[next++];
-                if (a.data == nullptr || a.len == 0) continue;
-                lane[j] = &a;
-                at[j] = static_cast<const std::uint8_t*>(a.data);
-                left[j] = a.len;
-                value[j] = a.value;
+        for (Lane& lane : lanes_) {
+            if (lane.busy && lane.left == 0) {
+                lane.busy = false;
+                --busy_;
+                return {lane.tag, lane.value};
             }
-            if (lane[j] != nullptr) ++busy;
         }
-        if (busy == 0) return;
-        // Pack the busy lanes to the front so the kernel's width matches the work.
-        std::array<int, kLanes> index{};
+        // Every busy lane advances by the shortest remainder among them, so at least one ends;
+        // the busy lanes are packed to the front so the kernel's width matches the work.
+        std::array<Lane*, kLanes> run{};
         int n = 0;
-        for (int j = 0; j < kLanes; ++j)
-            if (lane[j] != nullptr) index[n++] = j;
-        std::size_t step = left[index[0]];
+        for (Lane& lane : lanes_)
+            if (lane.busy) run[n++] = &lane;
+        if (n == 0) return {};
+        std::size_t step = run[0]->left;
         for (int q = 1; q < n; ++q)
-            step = std::min(step, left[index[q]]);
+            step = std::min(step, run[q]->left);
         std::array<const std::uint8_t*, kLanes> p{};
         std::array<std::uint32_t, kLanes> v{};
         for (int q = 0; q < n; ++q) {
-            p[q] = at[index[q]];
-            v[q] = value[index[q]];
+            p[q] = run[q]->at;
+            v[q] = run[q]->value;
         }
         // Idle lanes of the chosen width repeat lane 0; their results are dropped.
-        for (int q = n; q < kLanes; ++q)
+        for (int q = n; q < static_cast<int>(kLanes); ++q)
             p[q] = p[0];
         if (n == 1)
             v[0] = WordLoop(v[0], p[0], step);
@@ -161,15 +159,23 @@ void ArchiveChecksumMany(std::span<ChecksumArea> areas) {
         else
             Interleaved<8>(v.data(), p.data(), step);
         for (int q = 0; q < n; ++q) {
-            int j = index[q];
-            value[j] = v[q];
-            at[j] += step;
-            left[j] -= step;
-            if (left[j] == 0) {
-                lane[j]->value = value[j];
-                lane[j] = nullptr;
-            }
+            run[q]->value = v[q];
+            run[q]->at += step;
+            run[q]->left -= step;
         }
+    }
+}
+
+void ArchiveChecksumMany(std::span<ChecksumArea> areas) {
+    ChecksumLanes lanes;
+    std::size_t next = 0;
+    while (next < areas.size() || lanes.Busy() > 0) {
+        while (next < areas.size() && lanes.Busy() < ChecksumLanes::kLanes) {
+            lanes.Add(areas[next], next);
+            ++next;
+        }
+        const ChecksumLanes::Ended ended = lanes.Next();
+        areas[ended.tag].value = ended.value;
     }
 }
 

@@ -1,6 +1,7 @@
 // Checksum.h - the archive's 32-bit block checksum.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -28,6 +29,36 @@ struct ChecksumArea {
 /// is not linear, so one area cannot be split; its speed comes from stepping up to eight
 /// independent areas side by side, which hides the latency of each table lookup.
 void ArchiveChecksumMany(std::span<ChecksumArea> areas);
+
+/// Areas checked side by side as they arrive: a lane takes a new area as soon as its own ends,
+/// so areas of unequal length never leave one lane running alone while others are waiting.
+class ChecksumLanes {
+  public:
+    static constexpr std::size_t kLanes = 8;
+
+    struct Ended {
+        std::size_t tag = 0;
+        std::uint32_t value = 0; // the running value at the area's end
+    };
+
+    /// Areas added and not yet handed back by Next.
+    std::size_t Busy() const { return busy_; }
+    /// Takes an area into a free lane (requires Busy() < kLanes); `tag` comes back with it.
+    void Add(const ChecksumArea& area, std::size_t tag);
+    /// Runs the lanes until an area ends and hands it back (requires Busy() > 0).
+    Ended Next();
+
+  private:
+    struct Lane {
+        const std::uint8_t* at = nullptr;
+        std::size_t left = 0;
+        std::uint32_t value = 0;
+        std::size_t tag = 0;
+        bool busy = false;
+    };
+    std::array<Lane, kLanes> lanes_{};
+    std::size_t busy_ = 0;
+};
 
 /// The stored form over one area: ~ArchiveChecksum(0xFFFFFFFF, data, len).
 std::uint32_t StoredChecksum(const void* data, std::size_t len);

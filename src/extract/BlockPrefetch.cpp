@@ -16,7 +16,7 @@ namespace vexo::extract {
 
 std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize) {
     constexpr std::size_t kBudget = std::size_t{2} << 20;
-    return std::clamp<std::size_t>(kBudget / std::max<std::size_t>(blockSize, 1), 2, 8);
+    return std::clamp<std::size_t>(kBudget / std::max<std::size_t>(blockSize, 1), 2, 16);
 }
 
 BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
@@ -71,7 +71,7 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     }
     // Blocks the extraction passed (skipped entries) are dropped.
     while (!queue_.empty() && queue_.front()->position < position) {
-        free_.emplace_back(queue_.front());
+        Drop(queue_.front());
         queue_.pop_front();
         changed_.notify_all();
     }
@@ -82,10 +82,7 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
             // back when it gets to it, or here when it has stopped.
             queue_.pop_front();
             callerAt_ = std::max(callerAt_, position);
-            if (finished_)
-                free_.emplace_back(slot);
-            else
-                slot->state = Slot::State::Abandoned;
+            Drop(slot);
             changed_.notify_all();
             return nullptr;
         }
@@ -129,6 +126,14 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     return nullptr;
 }
 
+void BlockPrefetcher::Drop(Slot* slot) {
+    // A slot the thread still reads or checks (its lanes point into it) is freed by the thread.
+    if (finished_ || slot->state == Slot::State::Ready)
+        free_.emplace_back(slot);
+    else
+        slot->state = Slot::State::Abandoned;
+}
+
 void BlockPrefetcher::WaitForWalk() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] {
@@ -167,7 +172,12 @@ BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, 
 void BlockPrefetcher::Publish(Slot* slot) {
     {
         std::lock_guard lock(mutex_);
-        slot->state = Slot::State::Ready;
+        if (slot->state == Slot::State::Abandoned) {
+            slot->state = Slot::State::Reading;
+            free_.emplace_back(slot);
+        } else {
+            slot->state = Slot::State::Ready;
+        }
     }
     changed_.notify_all();
 }
@@ -242,30 +252,46 @@ void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& in
         Finish(*slots[i], ~areas[i].value == slots[i]->checksum, inflater);
 }
 
-void BlockPrefetcher::Flush(std::vector<Slot*>& batch) {
-    std::vector<Slot*>& checked = checked_;
-    checked.clear();
-    for (Slot* slot : batch) {
+void BlockPrefetcher::StepLanes() {
+    // Read blocks join the lanes while there is room; encrypted ones are decoded alone, since
+    // decryption dominates and the extracting thread may decode later ones meanwhile.
+    std::size_t kept = 0;
+    for (Slot* slot : batch_) {
+        if (lanes_.Busy() == archive::ChecksumLanes::kLanes) {
+            batch_[kept++] = slot;
+            continue;
+        }
         if (!StartWork(slot)) continue;
         if (slot->encrypted) {
-            // Decryption dominates: each is published as soon as it is done, and the
-            // extracting thread decodes later ones of the batch meanwhile.
             Decode(*slot, *inflater_, cipher_.get());
             Publish(slot);
             continue;
         }
-        checked.push_back(slot);
+        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
+                                                                : -std::int64_t{slot->length});
+        const auto lane = static_cast<std::size_t>(
+            std::find(inLane_.begin(), inLane_.end(), nullptr) - inLane_.begin());
+        inLane_[lane] = slot;
+        lanes_.Add({slot->in.data(), slot->size, 0xFFFFFFFFu}, lane);
     }
-    CheckSideBySide(checked, *inflater_, areas_);
-    for (Slot* slot : checked)
-        Publish(slot);
-    batch.clear();
+    batch_.resize(kept);
+    if (lanes_.Busy() == 0) return;
+    const archive::ChecksumLanes::Ended ended = lanes_.Next();
+    Slot* slot = inLane_[ended.tag];
+    inLane_[ended.tag] = nullptr;
+    Finish(*slot, ~ended.value == slot->checksum, *inflater_);
+    Publish(slot);
+}
+
+bool BlockPrefetcher::Holding() const {
+    return !batch_.empty() || lanes_.Busy() > 0;
 }
 
 void BlockPrefetcher::Walk() {
     std::int64_t record = settings_.firstRecord;
     const std::int64_t end = settings_.segmentEnd;
-    std::vector<Slot*>& batch = batch_;
+    const std::size_t ahead =
+        std::min(archive::ChecksumLanes::kLanes, SlotsFor(settings_.blockSize));
     while (record < end) {
         file_->SetPosition(record);
         archive::TFileEntry entry;
@@ -282,24 +308,26 @@ void BlockPrefetcher::Walk() {
         while (!blocks.AtEnd()) {
             const std::optional<BlockHead> head = blocks.ReadHead();
             if (!head) break;
-            // Never wait for a slot while holding undecoded ones: the caller may wait on them.
+            // Never wait for a slot while holding unfinished ones: the caller may wait on them.
+            // Out of slots, the lanes run down until one is free or none is held.
             bool full = false;
-            Slot* slot = Claim(head->position, batch.empty(), full);
-            if (full) {
-                Flush(batch);
-                slot = Claim(head->position, true, full);
+            Slot* slot = Claim(head->position, !Holding(), full);
+            while (full) {
+                StepLanes();
+                slot = Claim(head->position, !Holding(), full);
             }
             if (slot) {
                 slot->length = head->length;
                 slot->checksum = head->checksum;
                 slot->encrypted = encrypted;
-                batch.push_back(slot);
+                batch_.push_back(slot);
                 blocks.ReadPayload(*head, slot->in.data());
                 {
                     std::lock_guard lock(mutex_);
                     if (slot->state == Slot::State::Reading) slot->state = Slot::State::Waiting;
                 }
-                if (batch.size() >= kBatch) Flush(batch);
+                // Blocks wait, still open to the caller's help, until they fill the lanes.
+                if (batch_.size() + lanes_.Busy() >= ahead) StepLanes();
             } else {
                 {
                     std::lock_guard lock(mutex_);
@@ -309,7 +337,8 @@ void BlockPrefetcher::Walk() {
             }
         }
     }
-    Flush(batch);
+    while (Holding())
+        StepLanes();
 }
 
 void BlockPrefetcher::Run() noexcept {
@@ -325,6 +354,10 @@ void BlockPrefetcher::Run() noexcept {
         for (Slot* slot : batch_)
             if (slot->state == Slot::State::Abandoned) free_.emplace_back(slot);
         batch_.clear();
+        for (Slot*& slot : inLane_) {
+            if (slot && slot->state == Slot::State::Abandoned) free_.emplace_back(slot);
+            slot = nullptr;
+        }
     }
     changed_.notify_all();
 }

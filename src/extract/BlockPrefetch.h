@@ -13,6 +13,7 @@
 #include "extract/SecureWipe.h"
 #include "platform/Stream.h"
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -48,8 +49,9 @@ class BlockPrefetcher {
         std::size_t size = 0; // decoded bytes in `out`
         const std::uint8_t* data = nullptr;
         // Reading may still be taken over by the extracting thread: it then decodes the block
-        // itself and the slot is Abandoned. Waiting (read, not yet worked on) it may work on in
-        // the slot, as the thread would.
+        // itself and the slot is Abandoned, as is any slot the thread holds that the
+        // extraction passed by; the thread frees those. Waiting (read, not yet worked on) the
+        // extracting thread may work on in the slot, as the thread would.
         enum class State { Reading, Waiting, Working, Ready, Abandoned } state = State::Reading;
     };
 
@@ -83,7 +85,8 @@ class BlockPrefetcher {
     /// Waits until the thread has gone as far as its slots let it, or to the segment's end.
     void WaitForWalk();
 
-    /// Slots in flight for a block size: about 2 MiB of buffers, at least 2 and at most 8.
+    /// Slots in flight for a block size: about 2 MiB of decoded buffers, at least 2 and at most
+    /// 16 (twice the checksum lanes, so full lanes still leave slots ready for the caller).
     static std::size_t SlotsFor(std::size_t blockSize);
 
   private:
@@ -92,6 +95,10 @@ class BlockPrefetcher {
     // Claims a slot for the block at `position`, waiting for one when `wait`; nullptr when the
     // extracting thread has the block, the run is over, or (`full`) no slot is free.
     Slot* Claim(std::int64_t position, bool wait, bool& full);
+    // Hands a slot the caller passed by back, now or (while the thread holds it) when the
+    // thread is done with it. Called with the lock held.
+    void Drop(Slot* slot);
+    // Marks a worked-on slot ready, or frees it when the caller has passed it by.
     void Publish(Slot* slot);
     // Decrypts a slot's payload in place; false with the verdict set when it cannot.
     bool Decrypt(Slot& slot, TBlowFish& cipher);
@@ -106,9 +113,13 @@ class BlockPrefetcher {
     // the calling thread's own scratch list.
     void CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
                          std::vector<archive::ChecksumArea>& areas);
-    // Checks and decodes the claimed slots, then publishes them.
-    void Flush(std::vector<Slot*>& batch);
+    // Moves read slots into the checksum lanes while there is room, then runs the lanes until
+    // one block's checksum ends, decodes that block and publishes it.
+    void StepLanes();
+    // Whether the thread holds read slots it has not finished.
+    bool Holding() const;
 
+    // Slots the extracting thread checks at once when it helps.
     static constexpr std::size_t kBatch = 4;
 
     std::unique_ptr<platform::Stream> file_;
@@ -129,10 +140,10 @@ class BlockPrefetcher {
     bool finished_ = false;
     SecretText key_;
     std::uint64_t keyGeneration_ = 0;
-    std::vector<archive::ChecksumArea> areas_; // Flush's working lists, kept between batches
-    std::vector<Slot*> checked_;
+    archive::ChecksumLanes lanes_;                               // the thread's own
+    std::array<Slot*, archive::ChecksumLanes::kLanes> inLane_{}; // by lane tag
     std::vector<archive::ChecksumArea> callerAreas_; // the extracting thread's, when it helps
-    std::vector<Slot*> batch_;                       // claimed by the thread, not yet published
+    std::vector<Slot*> batch_;                       // read by the thread, not yet in the lanes
     std::thread thread_;
 };
 

@@ -62,6 +62,38 @@ TEST(ChecksumForms, BatchEqualsReferenceForEveryBatchSizeAndMixedLengths) {
     }
 }
 
+TEST(ChecksumForms, LanesTakeNewAreasWhileOthersAreHalfWay) {
+    std::mt19937 rng(31);
+    const auto data = RandomBytes(1 << 17, rng);
+    std::vector<ChecksumArea> areas(300);
+    for (auto& a : areas) {
+        a.len = rng() % 5 == 0 ? 0 : rng() % 20000;
+        a.data = data.data() + rng() % (data.size() - a.len);
+        a.value = static_cast<std::uint32_t>(rng());
+    }
+    ChecksumLanes lanes;
+    std::vector<std::uint32_t> got(areas.size());
+    std::vector<int> ended(areas.size(), 0);
+    std::size_t next = 0;
+    while (next < areas.size() || lanes.Busy() > 0) {
+        // A random number of areas joins between steps, as blocks arrive from a reader.
+        for (std::size_t join = rng() % 4;
+             join > 0 && next < areas.size() && lanes.Busy() < ChecksumLanes::kLanes;
+             --join, ++next)
+            lanes.Add(areas[next], next);
+        if (lanes.Busy() == 0) continue;
+        const ChecksumLanes::Ended e = lanes.Next();
+        ASSERT_LT(e.tag, next);
+        got[e.tag] = e.value;
+        ++ended[e.tag];
+    }
+    for (std::size_t k = 0; k < areas.size(); ++k) {
+        const auto& a = areas[k];
+        ASSERT_EQ(ended[k], 1) << "area " << k;
+        ASSERT_EQ(got[k], ArchiveChecksumReference(a.value, a.data, a.len)) << "area " << k;
+    }
+}
+
 TEST(ChecksumForms, BatchHandlesNullAreasAndSharedMemory) {
     std::mt19937 rng(5);
     const auto data = RandomBytes(5000, rng);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <random>
 #include <thread>
 
 namespace vexo::extract::testing {
@@ -184,11 +185,11 @@ TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
     settings.blockSize = 1024;
     settings.inCapacity = 1100;
     BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
-    ahead.WaitForWalk(); // eight slots filled, then it waits
+    ahead.WaitForWalk(); // every slot filled, then it waits
     // The caller jumps to block 30: the filled slots are dropped, 30 is the caller's own, and
     // the thread goes on past it.
     EXPECT_EQ(ahead.Take(heads[30].position), nullptr);
-    ahead.WaitForWalk(); // 31 to 38 now; 39 only once a slot is given back
+    ahead.WaitForWalk(); // 31 onwards now
     for (std::size_t i = 31; i < 39; ++i) {
         const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
         ASSERT_NE(slot, nullptr) << i;
@@ -286,6 +287,55 @@ TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
             EXPECT_EQ(slot->verdict, Verdict::Good) << i;
         }
     }
+}
+
+// The caller jumps past blocks whose checksums the thread is halfway through (held at a later
+// read); their slots may not be reused before the thread is done with them.
+TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
+    std::vector<Bytes> files;
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 1024;
+        archive::ArchiveWriter w(archive, o);
+        for (int f = 0; f < 4; ++f) {
+            // Random and text blocks: stored and deflated lengths, so checks end out of order.
+            Bytes data = f % 2 ? RandomBytes(20 * 1024, f) : Compressible(20 * 1024);
+            w.AddFile(("f" + std::to_string(f) + ".bin").c_str(), EntryDate(), 0x20, 'R', data);
+            files.push_back(std::move(data));
+        }
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 80u);
+    auto stream = std::make_unique<GatedStream>(archive.Bytes(), heads[12].payload);
+    GatedStream* gate = stream.get();
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = 1024;
+    settings.inCapacity = 1100;
+    BlockPrefetcher ahead(std::move(stream), settings);
+    struct OpenAtExit {
+        GatedStream* gate;
+        ~OpenAtExit() { gate->Open(); }
+    } opener{gate};
+    gate->WaitUntilReached();
+    EXPECT_EQ(ahead.Take(heads[13].position), nullptr); // the caller's own
+    gate->Open();
+    ahead.WaitForWalk(); // the slots refilled with the blocks after it
+    int taken = 0;
+    for (std::size_t i = 14; i < heads.size(); ++i) {
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        if (!slot) continue;
+        ++taken;
+        ASSERT_EQ(slot->verdict, Verdict::Good) << "block " << i;
+        const auto from = files[i / 20].begin() + static_cast<std::ptrdiff_t>(i % 20 * 1024);
+        ASSERT_EQ(Bytes(slot->data, slot->data + slot->size), Bytes(from, from + 1024))
+            << "block " << i;
+    }
+    EXPECT_GT(taken, 0);
 }
 
 // The extraction's answers do not depend on whether the second thread got there first.
