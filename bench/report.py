@@ -310,9 +310,10 @@ def main():
               "records through a small buffer." % (
                   cv[0] / float(files), cf[0] / float(files), cv[1].get("getdents64", 0)))
     if one and eight:
-        p("- Checksums: blocks decoded ahead are checked side by side (`ArchiveChecksumMany`, "
-          "%.0f MB/s with eight blocks against %.0f MB/s for one), so the %.0f MB of payload "
-          "cost about %.2f s instead of %.2f s." % (
+        p("- Checksums: blocks decoded ahead are checked in eight lanes side by side, and a "
+          "lane takes the next block as soon as its own ends (`ChecksumLanes`; %.0f MB/s with "
+          "eight blocks against %.0f MB/s for one), so the %.0f MB of payload cost about %.2f s "
+          "instead of %.2f s." % (
               eight / 1e6, one / 1e6, payload, payload * 1e6 / eight, payload * 1e6 / one))
     if zl and ld:
         p("- Decompression: the whole-buffer inflater, %.1f x zlib on record blocks in the "
