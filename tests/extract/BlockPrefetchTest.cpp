@@ -241,6 +241,24 @@ class GatedStream : public platform::Stream {
     bool reached_ = false, open_ = false;
 };
 
+// A prefetcher over 1 KiB blocks whose stream holds the thread at `gateAt`; the gate opens
+// before the prefetcher joins its thread.
+struct GatedPrefetch {
+    static BlockPrefetcher::Settings Over(std::int64_t firstRecord, std::int64_t end) {
+        BlockPrefetcher::Settings settings;
+        settings.firstRecord = firstRecord;
+        settings.segmentEnd = end;
+        settings.blockSize = 1024;
+        settings.inCapacity = 1100;
+        return settings;
+    }
+    GatedPrefetch(std::unique_ptr<GatedStream> stream, std::int64_t firstRecord, std::int64_t end)
+        : gate(stream.get()), ahead(std::move(stream), Over(firstRecord, end)) {}
+    ~GatedPrefetch() { gate->Open(); }
+    GatedStream* gate;
+    BlockPrefetcher ahead;
+};
+
 TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
     const Bytes data = Compressible(40 * 1024);
     platform::MemoryStream archive;
@@ -255,18 +273,10 @@ TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 40u);
     FlipPayloadByte(archive.Bytes(), heads[1]);
-    auto stream = std::make_unique<GatedStream>(archive.Bytes(), heads[2].payload);
-    GatedStream* gate = stream.get();
-    BlockPrefetcher::Settings settings;
-    settings.firstRecord = firstRecord;
-    settings.segmentEnd = end;
-    settings.blockSize = 1024;
-    settings.inCapacity = 1100;
-    BlockPrefetcher ahead(std::move(stream), settings);
-    struct OpenAtExit {
-        GatedStream* gate;
-        ~OpenAtExit() { gate->Open(); } // before the prefetcher joins its thread
-    } opener{gate};
+    GatedPrefetch run(std::make_unique<GatedStream>(archive.Bytes(), heads[2].payload), firstRecord,
+                      end);
+    GatedStream* gate = run.gate;
+    BlockPrefetcher& ahead = run.ahead;
     gate->WaitUntilReached(); // blocks 0 and 1 read, 2 being read: nothing checked yet
 
     // Read but not started: checked (both at once) and decoded here rather than read again.
@@ -309,18 +319,10 @@ TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 80u);
-    auto stream = std::make_unique<GatedStream>(archive.Bytes(), heads[12].payload);
-    GatedStream* gate = stream.get();
-    BlockPrefetcher::Settings settings;
-    settings.firstRecord = firstRecord;
-    settings.segmentEnd = end;
-    settings.blockSize = 1024;
-    settings.inCapacity = 1100;
-    BlockPrefetcher ahead(std::move(stream), settings);
-    struct OpenAtExit {
-        GatedStream* gate;
-        ~OpenAtExit() { gate->Open(); }
-    } opener{gate};
+    GatedPrefetch run(std::make_unique<GatedStream>(archive.Bytes(), heads[12].payload),
+                      firstRecord, end);
+    GatedStream* gate = run.gate;
+    BlockPrefetcher& ahead = run.ahead;
     gate->WaitUntilReached();
     EXPECT_EQ(ahead.Take(heads[13].position), nullptr); // the caller's own
     gate->Open();
