@@ -126,6 +126,11 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     return nullptr;
 }
 
+void BlockPrefetcher::Reclaim(Slot* slot) {
+    slot->state = Slot::State::Reading;
+    free_.emplace_back(slot);
+}
+
 void BlockPrefetcher::Drop(Slot* slot) {
     // A slot the thread still reads or checks (its lanes point into it) is freed by the thread.
     if (finished_ || slot->state == Slot::State::Ready)
@@ -172,12 +177,10 @@ BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, 
 void BlockPrefetcher::Publish(Slot* slot) {
     {
         std::lock_guard lock(mutex_);
-        if (slot->state == Slot::State::Abandoned) {
-            slot->state = Slot::State::Reading;
-            free_.emplace_back(slot);
-        } else {
+        if (slot->state == Slot::State::Abandoned)
+            Reclaim(slot);
+        else
             slot->state = Slot::State::Ready;
-        }
     }
     changed_.notify_all();
 }
@@ -206,8 +209,7 @@ bool BlockPrefetcher::Decrypt(Slot& slot, TBlowFish& cipher) {
 bool BlockPrefetcher::StartWork(Slot* slot) {
     std::lock_guard lock(mutex_);
     if (slot->state == Slot::State::Abandoned) {
-        slot->state = Slot::State::Reading;
-        free_.emplace_back(slot);
+        Reclaim(slot);
         changed_.notify_all();
         return false;
     }
@@ -232,8 +234,6 @@ void BlockPrefetcher::Finish(Slot& slot, bool checksumRight, Inflater& inflater)
 }
 
 void BlockPrefetcher::Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher) {
-    slot.size = static_cast<std::size_t>(slot.length >= 0 ? std::int64_t{slot.length}
-                                                          : -std::int64_t{slot.length});
     if (slot.encrypted && !Decrypt(slot, *cipher)) return;
     Finish(slot, archive::StoredChecksum(slot.in.data(), slot.size) == slot.checksum, inflater);
 }
@@ -242,11 +242,8 @@ void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& in
                                       std::vector<archive::ChecksumArea>& areas) {
     // Each checksum alone is one long chain of dependent table look-ups.
     areas.clear();
-    for (Slot* slot : slots) {
-        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
-                                                                : -std::int64_t{slot->length});
+    for (Slot* slot : slots)
         areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
-    }
     archive::ArchiveChecksumMany(areas);
     for (std::size_t i = 0; i < slots.size(); ++i)
         Finish(*slots[i], ~areas[i].value == slots[i]->checksum, inflater);
@@ -267,8 +264,6 @@ void BlockPrefetcher::StepLanes() {
             Publish(slot);
             continue;
         }
-        slot->size = static_cast<std::size_t>(slot->length >= 0 ? std::int64_t{slot->length}
-                                                                : -std::int64_t{slot->length});
         const auto lane = static_cast<std::size_t>(
             std::find(inLane_.begin(), inLane_.end(), nullptr) - inLane_.begin());
         inLane_[lane] = slot;
@@ -320,6 +315,7 @@ void BlockPrefetcher::Walk() {
                 slot->length = head->length;
                 slot->checksum = head->checksum;
                 slot->encrypted = encrypted;
+                slot->size = static_cast<std::size_t>(head->payload);
                 batch_.push_back(slot);
                 blocks.ReadPayload(*head, slot->in.data());
                 {
@@ -352,10 +348,10 @@ void BlockPrefetcher::Run() noexcept {
         finished_ = true;
         // Slots the extracting thread took over come back here; the rest are still queued.
         for (Slot* slot : batch_)
-            if (slot->state == Slot::State::Abandoned) free_.emplace_back(slot);
+            if (slot->state == Slot::State::Abandoned) Reclaim(slot);
         batch_.clear();
         for (Slot*& slot : inLane_) {
-            if (slot && slot->state == Slot::State::Abandoned) free_.emplace_back(slot);
+            if (slot && slot->state == Slot::State::Abandoned) Reclaim(slot);
             slot = nullptr;
         }
     }

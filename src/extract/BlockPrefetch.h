@@ -46,7 +46,7 @@ class BlockPrefetcher {
         std::uint64_t keyGeneration = 0;
         Verdict verdict = Verdict::Good;
         std::vector<std::uint8_t> in, out;
-        std::size_t size = 0; // decoded bytes in `out`
+        std::size_t size = 0; // payload bytes in `in` once read; decoded bytes once Ready
         const std::uint8_t* data = nullptr;
         // Reading may still be taken over by the extracting thread: it then decodes the block
         // itself and the slot is Abandoned, as is any slot the thread holds that the
@@ -98,6 +98,8 @@ class BlockPrefetcher {
     // Hands a slot the caller passed by back, now or (while the thread holds it) when the
     // thread is done with it. Called with the lock held.
     void Drop(Slot* slot);
+    // Puts an abandoned slot the thread is done with back on the free list (lock held).
+    void Reclaim(Slot* slot);
     // Marks a worked-on slot ready, or frees it when the caller has passed it by.
     void Publish(Slot* slot);
     // Decrypts a slot's payload in place; false with the verdict set when it cannot.
