@@ -14,9 +14,12 @@
 
 namespace vexo::extract {
 
-std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize) {
+std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize, bool decode) {
     constexpr std::size_t kBudget = std::size_t{2} << 20;
-    return std::clamp<std::size_t>(kBudget / std::max<std::size_t>(blockSize, 1), 2, 16);
+    const std::size_t slots =
+        std::clamp<std::size_t>(kBudget / std::max<std::size_t>(blockSize, 1), 2, 16);
+    // Checking only, both threads keep lanes full, and slots need no decoded buffer.
+    return decode ? slots : slots * 2;
 }
 
 BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
@@ -28,11 +31,11 @@ BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const S
         callerCipher_ = std::make_unique<TBlowFish>();
     }
     callerInflater_ = std::make_unique<Inflater>();
-    const std::size_t slots = SlotsFor(settings_.blockSize);
+    const std::size_t slots = SlotsFor(settings_.blockSize, settings_.decode);
     for (std::size_t i = 0; i < slots; ++i) {
         auto slot = std::make_unique<Slot>();
         slot->in.resize(settings_.inCapacity);
-        slot->out.resize(settings_.blockSize);
+        if (settings_.decode) slot->out.resize(settings_.blockSize);
         free_.push_back(std::move(slot));
     }
     thread_ = std::thread([this] { Run(); });
@@ -48,9 +51,10 @@ BlockPrefetcher::~BlockPrefetcher() {
     if (taken_) free_.emplace_back(taken_);
     for (Slot* slot : queue_)
         free_.emplace_back(slot);
-    // Decrypted payloads are as telling as the key.
-    for (auto& slot : free_)
-        SecureWipe(slot->in.data(), slot->in.size());
+    // Decrypted payloads are as telling as the key; without a cipher there are none.
+    if (settings_.encrypted)
+        for (auto& slot : free_)
+            SecureWipe(slot->in.data(), slot->in.size());
 }
 
 std::uint64_t BlockPrefetcher::SetKey(std::string_view key) {
@@ -71,9 +75,25 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     }
     // Blocks the extraction passed (skipped entries) are dropped.
     while (!queue_.empty() && queue_.front()->position < position) {
+        if (queue_.front()->state == Slot::State::Working && !settings_.decode)
+            RunDownCallerLanes();
         Drop(queue_.front());
         queue_.pop_front();
         changed_.notify_all();
+    }
+    if (!queue_.empty() && queue_.front()->position == position && !settings_.decode) {
+        Slot* slot = queue_.front();
+        CheckAsCaller(slot, lock);
+        queue_.pop_front();
+        if (slot->state == Slot::State::Ready) {
+            taken_ = slot;
+            return slot;
+        }
+        // The thread stopped while reading it: read and checked by the caller after all.
+        callerAt_ = std::max(callerAt_, position);
+        Drop(slot);
+        changed_.notify_all();
+        return nullptr;
     }
     if (!queue_.empty() && queue_.front()->position == position) {
         Slot* slot = queue_.front();
@@ -126,6 +146,52 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
     return nullptr;
 }
 
+void BlockPrefetcher::CheckAsCaller(Slot* target, std::unique_lock<std::mutex>& lock) {
+    constexpr std::size_t kLanes = archive::ChecksumLanes::kLanes;
+    while (target->state != Slot::State::Ready) {
+        if (target->state == Slot::State::Reading && finished_) return;
+        std::array<Slot*, kLanes> started{};
+        std::size_t starting = 0;
+        for (Slot* s : queue_) {
+            if (callerLanes_.Busy() + starting == kLanes || s->state == Slot::State::Reading) break;
+            if (s->state != Slot::State::Waiting) continue;
+            s->state = Slot::State::Working;
+            started[starting++] = s;
+        }
+        // Nothing to check here: the target is still being read, or in the thread's lanes.
+        if (starting == 0 && callerLanes_.Busy() == 0) {
+            changed_.wait(lock);
+            continue;
+        }
+        lock.unlock();
+        std::array<Slot*, kLanes + 1> done{};
+        std::size_t finished = 0;
+        for (std::size_t i = 0; i < starting; ++i) {
+            Slot* s = started[i];
+            if (s->encrypted && !Decrypt(*s, *callerCipher_))
+                done[finished++] = s;
+            else
+                EnterLane(callerLanes_, callerInLane_, s);
+        }
+        if (callerLanes_.Busy() > 0) done[finished++] = StepCallerLanes();
+        lock.lock();
+        for (std::size_t i = 0; i < finished; ++i)
+            done[i]->state = Slot::State::Ready;
+    }
+}
+
+BlockPrefetcher::Slot* BlockPrefetcher::StepCallerLanes() {
+    bool right = false;
+    Slot* slot = LeaveLane(callerLanes_, callerInLane_, right);
+    Finish(*slot, right, *callerInflater_);
+    return slot;
+}
+
+void BlockPrefetcher::RunDownCallerLanes() {
+    while (callerLanes_.Busy() > 0)
+        StepCallerLanes()->state = Slot::State::Ready;
+}
+
 void BlockPrefetcher::Reclaim(Slot* slot) {
     slot->state = Slot::State::Reading;
     free_.emplace_back(slot);
@@ -133,7 +199,9 @@ void BlockPrefetcher::Reclaim(Slot* slot) {
 
 void BlockPrefetcher::Drop(Slot* slot) {
     // A slot the thread still reads or checks (its lanes point into it) is freed by the thread.
-    if (finished_ || slot->state == Slot::State::Ready)
+    // Checking only, the thread holds read slots only once they are in its lanes.
+    if (finished_ || slot->state == Slot::State::Ready ||
+        (!settings_.decode && slot->state == Slot::State::Waiting))
         free_.emplace_back(slot);
     else
         slot->state = Slot::State::Abandoned;
@@ -143,8 +211,9 @@ void BlockPrefetcher::WaitForWalk() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] {
         return finished_ ||
-               (free_.empty() && std::all_of(queue_.begin(), queue_.end(), [](const Slot* s) {
-                    return s->state == Slot::State::Ready;
+               (free_.empty() && std::all_of(queue_.begin(), queue_.end(), [&](const Slot* s) {
+                    return s->state == Slot::State::Ready ||
+                           (!settings_.decode && s->state == Slot::State::Waiting);
                 }));
     });
 }
@@ -250,32 +319,63 @@ void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& in
 }
 
 void BlockPrefetcher::StepLanes() {
-    // Read blocks join the lanes while there is room; encrypted ones are decoded alone, since
-    // decryption dominates and the extracting thread may decode later ones meanwhile.
+    // Read blocks join the lanes while there is room.
     std::size_t kept = 0;
     for (Slot* slot : batch_) {
         if (lanes_.Busy() == archive::ChecksumLanes::kLanes) {
             batch_[kept++] = slot;
             continue;
         }
-        if (!StartWork(slot)) continue;
-        if (slot->encrypted) {
-            Decode(*slot, *inflater_, cipher_.get());
-            Publish(slot);
-            continue;
-        }
-        const auto lane = static_cast<std::size_t>(
-            std::find(inLane_.begin(), inLane_.end(), nullptr) - inLane_.begin());
-        inLane_[lane] = slot;
-        lanes_.Add({slot->in.data(), slot->size, 0xFFFFFFFFu}, lane);
+        if (StartWork(slot)) StartOnThread(slot);
     }
     batch_.resize(kept);
     if (lanes_.Busy() == 0) return;
-    const archive::ChecksumLanes::Ended ended = lanes_.Next();
-    Slot* slot = inLane_[ended.tag];
-    inLane_[ended.tag] = nullptr;
-    Finish(*slot, ~ended.value == slot->checksum, *inflater_);
+    bool right = false;
+    Slot* slot = LeaveLane(lanes_, inLane_, right);
+    Finish(*slot, right, *inflater_);
     Publish(slot);
+}
+
+void BlockPrefetcher::StartOnThread(Slot* slot) {
+    if (slot->encrypted) {
+        Decode(*slot, *inflater_, cipher_.get());
+        Publish(slot);
+    } else {
+        EnterLane(lanes_, inLane_, slot);
+    }
+}
+
+void BlockPrefetcher::EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot) {
+    const auto lane =
+        static_cast<std::size_t>(std::find(inLane.begin(), inLane.end(), nullptr) - inLane.begin());
+    inLane[lane] = slot;
+    lanes.Add({slot->in.data(), slot->size, 0xFFFFFFFFu}, lane);
+}
+
+BlockPrefetcher::Slot* BlockPrefetcher::LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane,
+                                                  bool& right) {
+    const archive::ChecksumLanes::Ended ended = lanes.Next();
+    Slot* slot = inLane[ended.tag];
+    inLane[ended.tag] = nullptr;
+    right = ~ended.value == slot->checksum;
+    return slot;
+}
+
+void BlockPrefetcher::TakeOverLast() {
+    std::array<Slot*, archive::ChecksumLanes::kLanes> taken{};
+    std::size_t n = 0;
+    {
+        std::lock_guard lock(mutex_);
+        // The last read are the ones the caller reaches last.
+        for (auto it = queue_.rbegin(); it != queue_.rend(); ++it) {
+            if (lanes_.Busy() + n == taken.size()) break;
+            if ((*it)->state != Slot::State::Waiting) continue;
+            (*it)->state = Slot::State::Working;
+            taken[n++] = *it;
+        }
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        StartOnThread(taken[i]);
 }
 
 bool BlockPrefetcher::Holding() const {
@@ -286,7 +386,7 @@ void BlockPrefetcher::Walk() {
     std::int64_t record = settings_.firstRecord;
     const std::int64_t end = settings_.segmentEnd;
     const std::size_t ahead =
-        std::min(archive::ChecksumLanes::kLanes, SlotsFor(settings_.blockSize));
+        std::min(archive::ChecksumLanes::kLanes, SlotsFor(settings_.blockSize, true));
     while (record < end) {
         file_->SetPosition(record);
         archive::TFileEntry entry;
@@ -306,9 +406,11 @@ void BlockPrefetcher::Walk() {
             // Never wait for a slot while holding unfinished ones: the caller may wait on them.
             // Out of slots, the lanes run down until one is free or none is held.
             bool full = false;
-            Slot* slot = Claim(head->position, !Holding(), full);
+            Slot* slot = Claim(head->position, false, full);
             while (full) {
-                StepLanes();
+                // Checking only, the time the thread would wait goes into the caller's share.
+                if (!settings_.decode) TakeOverLast();
+                if (Holding()) StepLanes();
                 slot = Claim(head->position, !Holding(), full);
             }
             if (slot) {
@@ -316,13 +418,29 @@ void BlockPrefetcher::Walk() {
                 slot->checksum = head->checksum;
                 slot->encrypted = encrypted;
                 slot->size = static_cast<std::size_t>(head->payload);
-                batch_.push_back(slot);
                 blocks.ReadPayload(*head, slot->in.data());
                 {
                     std::lock_guard lock(mutex_);
-                    if (slot->state == Slot::State::Reading) slot->state = Slot::State::Waiting;
+                    if (slot->state == Slot::State::Reading) {
+                        slot->state = Slot::State::Waiting;
+                    } else {
+                        Reclaim(slot); // the caller took the block over meanwhile
+                        slot = nullptr;
+                    }
+                }
+                if (!slot) {
+                    changed_.notify_all();
+                    continue;
+                }
+                if (!settings_.decode) {
+                    // The caller may be waiting for this very read; the thread's own checks
+                    // go on between reads.
+                    changed_.notify_all();
+                    if (lanes_.Busy() > 0) StepLanes();
+                    continue;
                 }
                 // Blocks wait, still open to the caller's help, until they fill the lanes.
+                batch_.push_back(slot);
                 if (batch_.size() + lanes_.Busy() >= ahead) StepLanes();
             } else {
                 {
@@ -350,8 +468,12 @@ void BlockPrefetcher::Run() noexcept {
         for (Slot* slot : batch_)
             if (slot->state == Slot::State::Abandoned) Reclaim(slot);
         batch_.clear();
+        // A walk cut short leaves checks unfinished: their slots are read, open to the caller.
         for (Slot*& slot : inLane_) {
-            if (slot && slot->state == Slot::State::Abandoned) Reclaim(slot);
+            if (slot && slot->state == Slot::State::Abandoned)
+                Reclaim(slot);
+            else if (slot)
+                slot->state = Slot::State::Waiting;
             slot = nullptr;
         }
     }

@@ -9,6 +9,7 @@
 // by the extracting thread itself, so neither waits for the other longer than one block.
 #pragma once
 
+#include "archive/BlockBuffer.h"
 #include "archive/Checksum.h"
 #include "extract/SecureWipe.h"
 #include "platform/Stream.h"
@@ -45,8 +46,8 @@ class BlockPrefetcher {
         bool encrypted = false;
         std::uint64_t keyGeneration = 0;
         Verdict verdict = Verdict::Good;
-        std::vector<std::uint8_t> in, out;
-        std::size_t size = 0; // payload bytes in `in` once read; decoded bytes once Ready
+        archive::BlockBuffer in, out; // `out` only when decoding
+        std::size_t size = 0;         // payload bytes in `in` once read; decoded bytes once Ready
         const std::uint8_t* data = nullptr;
         // Reading may still be taken over by the extracting thread: it then decodes the block
         // itself and the slot is Abandoned, as is any slot the thread holds that the
@@ -62,7 +63,9 @@ class BlockPrefetcher {
         std::size_t blockSize = 0;    // the header's block size: the decoded capacity
         std::size_t inCapacity = 0;   // the largest payload a block may hold
         bool encrypted = true;        // whether encrypted entries may be decrypted here
-        bool decode = true;           // false: checksums only, nothing is decompressed
+        // false: checksums only, nothing is decompressed. The caller then has no other work:
+        // it checks what the thread reads, and the thread checks too when out of slots.
+        bool decode = true;
     };
 
     /// Starts the thread over `file`, a stream of its own on the archive; `key` is the key
@@ -86,8 +89,9 @@ class BlockPrefetcher {
     void WaitForWalk();
 
     /// Slots in flight for a block size: about 2 MiB of decoded buffers, at least 2 and at most
-    /// 16 (twice the checksum lanes, so full lanes still leave slots ready for the caller).
-    static std::size_t SlotsFor(std::size_t blockSize);
+    /// 16 (twice the checksum lanes, so full lanes still leave slots ready for the caller);
+    /// twice as many when only checking.
+    static std::size_t SlotsFor(std::size_t blockSize, bool decode);
 
   private:
     void Run() noexcept;
@@ -118,8 +122,25 @@ class BlockPrefetcher {
     // Moves read slots into the checksum lanes while there is room, then runs the lanes until
     // one block's checksum ends, decodes that block and publishes it.
     void StepLanes();
+    // Checking only, out of slots: moves the last blocks read into the thread's own lanes.
+    void TakeOverLast();
+    // Starts the thread's work on a slot: an encrypted one is decoded and published at once
+    // (decryption dominates, and the caller may decode later ones meanwhile); the rest join
+    // the lanes.
+    void StartOnThread(Slot* slot);
+    using LaneSlots = std::array<Slot*, archive::ChecksumLanes::kLanes>; // by lane tag
+    static void EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot);
+    // Runs the lanes until a check ends; \returns its slot, `right` whether its checksum is.
+    static Slot* LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, bool& right);
     // Whether the thread holds read slots it has not finished.
     bool Holding() const;
+    // Checks read blocks in the caller's own lanes, in file order, until `target` is ready or
+    // the thread stopped before reading it (checksums only). Called with the lock held.
+    void CheckAsCaller(Slot* target, std::unique_lock<std::mutex>& lock);
+    // Ends every check in the caller's lanes (lock held), before any of them is passed by.
+    void RunDownCallerLanes();
+    // Ends the caller lanes' next check; \returns its slot, finished but not yet Ready.
+    Slot* StepCallerLanes();
 
     // Slots the extracting thread checks at once when it helps.
     static constexpr std::size_t kBatch = 4;
@@ -142,10 +163,12 @@ class BlockPrefetcher {
     bool finished_ = false;
     SecretText key_;
     std::uint64_t keyGeneration_ = 0;
-    archive::ChecksumLanes lanes_;                               // the thread's own
-    std::array<Slot*, archive::ChecksumLanes::kLanes> inLane_{}; // by lane tag
+    archive::ChecksumLanes lanes_; // the thread's own
+    LaneSlots inLane_{};
     std::vector<archive::ChecksumArea> callerAreas_; // the extracting thread's, when it helps
-    std::vector<Slot*> batch_;                       // read by the thread, not yet in the lanes
+    archive::ChecksumLanes callerLanes_;             // the caller's, checksums only
+    LaneSlots callerInLane_{};
+    std::vector<Slot*> batch_; // read by the thread, not yet in the lanes
     std::thread thread_;
 };
 

@@ -7,6 +7,7 @@
 #include "extract/BlockPrefetch.h"
 #include "extract/PayloadEncryptor.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -244,16 +245,18 @@ class GatedStream : public platform::Stream {
 // A prefetcher over 1 KiB blocks whose stream holds the thread at `gateAt`; the gate opens
 // before the prefetcher joins its thread.
 struct GatedPrefetch {
-    static BlockPrefetcher::Settings Over(std::int64_t firstRecord, std::int64_t end) {
+    static BlockPrefetcher::Settings Over(std::int64_t firstRecord, std::int64_t end, bool decode) {
         BlockPrefetcher::Settings settings;
         settings.firstRecord = firstRecord;
         settings.segmentEnd = end;
         settings.blockSize = 1024;
         settings.inCapacity = 1100;
+        settings.decode = decode;
         return settings;
     }
-    GatedPrefetch(std::unique_ptr<GatedStream> stream, std::int64_t firstRecord, std::int64_t end)
-        : gate(stream.get()), ahead(std::move(stream), Over(firstRecord, end)) {}
+    GatedPrefetch(std::unique_ptr<GatedStream> stream, std::int64_t firstRecord, std::int64_t end,
+                  bool decode = true)
+        : gate(stream.get()), ahead(std::move(stream), Over(firstRecord, end, decode)) {}
     ~GatedPrefetch() { gate->Open(); }
     GatedStream* gate;
     BlockPrefetcher ahead;
@@ -339,6 +342,80 @@ TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
     }
     EXPECT_GT(taken, 0);
 }
+
+// The block check: the caller checks what the thread reads, and the thread checks the last
+// blocks read when it runs out of slots. Whoever checks a block, its verdict is the block's.
+struct CheckRun {
+    const char* what;
+    std::vector<std::size_t> damaged; // blocks with a flipped payload byte
+    bool headStart;                   // the caller starts once every slot is read
+    int pauseMicros;                  // the caller's own work per block: the thread runs ahead
+    std::size_t skipFrom, skipTo;     // the caller passes [skipFrom, skipTo) by
+    // The thread is held at this block's read (0: never) until the caller passes blocks by:
+    // the blocks before it are then checked by the caller alone, in its lanes.
+    std::size_t gateAt;
+    std::size_t cutAt; // the archive ends inside this block's payload; 0: whole
+    int minTaken;      // blocks the caller at least finds checked or read
+};
+
+class PrefetchCheck : public ::testing::TestWithParam<CheckRun> {};
+
+TEST_P(PrefetchCheck, EveryVerdictIsTheBlocks) {
+    const CheckRun& c = GetParam();
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 1024;
+        archive::ArchiveWriter w(archive, o);
+        // Stored and deflated blocks: checks of unequal length end out of order.
+        for (int f = 0; f < 6; ++f)
+            w.AddFile(("f" + std::to_string(f) + ".bin").c_str(), EntryDate(), 0x20, 'R',
+                      f % 2 ? RandomBytes(15 * 1024, f) : Compressible(15 * 1024));
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 90u);
+    for (std::size_t i : c.damaged)
+        FlipPayloadByte(archive.Bytes(), heads[i]);
+    Bytes bytes = archive.Bytes();
+    if (c.cutAt) bytes.resize(static_cast<std::size_t>(heads[c.cutAt].payload + 10));
+
+    const std::int64_t gateAt = c.gateAt ? heads[c.gateAt].payload : -1;
+    GatedPrefetch run(std::make_unique<GatedStream>(bytes, gateAt), firstRecord, end, false);
+    BlockPrefetcher& ahead = run.ahead;
+    if (c.gateAt) run.gate->WaitUntilReached();
+    if (c.headStart) ahead.WaitForWalk();
+    const std::size_t last = c.cutAt ? c.cutAt : heads.size() - 1;
+    int taken = 0;
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (i >= c.skipFrom && i < c.skipTo) continue;
+        if (i >= c.skipTo) run.gate->Open();
+        std::this_thread::sleep_for(std::chrono::microseconds(c.pauseMicros));
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        if (i == c.cutAt && c.cutAt) {
+            EXPECT_EQ(slot, nullptr); // never read whole: the caller meets the short archive
+            break;
+        }
+        if (!slot) continue; // the caller's own
+        ++taken;
+        EXPECT_EQ(slot->position, heads[i].position);
+        const bool damaged = std::count(c.damaged.begin(), c.damaged.end(), i) != 0;
+        EXPECT_EQ(slot->verdict, damaged ? Verdict::BadChecksum : Verdict::Good) << "block " << i;
+    }
+    EXPECT_GE(taken, c.minTaken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, PrefetchCheck,
+    ::testing::Values(
+        CheckRun{"SlotsFilledFirst", {3, 31, 89}, true, 0, 0, 0, 0, 0, 32},
+        CheckRun{"ThreadRunsOutOfSlots", {3, 40, 41, 89}, false, 300, 0, 0, 0, 0, 40},
+        CheckRun{
+            "CallerPassesBlocksInItsLanes", {5, 11, 16, 33, 61}, false, 300, 12, 30, 20, 0, 40},
+        CheckRun{"PassedWhileTheThreadChecks", {5, 30, 61}, false, 300, 12, 50, 0, 0, 30},
+        CheckRun{"ArchiveEndsEarly", {20, 60}, false, 300, 0, 0, 0, 70, 40}),
+    [](const auto& row) { return std::string(row.param.what); });
 
 // The extraction's answers do not depend on whether the second thread got there first.
 struct DamageRun {
