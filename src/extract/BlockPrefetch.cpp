@@ -209,12 +209,14 @@ void BlockPrefetcher::Drop(Slot* slot) {
 
 void BlockPrefetcher::WaitForWalk() {
     std::unique_lock lock(mutex_);
+    // Checking only, read slots are left to the caller, and so are those in its own lanes.
+    const auto done = [&](const Slot* s) {
+        return s->state == Slot::State::Ready ||
+               (!settings_.decode && (s->state == Slot::State::Waiting ||
+                                      std::count(callerInLane_.begin(), callerInLane_.end(), s)));
+    };
     changed_.wait(lock, [&] {
-        return finished_ ||
-               (free_.empty() && std::all_of(queue_.begin(), queue_.end(), [&](const Slot* s) {
-                    return s->state == Slot::State::Ready ||
-                           (!settings_.decode && s->state == Slot::State::Waiting);
-                }));
+        return finished_ || (free_.empty() && std::all_of(queue_.begin(), queue_.end(), done));
     });
 }
 
