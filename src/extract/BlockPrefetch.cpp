@@ -420,9 +420,11 @@ void BlockPrefetcher::Walk() {
                 slot->checksum = head->checksum;
                 slot->encrypted = encrypted;
                 slot->size = static_cast<std::size_t>(head->payload);
+                reading_ = slot; // a short archive ends the walk here
                 blocks.ReadPayload(*head, slot->in.data());
                 {
                     std::lock_guard lock(mutex_);
+                    reading_ = nullptr;
                     if (slot->state == Slot::State::Reading) {
                         slot->state = Slot::State::Waiting;
                     } else {
@@ -470,6 +472,9 @@ void BlockPrefetcher::Run() noexcept {
         for (Slot* slot : batch_)
             if (slot->state == Slot::State::Abandoned) Reclaim(slot);
         batch_.clear();
+        // A read that failed: queued, the caller drops it; passed by, only this thread has it.
+        if (reading_ && reading_->state == Slot::State::Abandoned) Reclaim(reading_);
+        reading_ = nullptr;
         // A walk cut short leaves checks unfinished: their slots are read, open to the caller.
         for (Slot*& slot : inLane_) {
             if (slot && slot->state == Slot::State::Abandoned)

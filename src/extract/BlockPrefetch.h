@@ -169,6 +169,7 @@ class BlockPrefetcher {
     archive::ChecksumLanes callerLanes_;             // the caller's, checksums only
     LaneSlots callerInLane_{};
     std::vector<Slot*> batch_; // read by the thread, not yet in the lanes
+    Slot* reading_ = nullptr;  // the slot the thread is reading into (the thread's own)
     std::thread thread_;
 };
 

@@ -343,6 +343,40 @@ TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
     EXPECT_GT(taken, 0);
 }
 
+// The archive ends inside a block the thread is reading, and the caller has taken that block
+// over or passed it by meanwhile: the thread alone still holds its slot and must hand it back
+// (the leak checker of the sanitizer build sees one that is lost).
+class PrefetchShortRead : public ::testing::TestWithParam<bool> {};
+
+TEST_P(PrefetchShortRead, HandsBackTheSlotItWasReadingInto) {
+    const bool decode = GetParam();
+    platform::MemoryStream archive;
+    {
+        archive::ArchiveWriterOptions o;
+        o.BlockSize = 1024;
+        archive::ArchiveWriter w(archive, o);
+        w.AddFile("a.bin", EntryDate(), 0x20, 'R', RandomBytes(20 * 1024, 5));
+        w.Finish();
+    }
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 20u);
+    Bytes cut = archive.Bytes();
+    cut.resize(static_cast<std::size_t>(heads[6].payload + 10));
+    GatedPrefetch run(std::make_unique<GatedStream>(cut, heads[6].payload), firstRecord, end,
+                      decode);
+    run.gate->WaitUntilReached();
+    // Decoding, the caller takes a block still being read over; checking, it would wait for
+    // that read, so it passes the block by instead.
+    EXPECT_EQ(run.ahead.Take(heads[decode ? 6 : 7].position), nullptr);
+    run.gate->Open(); // the read comes up short and the walk ends
+    run.ahead.WaitForWalk();
+    EXPECT_EQ(run.ahead.Take(heads[8].position), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PrefetchShortRead, ::testing::Bool(),
+                         [](const auto& row) { return row.param ? "Decoding" : "Checking"; });
+
 // The block check: the caller checks what the thread reads, and the thread checks the last
 // blocks read when it runs out of slots. Whoever checks a block, its verdict is the block's.
 struct CheckRun {
