@@ -21,17 +21,27 @@ using Verdict = BlockPrefetcher::Verdict;
 
 const std::string kKey = "clave secreta";
 
-// The files packed in 4 KiB blocks, encrypted or not.
-Bytes Pack(const std::vector<std::pair<const char*, Bytes>>& files, bool encrypt) {
+// The files packed in blocks of `blockSize`, encrypted or not.
+Bytes Pack(const std::vector<std::pair<std::string, Bytes>>& files, bool encrypt,
+           std::int32_t blockSize = 4096) {
     platform::MemoryStream archive;
     archive::ArchiveWriterOptions o;
-    o.BlockSize = 4096;
+    o.BlockSize = blockSize;
     if (encrypt) o.Encrypt = MakePayloadEncryptor(kKey);
     archive::ArchiveWriter w(archive, o);
     for (const auto& [name, data] : files)
         w.AddFile(name, EntryDate(), 0x20, 'R', data);
     w.Finish();
     return archive.Bytes();
+}
+
+// Files f0.bin, f1.bin, ... of `size` bytes, text and random by turns.
+std::vector<std::pair<std::string, Bytes>> MixedFiles(int count, std::size_t size) {
+    std::vector<std::pair<std::string, Bytes>> files;
+    for (int f = 0; f < count; ++f)
+        files.emplace_back("f" + std::to_string(f) + ".bin",
+                           f % 2 ? RandomBytes(size, f) : Compressible(size));
+    return files;
 }
 
 struct BlockAt {
@@ -169,14 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.what); });
 
 TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 1024;
-        archive::ArchiveWriter w(archive, o);
-        w.AddFile("a.bin", EntryDate(), 0x20, 'R', RandomBytes(40 * 1024, 3));
-        w.Finish();
-    }
+    platform::MemoryStream archive(Pack({{"a.bin", RandomBytes(40 * 1024, 3)}}, false, 1024));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 40u);
@@ -264,14 +267,7 @@ struct GatedPrefetch {
 
 TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
     const Bytes data = Compressible(40 * 1024);
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 1024;
-        archive::ArchiveWriter w(archive, o);
-        w.AddFile("a.txt", EntryDate(), 0x20, 'R', data);
-        w.Finish();
-    }
+    platform::MemoryStream archive(Pack({{"a.txt", data}}, false, 1024));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 40u);
@@ -305,20 +301,9 @@ TEST(BlockPrefetch, BlocksReadButNotStartedAreCheckedByTheCallerInTheirSlots) {
 // The caller jumps past blocks whose checksums the thread is halfway through (held at a later
 // read); their slots may not be reused before the thread is done with them.
 TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
-    std::vector<Bytes> files;
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 1024;
-        archive::ArchiveWriter w(archive, o);
-        for (int f = 0; f < 4; ++f) {
-            // Random and text blocks: stored and deflated lengths, so checks end out of order.
-            Bytes data = f % 2 ? RandomBytes(20 * 1024, f) : Compressible(20 * 1024);
-            w.AddFile(("f" + std::to_string(f) + ".bin").c_str(), EntryDate(), 0x20, 'R', data);
-            files.push_back(std::move(data));
-        }
-        w.Finish();
-    }
+    // Random and text blocks: stored and deflated lengths, so checks end out of order.
+    const auto files = MixedFiles(4, 20 * 1024);
+    platform::MemoryStream archive(Pack(files, false, 1024));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 80u);
@@ -336,7 +321,8 @@ TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
         if (!slot) continue;
         ++taken;
         ASSERT_EQ(slot->verdict, Verdict::Good) << "block " << i;
-        const auto from = files[i / 20].begin() + static_cast<std::ptrdiff_t>(i % 20 * 1024);
+        const auto from =
+            files[i / 20].second.begin() + static_cast<std::ptrdiff_t>(i % 20 * 1024);
         ASSERT_EQ(Bytes(slot->data, slot->data + slot->size), Bytes(from, from + 1024))
             << "block " << i;
     }
@@ -350,14 +336,7 @@ class PrefetchShortRead : public ::testing::TestWithParam<bool> {};
 
 TEST_P(PrefetchShortRead, HandsBackTheSlotItWasReadingInto) {
     const bool decode = GetParam();
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 1024;
-        archive::ArchiveWriter w(archive, o);
-        w.AddFile("a.bin", EntryDate(), 0x20, 'R', RandomBytes(20 * 1024, 5));
-        w.Finish();
-    }
+    platform::MemoryStream archive(Pack({{"a.bin", RandomBytes(20 * 1024, 5)}}, false, 1024));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 20u);
@@ -396,17 +375,8 @@ class PrefetchCheck : public ::testing::TestWithParam<CheckRun> {};
 
 TEST_P(PrefetchCheck, EveryVerdictIsTheBlocks) {
     const CheckRun& c = GetParam();
-    platform::MemoryStream archive;
-    {
-        archive::ArchiveWriterOptions o;
-        o.BlockSize = 1024;
-        archive::ArchiveWriter w(archive, o);
-        // Stored and deflated blocks: checks of unequal length end out of order.
-        for (int f = 0; f < 6; ++f)
-            w.AddFile(("f" + std::to_string(f) + ".bin").c_str(), EntryDate(), 0x20, 'R',
-                      f % 2 ? RandomBytes(15 * 1024, f) : Compressible(15 * 1024));
-        w.Finish();
-    }
+    // Stored and deflated blocks: checks of unequal length end out of order.
+    platform::MemoryStream archive(Pack(MixedFiles(6, 15 * 1024), false, 1024));
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 90u);
