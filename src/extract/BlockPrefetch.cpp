@@ -106,7 +106,10 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
             changed_.notify_all();
             return nullptr;
         }
-        while (slot->state != Slot::State::Ready && !finished_) {
+        while (slot->state != Slot::State::Ready) {
+            // Checked blocks, this one first, are decompressed here rather than waited for.
+            if (InflateFirstCheckedAsCaller(lock)) continue;
+            if (finished_) break;
             // Read but not started (this block or later ones): checked and decoded here,
             // side by side, rather than waited for.
             std::array<Slot*, kBatch> help{};
@@ -200,7 +203,7 @@ void BlockPrefetcher::Reclaim(Slot* slot) {
 void BlockPrefetcher::Drop(Slot* slot) {
     // A slot the thread still reads or checks (its lanes point into it) is freed by the thread.
     // Checking only, the thread holds read slots only once they are in its lanes.
-    if (finished_ || slot->state == Slot::State::Ready ||
+    if (finished_ || slot->state == Slot::State::Ready || slot->state == Slot::State::Checked ||
         (!settings_.decode && slot->state == Slot::State::Waiting))
         free_.emplace_back(slot);
     else
@@ -334,8 +337,56 @@ void BlockPrefetcher::StepLanes() {
     if (lanes_.Busy() == 0) return;
     bool right = false;
     Slot* slot = LeaveLane(lanes_, inLane_, right);
+    // Decompression waits: the thread reads and checks ahead first, and decompresses from the
+    // back when out of slots, while the caller decompresses from the front when it waits.
+    if (right && slot->length >= 0 && settings_.decode) {
+        PublishChecked(slot);
+        return;
+    }
     Finish(*slot, right, *inflater_);
     Publish(slot);
+}
+
+void BlockPrefetcher::PublishChecked(Slot* slot) {
+    {
+        std::lock_guard lock(mutex_);
+        if (slot->state == Slot::State::Abandoned)
+            Reclaim(slot);
+        else
+            slot->state = Slot::State::Checked;
+    }
+    changed_.notify_all();
+}
+
+bool BlockPrefetcher::InflateLastChecked() {
+    Slot* slot = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        const auto last = std::find_if(queue_.rbegin(), queue_.rend(), [](const Slot* s) {
+            return s->state == Slot::State::Checked;
+        });
+        if (last == queue_.rend()) return false;
+        slot = *last;
+        slot->state = Slot::State::Working;
+    }
+    Finish(*slot, true, *inflater_);
+    Publish(slot);
+    return true;
+}
+
+bool BlockPrefetcher::InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& lock) {
+    const auto first = std::find_if(queue_.begin(), queue_.end(), [](const Slot* s) {
+        return s->state == Slot::State::Checked;
+    });
+    if (first == queue_.end()) return false;
+    Slot* slot = *first;
+    slot->state = Slot::State::Working;
+    lock.unlock();
+    Finish(*slot, true, *callerInflater_);
+    lock.lock();
+    slot->state = Slot::State::Ready;
+    changed_.notify_all();
+    return true;
 }
 
 void BlockPrefetcher::StartOnThread(Slot* slot) {
@@ -412,8 +463,9 @@ void BlockPrefetcher::Walk() {
             while (full) {
                 // Checking only, the time the thread would wait goes into the caller's share.
                 if (!settings_.decode) TakeOverLast();
+                const bool working = Holding() || InflateLastChecked();
                 if (Holding()) StepLanes();
-                slot = Claim(head->position, !Holding(), full);
+                slot = Claim(head->position, !working, full);
             }
             if (slot) {
                 slot->length = head->length;
@@ -457,6 +509,8 @@ void BlockPrefetcher::Walk() {
     }
     while (Holding())
         StepLanes();
+    while (InflateLastChecked()) {
+    }
 }
 
 void BlockPrefetcher::Run() noexcept {

@@ -52,8 +52,17 @@ class BlockPrefetcher {
         // Reading may still be taken over by the extracting thread: it then decodes the block
         // itself and the slot is Abandoned, as is any slot the thread holds that the
         // extraction passed by; the thread frees those. Waiting (read, not yet worked on) the
-        // extracting thread may work on in the slot, as the thread would.
-        enum class State { Reading, Waiting, Working, Ready, Abandoned } state = State::Reading;
+        // extracting thread may work on in the slot, as the thread would. Checked (checksum
+        // right, not yet decompressed) is nobody's: whichever thread gets to it decompresses
+        // it, the extracting thread from the front, the second thread from the back.
+        enum class State {
+            Reading,
+            Waiting,
+            Working,
+            Checked,
+            Ready,
+            Abandoned
+        } state = State::Reading;
     };
 
     struct Settings {
@@ -120,8 +129,16 @@ class BlockPrefetcher {
     void CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
                          std::vector<archive::ChecksumArea>& areas);
     // Moves read slots into the checksum lanes while there is room, then runs the lanes until
-    // one block's checksum ends, decodes that block and publishes it.
+    // one block's checksum ends. A block to decompress is left Checked; the rest are published.
     void StepLanes();
+    // Marks a slot whose checksum is right as waiting for decompression, or frees it when the
+    // caller has passed it by.
+    void PublishChecked(Slot* slot);
+    // Decompresses the last Checked slot, the one the caller reaches last; false when none is.
+    bool InflateLastChecked();
+    // The caller's share while its block is not ready: decompresses the first Checked slot;
+    // false when none is. Called with the lock held.
+    bool InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& lock);
     // Checking only, out of slots: moves the last blocks read into the thread's own lanes.
     void TakeOverLast();
     // Starts the thread's work on a slot: an encrypted one is decoded and published at once

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -355,6 +356,78 @@ TEST_P(PrefetchShortRead, HandsBackTheSlotItWasReadingInto) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, PrefetchShortRead, ::testing::Bool(),
                          [](const auto& row) { return row.param ? "Decoding" : "Checking"; });
+
+// Takes a block while the thread is held in a read: the caller must not wait for the thread.
+// Such a wait would last until the gate opens, so the gate opens after a while and it fails.
+const BlockPrefetcher::Slot* TakeWithoutTheThread(GatedPrefetch& run, std::int64_t position) {
+    auto taking = std::async(std::launch::async, [&] { return run.ahead.Take(position); });
+    if (taking.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "the caller waited for the held thread";
+        run.gate->Open();
+    }
+    return taking.get();
+}
+
+// The thread reads and checks ahead and leaves decompression to whichever thread reaches a
+// block first: held in a read, it leaves the checked blocks before it to the caller.
+struct HeldRun {
+    const char* what;
+    bool undecodable; // block 1 is no deflate stream, with a checksum that fits it
+    bool passSecond;  // the caller passes block 1 by, checked and not decompressed
+};
+
+class PrefetchCheckedBlocks : public ::testing::TestWithParam<HeldRun> {};
+
+TEST_P(PrefetchCheckedBlocks, AreDecompressedByTheCallerWhileTheThreadIsHeld) {
+    const HeldRun& c = GetParam();
+    // Three blocks of zeros, whose checks end first, then stored and deflated blocks.
+    Bytes a(3 * 1024, 0);
+    const Bytes random = RandomBytes(7 * 1024, 9);
+    a.insert(a.end(), random.begin(), random.end());
+    const Bytes b = Compressible(10 * 1024);
+    platform::MemoryStream archive(Pack({{"a.bin", a}, {"b.txt", b}}, false, 1024));
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 20u);
+    if (c.undecodable) GarbageWithItsChecksum(archive.Bytes(), heads[1]);
+    const auto want = [&](std::size_t i) {
+        const auto from = (i < 10 ? a : b).begin() + static_cast<std::ptrdiff_t>(i % 10 * 1024);
+        return Bytes(from, from + 1024);
+    };
+    // Blocks 0-9 read: 0-2 checked, the rest in the thread's lanes.
+    GatedPrefetch run(std::make_unique<GatedStream>(archive.Bytes(), heads[10].payload),
+                      firstRecord, end);
+    run.gate->WaitUntilReached();
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (i == 1 && c.passSecond) continue;
+        SCOPED_TRACE(i);
+        const BlockPrefetcher::Slot* slot = TakeWithoutTheThread(run, heads[i].position);
+        ASSERT_NE(slot, nullptr);
+        if (i == 1 && c.undecodable) {
+            EXPECT_EQ(slot->verdict, Verdict::BadUncompress);
+            continue;
+        }
+        EXPECT_EQ(slot->verdict, Verdict::Good);
+        EXPECT_EQ(Bytes(slot->data, slot->data + slot->size), want(i));
+    }
+    // Let go, the thread fills every slot but the one still taken, and decompresses its own.
+    run.gate->Open();
+    run.ahead.WaitForWalk();
+    for (std::size_t i = 3; i < heads.size(); ++i) {
+        SCOPED_TRACE(i);
+        const BlockPrefetcher::Slot* slot = run.ahead.Take(heads[i].position);
+        if (i >= 18 && !slot) continue; // reached after the slots freed by these takes
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->verdict, Verdict::Good);
+        EXPECT_EQ(Bytes(slot->data, slot->data + slot->size), want(i));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, PrefetchCheckedBlocks,
+                         ::testing::Values(HeldRun{"Decodable", false, false},
+                                           HeldRun{"Undecodable", true, false},
+                                           HeldRun{"PassedBy", false, true}),
+                         [](const auto& row) { return std::string(row.param.what); });
 
 // The block check: the caller checks what the thread reads, and the thread checks the last
 // blocks read when it runs out of slots. Whoever checks a block, its verdict is the block's.
