@@ -463,8 +463,10 @@ void BlockPrefetcher::Walk() {
             while (full) {
                 // Checking only, the time the thread would wait goes into the caller's share.
                 if (!settings_.decode) TakeOverLast();
-                const bool working = Holding() || InflateLastChecked();
-                if (Holding()) StepLanes();
+                // Checked blocks first: running the lanes down leaves checks running alone.
+                const bool inflated = settings_.decode && InflateLastChecked();
+                const bool working = inflated || Holding();
+                if (!inflated && Holding()) StepLanes();
                 slot = Claim(head->position, !working, full);
             }
             if (slot) {
