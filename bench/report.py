@@ -296,9 +296,11 @@ def main():
     if vx in rows and flo in rows:
         cpu_v = med(vx, 2) + med(vx, 3)
         p("- Two cores at work. `vexo-archive extract` uses %.2f s of processor time (user %.2f "
-          "s, kernel %.2f s) in %.2f s of wall time: a second thread checks, decrypts and "
-          "decompresses the blocks ahead while the extracting thread writes files and raises "
-          "every event, prompt and error at its usual place. `bench/floor` does it all on one "
+          "s, kernel %.2f s) in %.2f s of wall time: a second thread reads, checks and decrypts "
+          "the blocks ahead, and the two threads share their decompression (the extracting "
+          "thread takes the next blocks while it would wait, the second thread the last ones "
+          "read); the extracting thread writes files and raises every event, prompt and error "
+          "at its usual place. `bench/floor` does it all on one "
           "thread: %.2f s user, %.2f s kernel, %.2f s wall." % (
               cpu_v, med(vx, 2), med(vx, 3), med(vx), med(flo, 2), med(flo, 3), med(flo)))
         if vx in calls and flo in calls:
