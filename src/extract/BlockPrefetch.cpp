@@ -125,15 +125,14 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
                 continue;
             }
             lock.unlock();
-            std::array<Slot*, kBatch> plain{};
-            std::size_t plainCount = 0;
-            for (std::size_t i = 0; i < helping; ++i) {
-                if (help[i]->encrypted)
-                    Decode(*help[i], *callerInflater_, callerCipher_.get());
-                else
-                    plain[plainCount++] = help[i];
-            }
-            CheckSideBySide(std::span(plain.data(), plainCount), *callerInflater_, callerAreas_);
+            // Decrypted first, the payloads are checked side by side like plain ones.
+            std::array<Slot*, kBatch> readable{};
+            std::size_t readableCount = 0;
+            for (std::size_t i = 0; i < helping; ++i)
+                if (!help[i]->encrypted || Decrypt(*help[i], *callerCipher_))
+                    readable[readableCount++] = help[i];
+            CheckSideBySide(std::span(readable.data(), readableCount), *callerInflater_,
+                            callerAreas_);
             lock.lock();
             for (std::size_t i = 0; i < helping; ++i)
                 help[i]->state = Slot::State::Ready;
@@ -307,11 +306,6 @@ void BlockPrefetcher::Finish(Slot& slot, bool checksumRight, Inflater& inflater)
     }
 }
 
-void BlockPrefetcher::Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher) {
-    if (slot.encrypted && !Decrypt(slot, *cipher)) return;
-    Finish(slot, archive::StoredChecksum(slot.in.data(), slot.size) == slot.checksum, inflater);
-}
-
 void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
                                       std::vector<archive::ChecksumArea>& areas) {
     // Each checksum alone is one long chain of dependent table look-ups.
@@ -390,12 +384,11 @@ bool BlockPrefetcher::InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& 
 }
 
 void BlockPrefetcher::StartOnThread(Slot* slot) {
-    if (slot->encrypted) {
-        Decode(*slot, *inflater_, cipher_.get());
+    if (slot->encrypted && !Decrypt(*slot, *cipher_)) {
         Publish(slot);
-    } else {
-        EnterLane(lanes_, inLane_, slot);
+        return;
     }
+    EnterLane(lanes_, inLane_, slot);
 }
 
 void BlockPrefetcher::EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot) {

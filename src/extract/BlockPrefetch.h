@@ -119,13 +119,11 @@ class BlockPrefetcher {
     bool Decrypt(Slot& slot, TBlowFish& cipher);
     // The verdict of a slot whose checksum was compared; decompresses when it is right.
     void Finish(Slot& slot, bool checksumRight, Inflater& inflater);
-    // One slot from its read payload to its verdict, with the given thread's own decoders.
-    void Decode(Slot& slot, Inflater& inflater, TBlowFish* cipher);
     // Marks a slot as being worked on; false (and the slot freed) when the extracting thread
     // took its block over.
     bool StartWork(Slot* slot);
-    // Checks unencrypted slots being worked on side by side, then decodes each; `areas` is
-    // the calling thread's own scratch list.
+    // Checks slots being worked on (plain or decrypted) side by side, then decodes each;
+    // `areas` is the calling thread's own scratch list.
     void CheckSideBySide(std::span<Slot* const> slots, Inflater& inflater,
                          std::vector<archive::ChecksumArea>& areas);
     // Moves read slots into the checksum lanes while there is room, then runs the lanes until
@@ -141,9 +139,8 @@ class BlockPrefetcher {
     bool InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& lock);
     // Checking only, out of slots: moves the last blocks read into the thread's own lanes.
     void TakeOverLast();
-    // Starts the thread's work on a slot: an encrypted one is decoded and published at once
-    // (decryption dominates, and the caller may decode later ones meanwhile); the rest join
-    // the lanes.
+    // Starts the thread's work on a slot: it joins the lanes, an encrypted one once decrypted
+    // (one that cannot be is published with its verdict).
     void StartOnThread(Slot* slot);
     using LaneSlots = std::array<Slot*, archive::ChecksumLanes::kLanes>; // by lane tag
     static void EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot);
