@@ -247,13 +247,13 @@ BlockPrefetcher::Slot* BlockPrefetcher::Claim(std::int64_t position, bool wait, 
     return slot;
 }
 
-void BlockPrefetcher::Publish(Slot* slot) {
+void BlockPrefetcher::Publish(Slot* slot, Slot::State state) {
     {
         std::lock_guard lock(mutex_);
         if (slot->state == Slot::State::Abandoned)
             Reclaim(slot);
         else
-            slot->state = Slot::State::Ready;
+            slot->state = state;
     }
     changed_.notify_all();
 }
@@ -334,22 +334,11 @@ void BlockPrefetcher::StepLanes() {
     // Decompression waits: the thread reads and checks ahead first, and decompresses from the
     // back when out of slots, while the caller decompresses from the front when it waits.
     if (right && slot->length >= 0 && settings_.decode) {
-        PublishChecked(slot);
+        Publish(slot, Slot::State::Checked);
         return;
     }
     Finish(*slot, right, *inflater_);
     Publish(slot);
-}
-
-void BlockPrefetcher::PublishChecked(Slot* slot) {
-    {
-        std::lock_guard lock(mutex_);
-        if (slot->state == Slot::State::Abandoned)
-            Reclaim(slot);
-        else
-            slot->state = Slot::State::Checked;
-    }
-    changed_.notify_all();
 }
 
 bool BlockPrefetcher::InflateLastChecked() {
@@ -369,9 +358,8 @@ bool BlockPrefetcher::InflateLastChecked() {
 }
 
 bool BlockPrefetcher::InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& lock) {
-    const auto first = std::find_if(queue_.begin(), queue_.end(), [](const Slot* s) {
-        return s->state == Slot::State::Checked;
-    });
+    const auto first = std::find_if(queue_.begin(), queue_.end(),
+                                    [](const Slot* s) { return s->state == Slot::State::Checked; });
     if (first == queue_.end()) return false;
     Slot* slot = *first;
     slot->state = Slot::State::Working;

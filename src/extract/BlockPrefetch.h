@@ -113,8 +113,9 @@ class BlockPrefetcher {
     void Drop(Slot* slot);
     // Puts an abandoned slot the thread is done with back on the free list (lock held).
     void Reclaim(Slot* slot);
-    // Marks a worked-on slot ready, or frees it when the caller has passed it by.
-    void Publish(Slot* slot);
+    // Marks a worked-on slot ready (or checked, to be decompressed), or frees it when the
+    // caller has passed it by.
+    void Publish(Slot* slot, Slot::State state = Slot::State::Ready);
     // Decrypts a slot's payload in place; false with the verdict set when it cannot.
     bool Decrypt(Slot& slot, TBlowFish& cipher);
     // The verdict of a slot whose checksum was compared; decompresses when it is right.
@@ -129,9 +130,6 @@ class BlockPrefetcher {
     // Moves read slots into the checksum lanes while there is room, then runs the lanes until
     // one block's checksum ends. A block to decompress is left Checked; the rest are published.
     void StepLanes();
-    // Marks a slot whose checksum is right as waiting for decompression, or frees it when the
-    // caller has passed it by.
-    void PublishChecked(Slot* slot);
     // Decompresses the last Checked slot, the one the caller reaches last; false when none is.
     bool InflateLastChecked();
     // The caller's share while its block is not ready: decompresses the first Checked slot;

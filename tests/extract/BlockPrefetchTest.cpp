@@ -322,8 +322,7 @@ TEST(BlockPrefetch, BlocksPassedByWhileBeingCheckedAreNotReusedUnderTheThread) {
         if (!slot) continue;
         ++taken;
         ASSERT_EQ(slot->verdict, Verdict::Good) << "block " << i;
-        const auto from =
-            files[i / 20].second.begin() + static_cast<std::ptrdiff_t>(i % 20 * 1024);
+        const auto from = files[i / 20].second.begin() + static_cast<std::ptrdiff_t>(i % 20 * 1024);
         ASSERT_EQ(Bytes(slot->data, slot->data + slot->size), Bytes(from, from + 1024))
             << "block " << i;
     }
