@@ -294,7 +294,7 @@ bool BlockPrefetcher::StartWork(Slot* slot) {
 void BlockPrefetcher::Finish(Slot& slot, bool checksumRight, Inflater& inflater) {
     if (!checksumRight) {
         slot.verdict = Verdict::BadChecksum;
-    } else if (slot.length < 0 || !settings_.decode) {
+    } else if (!Decompresses(slot)) {
         slot.verdict = Verdict::Good;
         slot.data = slot.in.data();
     } else {
@@ -333,7 +333,7 @@ void BlockPrefetcher::StepLanes() {
     Slot* slot = LeaveLane(lanes_, inLane_, right);
     // Decompression waits: the thread reads and checks ahead first, and decompresses from the
     // back when out of slots, while the caller decompresses from the front when it waits.
-    if (right && slot->length >= 0 && settings_.decode) {
+    if (right && Decompresses(*slot)) {
         Publish(slot, Slot::State::Checked);
         return;
     }
@@ -341,28 +341,39 @@ void BlockPrefetcher::StepLanes() {
     Publish(slot);
 }
 
+bool BlockPrefetcher::Decompresses(const Slot& slot) const {
+    return settings_.decode && slot.length >= 0; // a negative length marks a stored block
+}
+
+BlockPrefetcher::Slot* BlockPrefetcher::ClaimChecked(bool last) {
+    const auto checked = [](const Slot* s) { return s->state == Slot::State::Checked; };
+    Slot* slot = nullptr;
+    if (last) {
+        const auto it = std::find_if(queue_.rbegin(), queue_.rend(), checked);
+        if (it != queue_.rend()) slot = *it;
+    } else {
+        const auto it = std::find_if(queue_.begin(), queue_.end(), checked);
+        if (it != queue_.end()) slot = *it;
+    }
+    if (slot) slot->state = Slot::State::Working;
+    return slot;
+}
+
 bool BlockPrefetcher::InflateLastChecked() {
     Slot* slot = nullptr;
     {
         std::lock_guard lock(mutex_);
-        const auto last = std::find_if(queue_.rbegin(), queue_.rend(), [](const Slot* s) {
-            return s->state == Slot::State::Checked;
-        });
-        if (last == queue_.rend()) return false;
-        slot = *last;
-        slot->state = Slot::State::Working;
+        slot = ClaimChecked(true);
     }
+    if (!slot) return false;
     Finish(*slot, true, *inflater_);
     Publish(slot);
     return true;
 }
 
 bool BlockPrefetcher::InflateFirstCheckedAsCaller(std::unique_lock<std::mutex>& lock) {
-    const auto first = std::find_if(queue_.begin(), queue_.end(),
-                                    [](const Slot* s) { return s->state == Slot::State::Checked; });
-    if (first == queue_.end()) return false;
-    Slot* slot = *first;
-    slot->state = Slot::State::Working;
+    Slot* slot = ClaimChecked(false);
+    if (!slot) return false;
     lock.unlock();
     Finish(*slot, true, *callerInflater_);
     lock.lock();

@@ -130,6 +130,10 @@ class BlockPrefetcher {
     // Moves read slots into the checksum lanes while there is room, then runs the lanes until
     // one block's checksum ends. A block to decompress is left Checked; the rest are published.
     void StepLanes();
+    // Whether a block whose checksum is right still needs decompressing.
+    bool Decompresses(const Slot& slot) const;
+    // The first (or `last`) Checked slot, now Working; nullptr when none is (lock held).
+    Slot* ClaimChecked(bool last);
     // Decompresses the last Checked slot, the one the caller reaches last; false when none is.
     bool InflateLastChecked();
     // The caller's share while its block is not ready: decompresses the first Checked slot;
