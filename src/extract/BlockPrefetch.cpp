@@ -22,9 +22,10 @@ std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize, bool decode) {
     return decode ? slots : slots * 2;
 }
 
-BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
+BlockPrefetcher::BlockPrefetcher(std::unique_ptr<platform::Stream> file, Settings settings,
                                  std::string_view key)
-    : file_(std::move(file)), settings_(settings), inflater_(std::make_unique<Inflater>()) {
+    : file_(std::move(file)), settings_(std::move(settings)),
+      inflater_(std::make_unique<Inflater>()) {
     if (!key.empty()) SetKey(key);
     if (settings_.encrypted) {
         cipher_ = std::make_unique<TBlowFish>();
@@ -86,6 +87,9 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
         CheckAsCaller(slot, lock);
         queue_.pop_front();
         if (slot->state == Slot::State::Ready) {
+            if (slot->verdict == Verdict::Good && !slot->encrypted &&
+                found_.size() < kMostKnownBlocks)
+                found_.push_back({slot->position, slot->length, slot->checksum, slot->digest});
             taken_ = slot;
             return slot;
         }
@@ -209,6 +213,30 @@ void BlockPrefetcher::Drop(Slot* slot) {
         slot->state = Slot::State::Abandoned;
 }
 
+void BlockPrefetcher::TakeKnown(KnownBlocks& into) {
+    std::lock_guard lock(mutex_);
+    into.insert(into.end(), found_.begin(), found_.end());
+    found_.clear();
+}
+
+void BlockPrefetcher::NoteDigest(Slot& slot) {
+    slot.knownRight = false;
+    // An encrypted block's checksum is of its decrypted payload, which the key decides.
+    if (slot.encrypted) return;
+    if (!settings_.decode) {
+        slot.digest = PayloadDigest(slot.in.data(), slot.size);
+        return;
+    }
+    const KnownBlocks& known = settings_.known;
+    const auto it = std::lower_bound(
+        known.begin() + static_cast<std::ptrdiff_t>(knownAt_), known.end(), slot.position,
+        [](const KnownBlock& k, std::int64_t p) { return k.position < p; });
+    knownAt_ = static_cast<std::size_t>(it - known.begin());
+    slot.knownRight = it != known.end() && it->position == slot.position &&
+                      it->length == slot.length && it->checksum == slot.checksum &&
+                      it->digest == PayloadDigest(slot.in.data(), slot.size);
+}
+
 void BlockPrefetcher::WaitForWalk() {
     std::unique_lock lock(mutex_);
     // Checking only, read slots are left to the caller, and so are those in its own lanes.
@@ -311,10 +339,10 @@ void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& in
     // Each checksum alone is one long chain of dependent table look-ups.
     areas.clear();
     for (Slot* slot : slots)
-        areas.push_back({slot->in.data(), slot->size, 0xFFFFFFFFu});
+        areas.push_back({slot->in.data(), slot->knownRight ? 0 : slot->size, 0xFFFFFFFFu});
     archive::ArchiveChecksumMany(areas);
     for (std::size_t i = 0; i < slots.size(); ++i)
-        Finish(*slots[i], ~areas[i].value == slots[i]->checksum, inflater);
+        Finish(*slots[i], slots[i]->knownRight || ~areas[i].value == slots[i]->checksum, inflater);
 }
 
 void BlockPrefetcher::StepLanes() {
@@ -394,7 +422,8 @@ void BlockPrefetcher::EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane
     const auto lane =
         static_cast<std::size_t>(std::find(inLane.begin(), inLane.end(), nullptr) - inLane.begin());
     inLane[lane] = slot;
-    lanes.Add({slot->in.data(), slot->size, 0xFFFFFFFFu}, lane);
+    // A known block passes through a lane at once.
+    lanes.Add({slot->in.data(), slot->knownRight ? 0 : slot->size, 0xFFFFFFFFu}, lane);
 }
 
 BlockPrefetcher::Slot* BlockPrefetcher::LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane,
@@ -402,7 +431,7 @@ BlockPrefetcher::Slot* BlockPrefetcher::LeaveLane(archive::ChecksumLanes& lanes,
     const archive::ChecksumLanes::Ended ended = lanes.Next();
     Slot* slot = inLane[ended.tag];
     inLane[ended.tag] = nullptr;
-    right = ~ended.value == slot->checksum;
+    right = slot->knownRight || ~ended.value == slot->checksum;
     return slot;
 }
 
@@ -468,11 +497,21 @@ void BlockPrefetcher::Walk() {
                 slot->size = static_cast<std::size_t>(head->payload);
                 reading_ = slot; // a short archive ends the walk here
                 blocks.ReadPayload(*head, slot->in.data());
+                NoteDigest(*slot);
+                // A known block needs no check: it is open to either thread's decompression
+                // at once, never held in the lanes.
+                Slot::State settled = Slot::State::Waiting;
+                if (slot->knownRight && Decompresses(*slot)) {
+                    settled = Slot::State::Checked;
+                } else if (slot->knownRight) {
+                    Finish(*slot, true, *inflater_);
+                    settled = Slot::State::Ready;
+                }
                 {
                     std::lock_guard lock(mutex_);
                     reading_ = nullptr;
                     if (slot->state == Slot::State::Reading) {
-                        slot->state = Slot::State::Waiting;
+                        slot->state = settled;
                     } else {
                         Reclaim(slot); // the caller took the block over meanwhile
                         slot = nullptr;
@@ -482,11 +521,11 @@ void BlockPrefetcher::Walk() {
                     changed_.notify_all();
                     continue;
                 }
-                if (!settings_.decode) {
+                if (!settings_.decode || settled != Slot::State::Waiting) {
                     // The caller may be waiting for this very read; the thread's own checks
                     // go on between reads.
                     changed_.notify_all();
-                    if (lanes_.Busy() > 0) StepLanes();
+                    if (Holding()) StepLanes();
                     continue;
                 }
                 // Blocks wait, still open to the caller's help, until they fill the lanes.

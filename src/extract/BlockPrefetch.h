@@ -11,6 +11,7 @@
 
 #include "archive/BlockBuffer.h"
 #include "archive/Checksum.h"
+#include "extract/KnownBlocks.h"
 #include "extract/SecureWipe.h"
 #include "platform/Stream.h"
 
@@ -48,6 +49,8 @@ class BlockPrefetcher {
         Verdict verdict = Verdict::Good;
         archive::BlockBuffer in, out; // `out` only when decoding
         std::size_t size = 0;         // payload bytes in `in` once read; decoded bytes once Ready
+        std::uint32_t digest = 0;     // checking only: PayloadDigest of a plain payload as read
+        bool knownRight = false;      // read back unchanged since a check found it right
         const std::uint8_t* data = nullptr;
         // Reading may still be taken over by the extracting thread: it then decodes the block
         // itself and the slot is Abandoned, as is any slot the thread holds that the
@@ -75,11 +78,14 @@ class BlockPrefetcher {
         // false: checksums only, nothing is decompressed. The caller then has no other work:
         // it checks what the thread reads, and the thread checks too when out of slots.
         bool decode = true;
+        // Decoding: the blocks a check just before found right. Read back unchanged (same head,
+        // same digest), their checksums are not taken again.
+        KnownBlocks known;
     };
 
     /// Starts the thread over `file`, a stream of its own on the archive; `key` is the key
     /// known so far (SetKey).
-    BlockPrefetcher(std::unique_ptr<platform::Stream> file, const Settings& settings,
+    BlockPrefetcher(std::unique_ptr<platform::Stream> file, Settings settings,
                     std::string_view key = {});
     ~BlockPrefetcher();
     BlockPrefetcher(const BlockPrefetcher&) = delete;
@@ -93,6 +99,9 @@ class BlockPrefetcher {
     /// The key encrypted blocks are decrypted with from now on; \returns its generation, which
     /// a slot must carry to have been decrypted with it.
     std::uint64_t SetKey(std::string_view key);
+
+    /// Checking only: appends the plain blocks handed out right so far (see KnownBlocks).
+    void TakeKnown(KnownBlocks& into);
 
     /// Waits until the thread has gone as far as its slots let it, or to the segment's end.
     void WaitForWalk();
@@ -148,6 +157,8 @@ class BlockPrefetcher {
     static void EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot);
     // Runs the lanes until a check ends; \returns its slot, `right` whether its checksum is.
     static Slot* LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, bool& right);
+    // After a read: the digest to remember (checking) or whether the block is known (decoding).
+    void NoteDigest(Slot& slot);
     // Whether the thread holds read slots it has not finished.
     bool Holding() const;
     // Checks read blocks in the caller's own lanes, in file order, until `target` is ready or
@@ -186,6 +197,8 @@ class BlockPrefetcher {
     LaneSlots callerInLane_{};
     std::vector<Slot*> batch_; // read by the thread, not yet in the lanes
     Slot* reading_ = nullptr;  // the slot the thread is reading into (the thread's own)
+    std::size_t knownAt_ = 0;  // the thread's place in settings_.known
+    KnownBlocks found_;        // checking only: blocks handed out right, for TakeKnown
     std::thread thread_;
 };
 

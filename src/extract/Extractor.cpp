@@ -121,8 +121,9 @@ void TCustomExtractor::ExtractAll() {
     StartOperation();
     Bracketed([&] {
         BeginReadingRun();
-        if (verifyBeforeExtract_) VerifyBeforeExtracting();
-        StartDecodingAhead();
+        KnownBlocks known;
+        if (verifyBeforeExtract_) known = VerifyBeforeExtracting();
+        StartDecodingAhead(true, std::move(known));
         DecodingAheadScope decodingAhead{*this};
         WalkEntries([&](int index) { PerEntryExtract(index); });
         // An abort asked for after the last progress point still ends the run as aborted.

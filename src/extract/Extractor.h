@@ -5,6 +5,7 @@
 #include "archive/ArchiverRoot.h"
 #include "archive/FileRoutines.h"
 #include "archive/Messages.h"
+#include "extract/KnownBlocks.h"
 #include "extract/RestorePolicy.h"
 
 #include <cstdint>
@@ -188,8 +189,10 @@ class TCustomExtractor : public archive::TArchiverRoot {
         return false;
     }
     /// Starts decoding ahead in the current segment, when allowed and worth it; `decode` false
-    /// only checks the blocks (the block check before extraction).
-    void StartDecodingAhead(bool decode = true);
+    /// only checks the blocks (the block check before extraction). `known`: what a check just
+    /// before found right.
+    void StartDecodingAhead(bool decode = true, KnownBlocks known = {});
+    /// Stops decoding ahead; a check's known blocks go to checkedBlocks_.
     void StopDecodingAhead();
     /// Stops decoding ahead when the scope ends, however it ends.
     struct DecodingAheadScope {
@@ -200,13 +203,14 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// encrypted and checks its checksum; \returns the plain length. Nothing is decoded.
     int ReadCheckedPayload(const BlockHead& head, BlockCursor& blocks);
     /// The whole-archive block check inside a running operation, from the first entry record
-    /// of the first segment on; counters and progress are left as they were.
+    /// of the first segment on; counters and progress are left as they were. The blocks it
+    /// found right are left in checkedBlocks_.
     std::optional<BlockCheckFailure> VerifyBlocksPass();
     /// Checks the blocks of the entry record just read; `check` false only walks past them.
     void VerifyEntryBlocks(bool check);
     /// VerifyBlocksPass for ExtractAll: a failure is raised; otherwise the stream is put back
-    /// at the first entry.
-    void VerifyBeforeExtracting();
+    /// at the first entry, and \returns the blocks found right.
+    KnownBlocks VerifyBeforeExtracting();
     /// Checks the sizes of the entry just read against the segment that holds it.
     void ValidateEntry();
     /// The start shared by extraction, testing and the block check: open, total, first segment,
@@ -253,6 +257,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
     std::unordered_set<std::string> linkFreeFolders_;
 
     std::unique_ptr<BlockPrefetcher> prefetch_;
+    KnownBlocks checkedBlocks_; // found right by the block check that is running
     std::weak_ptr<archive::TCustomSFXGenerator> sfxGenerator_;
 };
 

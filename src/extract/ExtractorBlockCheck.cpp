@@ -5,6 +5,7 @@
 #include "archive/Exceptions.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace vexo::extract {
 
@@ -17,13 +18,16 @@ std::optional<BlockCheckFailure> TCustomExtractor::VerifyArchiveBlocks() {
     Bracketed([&] {
         BeginReadingRun();
         failure = VerifyBlocksPass();
+        checkedBlocks_.clear();
         operationStatus_ = archive::TOperationStatus::Completed;
     });
     return failure;
 }
 
-void TCustomExtractor::VerifyBeforeExtracting() {
-    if (auto failure = VerifyBlocksPass()) {
+KnownBlocks TCustomExtractor::VerifyBeforeExtracting() {
+    std::optional<BlockCheckFailure> failure = VerifyBlocksPass();
+    KnownBlocks known = std::exchange(checkedBlocks_, {});
+    if (failure) {
         // The message names the entry, as the continue prompt would.
         const std::string text = failure->message + "\r\n\r\n" + failure->entry.Name;
         if (failure->badKey) throw archive::EArchiverBadKey(text);
@@ -31,10 +35,12 @@ void TCustomExtractor::VerifyBeforeExtracting() {
     }
     OpenFirstSegment();
     ReadAndCheckHeader();
+    return known;
 }
 
 std::optional<BlockCheckFailure> TCustomExtractor::VerifyBlocksPass() {
     std::optional<BlockCheckFailure> failure;
+    checkedBlocks_.clear();
     StartDecodingAhead(false);
     DecodingAheadScope decodingAhead{*this};
     try {

@@ -183,7 +183,7 @@ int TCustomExtractor::ReadCheckedPayload(const BlockHead& head, BlockCursor& blo
     return plain;
 }
 
-void TCustomExtractor::StartDecodingAhead(bool decode) {
+void TCustomExtractor::StartDecodingAhead(bool decode, KnownBlocks known) {
     StopDecodingAhead();
     bool decrypt = false;
     constexpr std::int32_t kLargestBlock = 1 << 20;
@@ -198,9 +198,10 @@ void TCustomExtractor::StartDecodingAhead(bool decode) {
     settings.inCapacity = inBuffer_.size();
     settings.encrypted = decrypt;
     settings.decode = decode;
+    settings.known = std::move(known);
     try {
         prefetch_ = std::make_unique<BlockPrefetcher>(
-            platform::OpenFile(fileName_, platform::OpenMode::ReadDenyWrite), settings,
+            platform::OpenFile(fileName_, platform::OpenMode::ReadDenyWrite), std::move(settings),
             decrypt ? std::string_view(key_) : std::string_view());
     } catch (const std::exception&) {
         // No second stream or thread: the extraction decodes every block itself.
@@ -208,6 +209,7 @@ void TCustomExtractor::StartDecodingAhead(bool decode) {
 }
 
 void TCustomExtractor::StopDecodingAhead() {
+    if (prefetch_) prefetch_->TakeKnown(checkedBlocks_);
     prefetch_.reset();
 }
 

@@ -179,6 +179,93 @@ INSTANTIATE_TEST_SUITE_P(
                                   Verdict::BadChecksum, Verdict::BadChecksum, true, false}),
     [](const auto& row) { return std::string(row.param.what); });
 
+// What the block check remembered of the second block, and what the extraction right after it
+// meets on the disk.
+struct KnownCase {
+    const char* what;
+    std::function<void(Bytes& archive, KnownBlock& record, const BlockAt& block)> meanwhile;
+    Verdict verdict;
+};
+
+void FlipStoredChecksum(Bytes& a, const BlockAt& b) {
+    a[static_cast<std::size_t>(b.position + 4)] ^= 0x01;
+}
+
+class PrefetchKnownBlocks : public ::testing::TestWithParam<KnownCase> {};
+
+TEST_P(PrefetchKnownBlocks, SkipTheChecksumOnlyOfTheBytesChecked) {
+    const Bytes first = Compressible(5000), second = RandomBytes(3000, 7);
+    platform::MemoryStream archive(Pack({{"a.txt", first}, {"b.bin", second}}, false));
+    std::int64_t firstRecord = 0, end = 0;
+    const auto heads = BlockHeads(archive, firstRecord, end);
+    ASSERT_EQ(heads.size(), 3u);
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = 4096;
+    settings.inCapacity = 4096 + 4096 / 100 + 64;
+
+    KnownBlocks known;
+    {
+        settings.decode = false;
+        BlockPrefetcher check(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
+        check.WaitForWalk();
+        for (const BlockAt& head : heads) {
+            const BlockPrefetcher::Slot* slot = check.Take(head.position);
+            ASSERT_NE(slot, nullptr);
+            EXPECT_EQ(slot->verdict, Verdict::Good);
+        }
+        check.Release();
+        check.TakeKnown(known);
+    }
+    ASSERT_EQ(known.size(), heads.size());
+
+    const KnownCase& c = GetParam();
+    if (c.meanwhile) c.meanwhile(archive.Bytes(), known[1], heads[1]);
+    settings.decode = true;
+    settings.known = known;
+    BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
+    ahead.WaitForWalk();
+    const Bytes want[] = {Bytes(first.begin(), first.begin() + 4096),
+                          Bytes(first.begin() + 4096, first.end()), second};
+    for (std::size_t i = 0; i < heads.size(); ++i) {
+        SCOPED_TRACE(i);
+        const BlockPrefetcher::Slot* slot = ahead.Take(heads[i].position);
+        ASSERT_NE(slot, nullptr);
+        const Verdict expected = i == 1 ? c.verdict : Verdict::Good;
+        EXPECT_EQ(slot->verdict, expected);
+        if (expected == Verdict::Good) {
+            EXPECT_EQ(Bytes(slot->data, slot->data + slot->size), want[i]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, PrefetchKnownBlocks,
+    ::testing::Values(KnownCase{"ReadBackUnchanged", nullptr, Verdict::Good},
+                      // A stored checksum no payload fits, as the check saw it: only a skipped
+                      // checksum lets the block through.
+                      KnownCase{"ChecksumNotTakenAgain",
+                                [](Bytes& a, KnownBlock& r, const BlockAt& b) {
+                                    FlipStoredChecksum(a, b);
+                                    r.checksum = static_cast<std::uint32_t>(
+                                        archive::GetInt32At(a.data() + b.position + 4));
+                                },
+                                Verdict::Good},
+                      KnownCase{
+                          "HeadChangedSince",
+                          [](Bytes& a, KnownBlock&, const BlockAt& b) { FlipStoredChecksum(a, b); },
+                          Verdict::BadChecksum},
+                      KnownCase{"NotAmongTheChecked",
+                                [](Bytes& a, KnownBlock& r, const BlockAt& b) {
+                                    FlipStoredChecksum(a, b);
+                                    r.checksum = static_cast<std::uint32_t>(
+                                        archive::GetInt32At(a.data() + b.position + 4));
+                                    r.position += 1;
+                                },
+                                Verdict::BadChecksum}),
+    [](const auto& row) { return std::string(row.param.what); });
+
 TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
     platform::MemoryStream archive(Pack({{"a.bin", RandomBytes(40 * 1024, 3)}}, false, 1024));
     std::int64_t firstRecord = 0, end = 0;
