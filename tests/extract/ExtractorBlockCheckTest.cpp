@@ -177,16 +177,28 @@ TEST_F(ExtractorFixture, ABlockChangedAfterTheCheckIsStillRefused) {
     Prepare(x, arc);
     x.SetVerifyBeforeExtract(true);
     x.SetErrorAction(archive::eaAbort);
+    bool changed = false;
     x.OnExtractFile = [&](archive::TArchiverRoot&, const archive::TFileEntry& entry, std::string&,
                           bool&) {
         // Checked by now; at most a few slots' worth of blocks are read again so far.
         if (entry.Name != "f0.txt") return;
         std::fstream f(prefix_.Host("drive_c/work/raw.arc"),
                        std::ios::binary | std::ios::in | std::ios::out);
+        f.seekg(-10, std::ios::end);
+        const int c = f.get();
         f.seekp(-10, std::ios::end);
-        f.put('\x5A');
+        f.put(static_cast<char>(c ^ 0x10));
+        changed = static_cast<bool>(f.flush());
     };
-    EXPECT_THROW(x.ExtractAll(), archive::EArchiverBadCRC);
+    bool refused = false;
+    try {
+        x.ExtractAll();
+    } catch (const archive::EArchiverBadCRC&) {
+        refused = true;
+    }
+    // Windows keeps writers out of a file opened to be read without sharing writes.
+    if (!changed) GTEST_SKIP() << "the archive cannot be written while it is read";
+    EXPECT_TRUE(refused);
     for (int i = 0; i < 39; ++i)
         EXPECT_EQ(ReadFileBytes(Out("f" + std::to_string(i) + ".txt")), data[i]) << i;
     EXPECT_FALSE(platform::FileExists(Out("f39.txt")));
