@@ -13,6 +13,18 @@
 #include <span>
 
 namespace vexo::extract {
+namespace {
+
+// What a slot's checksum runs over: nothing for a block known to be right.
+archive::ChecksumArea AreaToCheck(const BlockPrefetcher::Slot& slot) {
+    return {slot.in.data(), slot.knownRight ? 0 : slot.size, 0xFFFFFFFFu};
+}
+
+bool ChecksumRight(const BlockPrefetcher::Slot& slot, std::uint32_t value) {
+    return slot.knownRight || ~value == slot.checksum;
+}
+
+} // namespace
 
 std::size_t BlockPrefetcher::SlotsFor(std::size_t blockSize, bool decode) {
     constexpr std::size_t kBudget = std::size_t{2} << 20;
@@ -339,10 +351,10 @@ void BlockPrefetcher::CheckSideBySide(std::span<Slot* const> slots, Inflater& in
     // Each checksum alone is one long chain of dependent table look-ups.
     areas.clear();
     for (Slot* slot : slots)
-        areas.push_back({slot->in.data(), slot->knownRight ? 0 : slot->size, 0xFFFFFFFFu});
+        areas.push_back(AreaToCheck(*slot));
     archive::ArchiveChecksumMany(areas);
     for (std::size_t i = 0; i < slots.size(); ++i)
-        Finish(*slots[i], slots[i]->knownRight || ~areas[i].value == slots[i]->checksum, inflater);
+        Finish(*slots[i], ChecksumRight(*slots[i], areas[i].value), inflater);
 }
 
 void BlockPrefetcher::StepLanes() {
@@ -422,8 +434,7 @@ void BlockPrefetcher::EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane
     const auto lane =
         static_cast<std::size_t>(std::find(inLane.begin(), inLane.end(), nullptr) - inLane.begin());
     inLane[lane] = slot;
-    // A known block passes through a lane at once.
-    lanes.Add({slot->in.data(), slot->knownRight ? 0 : slot->size, 0xFFFFFFFFu}, lane);
+    lanes.Add(AreaToCheck(*slot), lane);
 }
 
 BlockPrefetcher::Slot* BlockPrefetcher::LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane,
@@ -431,7 +442,7 @@ BlockPrefetcher::Slot* BlockPrefetcher::LeaveLane(archive::ChecksumLanes& lanes,
     const archive::ChecksumLanes::Ended ended = lanes.Next();
     Slot* slot = inLane[ended.tag];
     inLane[ended.tag] = nullptr;
-    right = slot->knownRight || ~ended.value == slot->checksum;
+    right = ChecksumRight(*slot, ended.value);
     return slot;
 }
 
