@@ -75,6 +75,18 @@ std::vector<BlockAt> BlockHeads(platform::MemoryStream& s, std::int64_t& firstRe
     return heads;
 }
 
+// Settings over the records from `firstRecord` to `end`, in blocks of `blockSize` bytes.
+BlockPrefetcher::Settings Over(std::int64_t firstRecord, std::int64_t end, std::size_t blockSize,
+                               bool decode = true) {
+    BlockPrefetcher::Settings settings;
+    settings.firstRecord = firstRecord;
+    settings.segmentEnd = end;
+    settings.blockSize = blockSize;
+    settings.inCapacity = blockSize + blockSize / 100 + 64;
+    settings.decode = decode;
+    return settings;
+}
+
 struct VerdictCase {
     const char* what;
     bool encrypt;
@@ -98,13 +110,8 @@ TEST_P(PrefetchVerdicts, MatchWhatTheBlockHolds) {
     ASSERT_EQ(heads.size(), 3u); // 4096 + 904 bytes of a.txt, then b.bin in one block
     if (c.damage) c.damage(archive.Bytes(), heads[1]);
 
-    BlockPrefetcher::Settings settings;
-    settings.firstRecord = firstRecord;
-    settings.segmentEnd = end;
-    settings.blockSize = 4096;
-    settings.inCapacity = 4096 + 4096 / 100 + 64;
+    BlockPrefetcher::Settings settings = Over(firstRecord, end, 4096, c.decode);
     settings.encrypted = true;
-    settings.decode = c.decode;
     BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings,
                           c.prefetchKey ? c.prefetchKey : "");
     ahead.WaitForWalk();
@@ -199,16 +206,10 @@ TEST_P(PrefetchKnownBlocks, SkipTheChecksumOnlyOfTheBytesChecked) {
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 3u);
-    BlockPrefetcher::Settings settings;
-    settings.firstRecord = firstRecord;
-    settings.segmentEnd = end;
-    settings.blockSize = 4096;
-    settings.inCapacity = 4096 + 4096 / 100 + 64;
-
     KnownBlocks known;
     {
-        settings.decode = false;
-        BlockPrefetcher check(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
+        BlockPrefetcher check(std::make_unique<platform::MemoryStream>(archive.Bytes()),
+                              Over(firstRecord, end, 4096, false));
         check.WaitForWalk();
         for (const BlockAt& head : heads) {
             const BlockPrefetcher::Slot* slot = check.Take(head.position);
@@ -222,7 +223,7 @@ TEST_P(PrefetchKnownBlocks, SkipTheChecksumOnlyOfTheBytesChecked) {
 
     const KnownCase& c = GetParam();
     if (c.meanwhile) c.meanwhile(archive.Bytes(), known[1], heads[1]);
-    settings.decode = true;
+    BlockPrefetcher::Settings settings = Over(firstRecord, end, 4096);
     settings.known = known;
     BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
     ahead.WaitForWalk();
@@ -271,12 +272,8 @@ TEST(BlockPrefetch, BlocksTheCallerReachesFirstAreLeftToIt) {
     std::int64_t firstRecord = 0, end = 0;
     const auto heads = BlockHeads(archive, firstRecord, end);
     ASSERT_EQ(heads.size(), 40u);
-    BlockPrefetcher::Settings settings;
-    settings.firstRecord = firstRecord;
-    settings.segmentEnd = end;
-    settings.blockSize = 1024;
-    settings.inCapacity = 1100;
-    BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()), settings);
+    BlockPrefetcher ahead(std::make_unique<platform::MemoryStream>(archive.Bytes()),
+                          Over(firstRecord, end, 1024));
     ahead.WaitForWalk(); // every slot filled, then it waits
     // The caller jumps to block 30: the filled slots are dropped, 30 is the caller's own, and
     // the thread goes on past it.
@@ -336,18 +333,9 @@ class GatedStream : public platform::Stream {
 // A prefetcher over 1 KiB blocks whose stream holds the thread at `gateAt`; the gate opens
 // before the prefetcher joins its thread.
 struct GatedPrefetch {
-    static BlockPrefetcher::Settings Over(std::int64_t firstRecord, std::int64_t end, bool decode) {
-        BlockPrefetcher::Settings settings;
-        settings.firstRecord = firstRecord;
-        settings.segmentEnd = end;
-        settings.blockSize = 1024;
-        settings.inCapacity = 1100;
-        settings.decode = decode;
-        return settings;
-    }
     GatedPrefetch(std::unique_ptr<GatedStream> stream, std::int64_t firstRecord, std::int64_t end,
                   bool decode = true)
-        : gate(stream.get()), ahead(std::move(stream), Over(firstRecord, end, decode)) {}
+        : gate(stream.get()), ahead(std::move(stream), Over(firstRecord, end, 1024, decode)) {}
     ~GatedPrefetch() { gate->Open(); }
     GatedStream* gate;
     BlockPrefetcher ahead;
