@@ -99,9 +99,8 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
         CheckAsCaller(slot, lock);
         queue_.pop_front();
         if (slot->state == Slot::State::Ready) {
-            if (slot->verdict == Verdict::Good && !slot->encrypted &&
-                found_.size() < kMostKnownBlocks)
-                found_.push_back({slot->position, slot->length, slot->checksum, slot->digest});
+            if (slot->verdict == Verdict::Good && !slot->encrypted)
+                Remember({slot->position, slot->length, slot->checksum, slot->digest});
             taken_ = slot;
             return slot;
         }
@@ -229,6 +228,15 @@ void BlockPrefetcher::TakeKnown(KnownBlocks& into) {
     std::lock_guard lock(mutex_);
     into.insert(into.end(), found_.begin(), found_.end());
     found_.clear();
+}
+
+void BlockPrefetcher::NoteKnown(const KnownBlock& block) {
+    std::lock_guard lock(mutex_);
+    Remember(block);
+}
+
+void BlockPrefetcher::Remember(const KnownBlock& block) {
+    if (found_.size() < kMostKnownBlocks) found_.push_back(block);
 }
 
 void BlockPrefetcher::NoteDigest(Slot& slot) {

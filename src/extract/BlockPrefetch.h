@@ -102,6 +102,9 @@ class BlockPrefetcher {
 
     /// Checking only: appends the plain blocks handed out right so far (see KnownBlocks).
     void TakeKnown(KnownBlocks& into);
+    /// Checking only: a plain block the caller read and found right itself, kept in file order
+    /// with those handed out.
+    void NoteKnown(const KnownBlock& block);
 
     /// Waits until the thread has gone as far as its slots let it, or to the segment's end.
     void WaitForWalk();
@@ -159,6 +162,8 @@ class BlockPrefetcher {
     static Slot* LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, bool& right);
     // After a read: the digest to remember (checking) or whether the block is known (decoding).
     void NoteDigest(Slot& slot);
+    // Keeps a block found right, while there is room (lock held).
+    void Remember(const KnownBlock& block);
     // Whether the thread holds read slots it has not finished.
     bool Holding() const;
     // Checks read blocks in the caller's own lanes, in file order, until `target` is ready or

@@ -106,6 +106,10 @@ TCustomExtractor::BlockData TCustomExtractor::ReadBlock(BlockCursor& blocks, boo
     }
     BlockData block;
     const int plain = ReadCheckedPayload(head, blocks);
+    // The block check remembers what it found right here too, for the extraction after it.
+    if (!decode && prefetch_ && (currentEntry_.Flags & archive::kEntryEncrypted) == 0)
+        prefetch_->NoteKnown({head.position, head.length, head.checksum,
+                              PayloadDigest(inBuffer_.data(), static_cast<std::size_t>(plain))});
     block.stored = head.Stored();
     if (!decode || !head.Compressed()) {
         block.data = inBuffer_.data(); // stored bytes are written as they are

@@ -6,7 +6,9 @@
 #include "extract/EncryptedBlock.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace vexo::extract::testing {
 namespace {
@@ -180,8 +182,12 @@ TEST_F(ExtractorFixture, ABlockChangedAfterTheCheckIsStillRefused) {
     bool changed = false;
     x.OnExtractFile = [&](archive::TArchiverRoot&, const archive::TFileEntry& entry, std::string&,
                           bool&) {
-        // Checked by now; at most a few slots' worth of blocks are read again so far.
-        if (entry.Name != "f0.txt") return;
+        // The later entries leave the second thread time to read their blocks itself, with
+        // the last one changed; when the first comes, at most a few slots' worth are read.
+        if (entry.Name != "f0.txt") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return;
+        }
         std::fstream f(prefix_.Host("drive_c/work/raw.arc"),
                        std::ios::binary | std::ios::in | std::ios::out);
         f.seekg(-10, std::ios::end);
