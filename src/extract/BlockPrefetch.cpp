@@ -99,8 +99,6 @@ const BlockPrefetcher::Slot* BlockPrefetcher::Take(std::int64_t position) {
         CheckAsCaller(slot, lock);
         queue_.pop_front();
         if (slot->state == Slot::State::Ready) {
-            if (slot->verdict == Verdict::Good && !slot->encrypted)
-                Remember({slot->position, slot->length, slot->checksum, slot->digest});
             taken_ = slot;
             return slot;
         }
@@ -222,21 +220,6 @@ void BlockPrefetcher::Drop(Slot* slot) {
         free_.emplace_back(slot);
     else
         slot->state = Slot::State::Abandoned;
-}
-
-void BlockPrefetcher::TakeKnown(KnownBlocks& into) {
-    std::lock_guard lock(mutex_);
-    into.insert(into.end(), found_.begin(), found_.end());
-    found_.clear();
-}
-
-void BlockPrefetcher::NoteKnown(const KnownBlock& block) {
-    std::lock_guard lock(mutex_);
-    Remember(block);
-}
-
-void BlockPrefetcher::Remember(const KnownBlock& block) {
-    if (found_.size() < kMostKnownBlocks) found_.push_back(block);
 }
 
 void BlockPrefetcher::NoteDigest(Slot& slot) {

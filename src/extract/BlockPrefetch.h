@@ -49,7 +49,7 @@ class BlockPrefetcher {
         Verdict verdict = Verdict::Good;
         archive::BlockBuffer in, out; // `out` only when decoding
         std::size_t size = 0;         // payload bytes in `in` once read; decoded bytes once Ready
-        std::uint32_t digest = 0;     // checking only: PayloadDigest of a plain payload as read
+        std::uint32_t digest = 0;     // checking: PayloadDigest of a plain payload as read
         bool knownRight = false;      // read back unchanged since a check found it right
         const std::uint8_t* data = nullptr;
         // Reading may still be taken over by the extracting thread: it then decodes the block
@@ -99,12 +99,6 @@ class BlockPrefetcher {
     /// The key encrypted blocks are decrypted with from now on; \returns its generation, which
     /// a slot must carry to have been decrypted with it.
     std::uint64_t SetKey(std::string_view key);
-
-    /// Checking only: appends the plain blocks handed out right so far (see KnownBlocks).
-    void TakeKnown(KnownBlocks& into);
-    /// Checking only: a plain block the caller read and found right itself, kept in file order
-    /// with those handed out.
-    void NoteKnown(const KnownBlock& block);
 
     /// Waits until the thread has gone as far as its slots let it, or to the segment's end.
     void WaitForWalk();
@@ -160,10 +154,9 @@ class BlockPrefetcher {
     static void EnterLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, Slot* slot);
     // Runs the lanes until a check ends; \returns its slot, `right` whether its checksum is.
     static Slot* LeaveLane(archive::ChecksumLanes& lanes, LaneSlots& inLane, bool& right);
-    // After a read: the digest to remember (checking) or whether the block is known (decoding).
+    // After a read: the digest the check keeps (checking) or whether the block is known
+    // (decoding).
     void NoteDigest(Slot& slot);
-    // Keeps a block found right, while there is room (lock held).
-    void Remember(const KnownBlock& block);
     // Whether the thread holds read slots it has not finished.
     bool Holding() const;
     // Checks read blocks in the caller's own lanes, in file order, until `target` is ready or
@@ -203,7 +196,6 @@ class BlockPrefetcher {
     std::vector<Slot*> batch_; // read by the thread, not yet in the lanes
     Slot* reading_ = nullptr;  // the slot the thread is reading into (the thread's own)
     std::size_t knownAt_ = 0;  // the thread's place in settings_.known
-    KnownBlocks found_;        // checking only: blocks handed out right, for TakeKnown
     std::thread thread_;
 };
 

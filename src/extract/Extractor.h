@@ -170,6 +170,7 @@ class TCustomExtractor : public archive::TArchiverRoot {
         const std::uint8_t* data = nullptr;
         std::size_t size = 0;
         std::int64_t stored = 0;
+        std::uint32_t digest = 0; // checked ahead: PayloadDigest of a plain payload as read
     };
     /// Reads the block at the cursor and checks it, and decodes it when `decode`; a block
     /// decoded ahead for that position stands in for the work.
@@ -192,8 +193,11 @@ class TCustomExtractor : public archive::TArchiverRoot {
     /// only checks the blocks (the block check before extraction). `known`: what a check just
     /// before found right.
     void StartDecodingAhead(bool decode = true, KnownBlocks known = {});
-    /// Stops decoding ahead; a check's known blocks go to checkedBlocks_.
     void StopDecodingAhead();
+    /// Whether the block check keeps the block just checked: a plain one of the segment decoded
+    /// ahead, while there is room (KnownBlocks).
+    bool RemembersChecked() const;
+    void RememberChecked(const BlockHead& head, std::uint32_t digest);
     /// Stops decoding ahead when the scope ends, however it ends.
     struct DecodingAheadScope {
         TCustomExtractor& extractor;

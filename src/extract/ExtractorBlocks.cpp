@@ -102,14 +102,15 @@ void TCustomExtractor::VerifyEntryBlocks(bool check) {
 TCustomExtractor::BlockData TCustomExtractor::ReadBlock(BlockCursor& blocks, bool decode) {
     const BlockHead head = ReadBlockHead(blocks);
     if (prefetch_) {
-        if (auto taken = TakePrefetched(head, blocks)) return *taken;
+        if (auto taken = TakePrefetched(head, blocks)) {
+            if (!decode && RemembersChecked()) RememberChecked(head, taken->digest);
+            return *taken;
+        }
     }
     BlockData block;
     const int plain = ReadCheckedPayload(head, blocks);
-    // The block check remembers what it found right here too, for the extraction after it.
-    if (!decode && prefetch_ && (currentEntry_.Flags & archive::kEntryEncrypted) == 0)
-        prefetch_->NoteKnown({head.position, head.length, head.checksum,
-                              PayloadDigest(inBuffer_.data(), static_cast<std::size_t>(plain))});
+    if (!decode && RemembersChecked())
+        RememberChecked(head, PayloadDigest(inBuffer_.data(), static_cast<std::size_t>(plain)));
     block.stored = head.Stored();
     if (!decode || !head.Compressed()) {
         block.data = inBuffer_.data(); // stored bytes are written as they are
@@ -167,7 +168,7 @@ std::optional<TCustomExtractor::BlockData> TCustomExtractor::TakePrefetched(cons
     case BlockPrefetcher::Verdict::Good:
         break;
     }
-    return BlockData{slot->data, slot->size, head.Stored()};
+    return BlockData{slot->data, slot->size, head.Stored(), slot->digest};
 }
 
 int TCustomExtractor::ReadCheckedPayload(const BlockHead& head, BlockCursor& blocks) {
@@ -213,8 +214,16 @@ void TCustomExtractor::StartDecodingAhead(bool decode, KnownBlocks known) {
 }
 
 void TCustomExtractor::StopDecodingAhead() {
-    if (prefetch_) prefetch_->TakeKnown(checkedBlocks_);
     prefetch_.reset();
+}
+
+bool TCustomExtractor::RemembersChecked() const {
+    return prefetch_ && (currentEntry_.Flags & archive::kEntryEncrypted) == 0 &&
+           checkedBlocks_.size() < kMostKnownBlocks;
+}
+
+void TCustomExtractor::RememberChecked(const BlockHead& head, std::uint32_t digest) {
+    checkedBlocks_.push_back({head.position, head.length, head.checksum, digest});
 }
 
 // --- block transformations of the base class -------------------------------------------
